@@ -1,0 +1,54 @@
+#pragma once
+// One running instance: its door to the system, its message boxes, its
+// program-wide state, and the hooks through which code below the windows
+// reaches windows that live above it.
+
+#include <functional>
+#include <string>
+
+#include "core/message_boxes.h"
+#include "core/program_state.h"
+#include "platform/env.h"
+
+namespace telvo {
+
+struct ProgramHooks {
+  std::function<void()> ClearPad;     // empties the pad after a delivery
+  std::function<void()> ShowSplash;   // modal splash screen
+  std::function<void()> ShowOptions;  // modal options dialog
+  std::function<void()> StartPoller;  // switches the new-call poller on
+};
+
+class Program {
+ public:
+  Program(Env& env, MessageBoxes& boxes) : env(env), boxes(boxes) {}
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  Env& env;
+  MessageBoxes& boxes;
+  ProgramState state;
+  ProgramHooks hooks;
+};
+
+// The configuration folder, always ending in "/".
+std::string WindowsDir(Program& program);
+
+// BoxText under BoxTitle, stop icon, OK; the answer goes to BoxAnswer.
+void ShowError(Program& program);
+// BoxText under BoxTitle, question icon, Yes and No with No the default.
+// Returns and stores the answer (kAnswerYes or kAnswerNo).
+int AskYesNo(Program& program);
+// A box with OK only, for notices that are not errors.
+void ShowNotice(Program& program, const std::string& caption, const std::string& text,
+                BoxIcon icon = BoxIcon::kNone);
+// Shows `text` with a stop icon under `caption`, leaving BoxTitle alone.
+void ShowStop(Program& program, const std::string& caption, const std::string& text);
+// NoticeText and ErrorNumber are set by the caller; the box names the code,
+// and the program ends without running any further handler.
+[[noreturn]] void FatalFileError(Program& program);
+
+// Waits until the whole second of the clock changes: at most about a second.
+void PauseOneTick(Program& program);
+
+}  // namespace telvo

@@ -1,0 +1,94 @@
+#pragma once
+// The program-wide values, under the names the whole program uses. They live
+// for the run of one instance and are touched from the user-interface thread
+// only.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace telvo {
+
+// Disposition marks: the first byte of a phone-log record's body.
+inline constexpr char MARK_NEW = 0x01;
+inline constexpr char MARK_DELETE = 0x02;
+inline constexpr char MARK_ARCHIVE = 0x03;
+inline constexpr char MARK_IMPORTANT = 0x04;
+// The byte behind every field of a record.
+inline constexpr char FIELD_END = 0x11;
+
+inline constexpr int kPageRows = 12;
+
+// Codes of ActiveWindow.
+enum WindowCode : int16_t {
+  kMessagePad = 1,
+  kCallList = 2,
+  kPrintRange = 3,
+  kOptionsDialog = 4,
+  kAlertWindow = 5,
+};
+
+struct ProgramState {
+  // Configuration (read from the configuration file).
+  std::string WorkgroupPath;
+  std::string MyInitials;
+  std::string MyName;
+  std::string DefaultRecipient;
+  int32_t PadColor = 0;
+  std::string PopupProgram;
+  std::string SplashSetting;
+  std::string UsePopSetting;
+  std::string DeliverSetting;
+
+  // Message boxes.
+  std::string BoxTitle;
+  std::string BoxText;
+  int BoxAnswer = 0;
+  std::string NoticeText;
+  int16_t ErrorNumber = 0;
+
+  // The workgroup's people, PeopleCount + 1 slots each, the last one empty.
+  std::vector<std::string> PersonName{""};
+  std::vector<std::string> PersonComputer{""};
+  std::vector<std::string> PersonLog{""};
+  std::vector<std::string> PersonArchive{""};
+  std::vector<std::string> PersonExport{""};
+  std::vector<std::string> PersonAlert{""};
+  int16_t PeopleCount = 0;
+  int16_t MyIndex = 0;
+  int16_t DefaultIndex = 0;
+  int16_t SelectedPerson = 0;
+
+  // Window and run state.
+  int16_t ActiveWindow = 0;
+  int16_t KeepRunning = 0;
+  int16_t ForwardMode = 0;
+  int16_t SkipSwitch = 0;
+  std::string CurrentLogPath;
+  // Whose log CurrentLogPath is: the title of that log's messages. Kept with
+  // the path so the two cannot drift apart when the people list is reloaded.
+  std::string CurrentLogOwner;
+  int32_t LastLogLength = 0;
+
+  // Phone-log access.
+  int16_t FileError = 0;
+  int16_t ReadDenied = 0;
+  int16_t LockRetries = 0;
+  int64_t LogLength = 0;  // bytes of the log opened last
+
+  // The last record read and its fields.
+  std::string RecordText;
+  std::string RecMark, RecDate, RecCaller, RecTime, RecPhone, RecMessage;
+
+  // Page memory of the call list: where each shown call begins (offset of
+  // its leading length) and its body as it was read.
+  std::array<int64_t, kPageRows> PageStart{};
+  std::array<std::string, kPageRows> PageText{};
+  std::array<double, kPageRows> PageRowTop{};
+
+  // The name of the person at `index`, or "" when the index is out of range.
+  const std::string& NameOf(int index) const;
+};
+
+}  // namespace telvo

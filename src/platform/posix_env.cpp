@@ -1,0 +1,249 @@
+#include "platform/posix_env.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/posix_file.h"
+
+namespace telvo {
+namespace {
+
+void MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+  }
+  ::mkdir(path.c_str(), 0700);
+}
+
+std::string HomeConfigDir() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && *xdg) return std::string(xdg) + "/telvo/";
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : "/tmp") + "/.config/telvo/";
+}
+
+std::string SystemResolve(const std::string& host) {
+  addrinfo hints = {};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_DGRAM;
+  addrinfo* result = nullptr;
+  if (::getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || !result) return "";
+  char text[INET6_ADDRSTRLEN] = {};
+  const void* addr = result->ai_family == AF_INET6
+                         ? static_cast<const void*>(&reinterpret_cast<sockaddr_in6*>(result->ai_addr)->sin6_addr)
+                         : static_cast<const void*>(&reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr);
+  ::inet_ntop(result->ai_family, addr, text, sizeof text);
+  ::freeaddrinfo(result);
+  return text;
+}
+
+void SendTo(const std::string& address, uint16_t port, const std::string& bytes) {
+  sockaddr_storage storage = {};
+  socklen_t size;
+  int family;
+  auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
+  auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
+  if (::inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
+    family = v4->sin_family = AF_INET;
+    v4->sin_port = htons(port);
+    size = sizeof *v4;
+  } else if (::inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
+    family = v6->sin6_family = AF_INET6;
+    v6->sin6_port = htons(port);
+    size = sizeof *v6;
+  } else {
+    return;
+  }
+  int fd = ::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return;
+  ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&storage), size);
+  ::close(fd);
+}
+
+uint16_t MessengerPort() {
+  servent entry;
+  servent* found = nullptr;
+  char buffer[1024];
+  if (::getservbyname_r("messngr", "udp", &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return ntohs(static_cast<uint16_t>(found->s_port));
+  return kDefaultMessengerPort;
+}
+
+}  // namespace
+
+PosixEnv::PosixEnv(PosixEnvOptions options)
+    : options_(std::move(options)),
+      port_(options_.datagramPort ? options_.datagramPort : MessengerPort()) {}
+
+PosixEnv::~PosixEnv() {
+  if (instanceLockFd_ >= 0) ::close(instanceLockFd_);
+}
+
+Status PosixEnv::OpenFile(const std::string& path, FileAccess access,
+                          std::unique_ptr<File>* file) {
+  if (path.empty()) return Status::Error(kBadFileName);
+  return OpenLockedFile(ResolvePath(path), access, file);
+}
+
+Status PosixEnv::FileLength(const std::string& path, int64_t* length) {
+  std::string native = ResolvePath(path);
+  struct stat st;
+  if (path.empty()) return Status::Error(kBadFileName);
+  if (::stat(native.c_str(), &st) != 0) return StatusFromErrno(errno, native);
+  *length = st.st_size;
+  return Status::Ok();
+}
+
+bool PosixEnv::FileExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(ResolvePath(path).c_str(), &st) == 0;
+}
+
+Status PosixEnv::DeleteFile(const std::string& path) {
+  std::string native = ResolvePath(path);
+  if (path.empty()) return Status::Error(kBadFileName);
+  if (::unlink(native.c_str()) != 0) return StatusFromErrno(errno, native);
+  return Status::Ok();
+}
+
+Status PosixEnv::RenameFile(const std::string& from, const std::string& to) {
+  std::string source = ResolvePath(from), target = ResolvePath(to);
+  if (from.empty() || to.empty()) return Status::Error(kBadFileName);
+  if (::rename(source.c_str(), target.c_str()) != 0) return StatusFromErrno(errno, source);
+  return Status::Ok();
+}
+
+Status PosixEnv::CopyFile(const std::string& from, const std::string& to) {
+  std::unique_ptr<File> source, target;
+  Status s = OpenFile(from, FileAccess::kRead, &source);
+  if (s.ok()) s = OpenFile(to, FileAccess::kRewrite, &target);
+  int64_t offset = 0;
+  std::string chunk;
+  while (s.ok()) {
+    s = source->ReadAt(offset, 1 << 16, &chunk);
+    if (!s.ok() || chunk.empty()) break;
+    s = target->WriteAt(offset, chunk);
+    offset += static_cast<int64_t>(chunk.size());
+  }
+  if (s.ok()) s = target->Sync();
+  return s;
+}
+
+Status PosixEnv::SyncFolderOf(const std::string& path) {
+  std::string native = ResolvePath(path);
+  int fd = ::open(FolderOf(native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return StatusFromErrno(errno, native);
+  int rc = ::fsync(fd);
+  int err = errno;
+  ::close(fd);
+  return rc == 0 ? Status::Ok() : StatusFromErrno(err, native);
+}
+
+std::string PosixEnv::ResolvePath(const std::string& path) { return ResolveProgramPath(path); }
+
+std::string PosixEnv::WindowsDir() {
+  std::string dir = options_.configDir.empty() ? HomeConfigDir() : options_.configDir;
+  if (dir.back() != '/') dir += '/';
+  MakeFolders(dir.substr(0, dir.size() - 1));
+  return dir;
+}
+
+LocalDateTime PosixEnv::Now() {
+  time_t now = ::time(nullptr);
+  tm local;
+  ::localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+double PosixEnv::SecondsSinceMidnight() {
+  timespec ts;
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  tm local;
+  ::localtime_r(&ts.tv_sec, &local);
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ts.tv_nsec / 1e9;
+}
+
+void PosixEnv::SleepMs(int milliseconds) {
+  timespec ts{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+  while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
+void PosixEnv::SendDatagram(const std::string& host, std::string bytes) {
+  // An empty name can never be reached; don't spend a thread on it.
+  if (host.empty()) return;
+  HostResolver resolve = options_.resolver ? options_.resolver : HostResolver(SystemResolve);
+  uint16_t port = port_;
+  std::thread([resolve, host, port, bytes = std::move(bytes)] {
+    std::string address = resolve(host);
+    if (!address.empty()) SendTo(address, port, bytes);
+  }).detach();
+}
+
+void PosixEnv::StartProgram(const std::string& path) {
+  std::string native = ResolvePath(path);
+  if (native.empty()) return;
+  char* argv[] = {native.data(), nullptr};
+  // Double fork: the program runs in its own session and is never our child,
+  // so it outlives us and leaves no zombie.
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::setsid();
+    if (::fork() == 0) {
+      int devnull = ::open("/dev/null", O_RDWR);
+      if (devnull >= 0) {
+        ::dup2(devnull, 0);
+        ::dup2(devnull, 1);
+        ::dup2(devnull, 2);
+      }
+      ::execv(native.c_str(), argv);
+    }
+    ::_exit(0);
+  }
+  if (child > 0) ::waitpid(child, nullptr, 0);
+}
+
+bool PosixEnv::AcquireSingleInstance() {
+  if (instanceLockFd_ >= 0) return true;
+  std::string path = options_.instanceLockPath;
+  if (path.empty()) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    path = runtime && *runtime ? std::string(runtime) + "/telvo.lock"
+                               : "/tmp/telvo-" + std::to_string(::getuid()) + ".lock";
+  }
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return true;  // no lock file possible: don't refuse to run
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  instanceLockFd_ = fd;
+  return true;
+}
+
+void PosixEnv::EndProgram(int exitStatus) {
+  std::fflush(nullptr);
+  std::_Exit(exitStatus);
+}
+
+Env* DefaultEnv() {
+  static PosixEnv env;
+  return &env;
+}
+
+}  // namespace telvo

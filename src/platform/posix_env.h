@@ -1,0 +1,69 @@
+#pragma once
+// The Env of a running program on Linux.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/env.h"
+
+namespace telvo {
+
+// Turns a host name into a numeric address ("" when it cannot). Runs on the
+// datagram sender's own thread, never the caller's.
+using HostResolver = std::function<std::string(const std::string& host)>;
+
+// The port of the notification datagram when the services database has no
+// entry for messngr/udp.
+inline constexpr uint16_t kDefaultMessengerPort = 5138;
+
+struct PosixEnvOptions {
+  std::string configDir;      // empty: $XDG_CONFIG_HOME/telvo/ or ~/.config/telvo/
+  uint16_t datagramPort = 0;  // 0: messngr/udp from the services database
+  HostResolver resolver;      // empty: the system resolver
+  std::string instanceLockPath;  // empty: a per-user file in the runtime folder
+};
+
+class PosixEnv : public Env {
+ public:
+  explicit PosixEnv(PosixEnvOptions options = {});
+  ~PosixEnv() override;
+
+  Status OpenFile(const std::string& path, FileAccess access,
+                  std::unique_ptr<File>* file) override;
+  Status FileLength(const std::string& path, int64_t* length) override;
+  bool FileExists(const std::string& path) override;
+  Status DeleteFile(const std::string& path) override;
+  Status RenameFile(const std::string& from, const std::string& to) override;
+  Status CopyFile(const std::string& from, const std::string& to) override;
+  Status SyncFolderOf(const std::string& path) override;
+  std::string ResolvePath(const std::string& path) override;
+  std::string WindowsDir() override;
+
+  LocalDateTime Now() override;
+  double SecondsSinceMidnight() override;
+  void SleepMs(int milliseconds) override;
+
+  void SendDatagram(const std::string& host, std::string bytes) override;
+  void StartProgram(const std::string& path) override;
+  bool AcquireSingleInstance() override;
+  [[noreturn]] void EndProgram(int exitStatus) override;
+
+  uint16_t datagramPort() const { return port_; }
+
+ private:
+  PosixEnvOptions options_;
+  uint16_t port_;
+  int instanceLockFd_ = -1;
+};
+
+// One process-wide PosixEnv with default options.
+Env* DefaultEnv();
+
+// The program path's native spelling: "\" becomes "/", and each component that
+// does not exist as spelled is matched ignoring case (an exact match wins,
+// then the first match in byte order). Missing components keep their spelling.
+std::string ResolveProgramPath(const std::string& path);
+
+}  // namespace telvo

@@ -1,0 +1,22 @@
+#pragma once
+// Internals of PosixEnv shared between its source files.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/env.h"
+
+namespace telvo {
+
+std::string FolderOf(const std::string& nativePath);
+bool FolderOfExists(const std::string& nativePath);
+Status StatusFromErrno(int err, const std::string& nativePath);
+Status OpenLockedFile(const std::string& nativePath, FileAccess access,
+                      std::unique_ptr<File>* file);
+
+// Runs between a file's open and its lock, so tests can replace the file in
+// that window. Not for use outside tests.
+void SetBeforeLockHookForTesting(std::function<void(const std::string&)> hook);
+
+}  // namespace telvo

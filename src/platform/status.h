@@ -1,0 +1,43 @@
+#pragma once
+// A file operation's outcome as one of the classic run-time error codes, so
+// callers can compare codes the way the program's messages expect
+// ("52 53 76") and show the classic description next to the code.
+
+#include <string>
+
+namespace telvo {
+
+enum RuntimeError : int {
+  kBadFileName = 52,
+  kFileNotFound = 53,
+  kDeviceIoError = 57,
+  kDiskFull = 61,
+  kDeviceUnavailable = 68,
+  kPermissionDenied = 70,  // the lock is held by another open
+  kPathFileAccessError = 75,
+  kPathNotFound = 76,
+};
+
+class Status {
+ public:
+  Status() = default;
+  static Status Ok() { return Status(); }
+  static Status Error(int code) { return Status(code); }
+
+  bool ok() const { return code_ == 0; }
+  int code() const { return code_; }
+  // The classic text for the code, e.g. "File not found".
+  std::string description() const;
+
+ private:
+  explicit Status(int code) : code_(code) {}
+  int code_ = 0;
+};
+
+std::string RuntimeErrorDescription(int code);
+
+// Maps an errno value onto the run-time codes. ENOENT is ambiguous (file or
+// folder missing): `folderExists` decides between 53 and 76.
+int RuntimeErrorFromErrno(int err, bool folderExists);
+
+}  // namespace telvo

@@ -1,0 +1,84 @@
+#pragma once
+// The phone-log file: a sequence of records, each a 16-bit little-endian body
+// length, the body, and the same length again. The leading copy lets a reader
+// walk forwards, the trailing copy backwards from the end. Offsets here count
+// from 0.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/program.h"
+#include "platform/env.h"
+
+namespace telvo {
+
+inline constexpr int kMaxBodyLength = 32767;
+inline constexpr int kMaxOpenTries = 11;
+
+// Opens CurrentLogPath for reading and writing under the exclusive lock,
+// retrying a lock held elsewhere. Sets FileError, ReadDenied and LogLength.
+// On failure the message has been shown, FileError is 1 and the result null.
+std::unique_ptr<File> OpenPhoneLog(Program& program);
+
+// The two bytes of a count, low byte first.
+std::string EncodeRecordLength(int count);
+// The count in two bytes, 0 to 65535.
+int DecodeRecordLength(std::string_view bytes);
+// The whole record for a body: length, body, length.
+std::string FrameRecord(std::string_view body);
+
+// True when the path names a phone log rather than an archive.
+bool IsPhoneLogPath(const std::string& path);
+
+struct Record {
+  int64_t start = 0;  // offset of the leading length
+  std::string body;
+  int64_t end() const { return start + static_cast<int64_t>(body.size()) + 4; }
+};
+
+enum class ReadOutcome {
+  kRecord,   // `record` holds it
+  kNone,     // the walk reached the end (or the beginning) of the file
+  kDamaged,  // the lengths around `damageAt` cannot be trusted
+  kFailed,   // the file could not be read: `status`
+};
+
+struct RecordRead {
+  ReadOutcome outcome = ReadOutcome::kNone;
+  Record record;
+  int64_t damageAt = 0;
+  Status status;
+};
+
+// A length is trusted only when it is 1 to 32767, the body lies inside the
+// file, and the leading and trailing copies agree.
+RecordRead ReadRecordAt(File& file, int64_t logLength, int64_t start);
+// The record whose trailing length ends just before `end`.
+RecordRead ReadRecordBefore(File& file, int64_t logLength, int64_t end);
+
+// Visits the records newest first (backward) or oldest first from `start`
+// (forward) until `visit` returns false or the file ends. Returns the read
+// that stopped the walk: kNone at a clean end, kRecord when `visit` stopped it.
+using RecordVisitor = std::function<bool(const Record&)>;
+RecordRead WalkBackward(File& file, int64_t logLength, const RecordVisitor& visit);
+RecordRead WalkForward(File& file, int64_t logLength, int64_t start, const RecordVisitor& visit);
+
+// Stop box naming the damaged offset, under the log owner's name.
+void ReportLogDamage(Program& program, int64_t offset);
+// Stop box for a read or write failure of the log, under the owner's name.
+void ReportLogFailure(Program& program, const Status& status);
+
+// Splits RecordText into RecMark, RecDate, RecCaller, RecTime, RecPhone and
+// RecMessage. A field runs to the next FIELD_END, or to the end of the body.
+void ParseRecord(ProgramState& state);
+
+// Is the call shown in `row` still the record at PageStart[row]? The mark is
+// not compared, so a mark changed elsewhere passes. On failure the log is
+// closed, the message shown, and `row` set to -1.
+bool VerifyDisplayedRecord(Program& program, std::unique_ptr<File>& log, int& row,
+                           bool fromMarking);
+
+}  // namespace telvo

@@ -1,0 +1,33 @@
+#pragma once
+// Delivering the message on the pad: one record appended to the recipient's
+// phone log, then the notification datagram.
+
+#include <string>
+
+#include "core/program.h"
+
+namespace telvo {
+
+// What the pad holds when OK is pressed.
+struct PadValues {
+  int selectedIndex = -1;  // the recipient in the person list, -1 for none
+  std::string caller;
+  std::string date;
+  std::string time;
+  std::string phone;
+  std::string message;
+  bool urgent = false;
+};
+
+// The record body for the pad's values: mark, then date, caller, time, phone
+// and "message (initials)", each trimmed and ended by FIELD_END.
+std::string BuildMessageBody(const PadValues& pad, const std::string& initials);
+
+// Leaves FileError 0 after a delivery and 1 after a refusal or failure; shows
+// its own messages. Calls the ClearPad hook after a delivery.
+void PostMessage(Program& program, const PadValues& pad);
+
+// Blanks removed from both ends (blanks only, not other white space).
+std::string TrimBlanks(const std::string& text);
+
+}  // namespace telvo

@@ -1,0 +1,211 @@
+#include "store/phone_log.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "store/post_message.h"
+#include "support/program_fixture.h"
+
+namespace telvo::test {
+namespace {
+
+std::string Body(const std::string& caller, char mark = MARK_NEW) {
+  return std::string(1, mark) + "12-06-2026\x11" + caller + "\x11" "9:05 AM\x11\x11msg (CW)\x11";
+}
+
+class PhoneLogTest : public ProgramTest {
+ protected:
+  PhoneLogTest() {
+    SetPeople({"Ann"});
+    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogOwner = "Ann";
+  }
+
+  std::vector<std::string> Backward() {
+    std::vector<std::string> callers;
+    auto log = OpenPhoneLog(program);
+    last = WalkBackward(*log, state.LogLength, [&](const Record& r) {
+      state.RecordText = r.body;
+      ParseRecord(state);
+      callers.push_back(state.RecCaller);
+      return true;
+    });
+    return callers;
+  }
+
+  std::vector<std::string> Forward() {
+    std::vector<std::string> callers;
+    auto log = OpenPhoneLog(program);
+    last = WalkForward(*log, state.LogLength, 0, [&](const Record& r) {
+      state.RecordText = r.body;
+      ParseRecord(state);
+      callers.push_back(state.RecCaller);
+      return true;
+    });
+    return callers;
+  }
+
+  RecordRead last;
+};
+
+TEST_F(PhoneLogTest, LengthsAndParsing) {
+  EXPECT_EQ(EncodeRecordLength(0x1234), std::string("\x34\x12", 2));
+  EXPECT_EQ(EncodeRecordLength(32767), std::string("\xff\x7f", 2));
+  EXPECT_EQ(DecodeRecordLength(std::string("\xff\x7f", 2)), 32767);
+
+  state.RecordText = Body("Joe");
+  ParseRecord(state);
+  EXPECT_EQ(state.RecMark, "\x01");
+  EXPECT_EQ(state.RecDate, "12-06-2026");
+  EXPECT_EQ(state.RecCaller, "Joe");
+  EXPECT_EQ(state.RecTime, "9:05 AM");
+  EXPECT_EQ(state.RecPhone, "");
+  EXPECT_EQ(state.RecMessage, "msg (CW)");
+  // A body cut short leaves the missing fields empty.
+  state.RecordText = std::string("\x04" "01-02-2003\x11" "Jo");
+  ParseRecord(state);
+  EXPECT_EQ(state.RecCaller, "Jo");
+  EXPECT_EQ(state.RecMessage, "");
+
+  EXPECT_TRUE(IsPhoneLogPath("\\\\SRV\\MESSAGES\\ANN\\MESSAGES"));
+  EXPECT_FALSE(IsPhoneLogPath("\\\\SRV\\MESSAGES\\ANN\\ARCHIVE"));
+}
+
+TEST_F(PhoneLogTest, WalksSeeEveryRecordInOrder) {
+  EXPECT_TRUE(Backward().empty());
+  EXPECT_EQ(last.outcome, ReadOutcome::kNone);
+  EXPECT_EQ(state.LogLength, 0);
+  WriteWholeFile(LogFile(0), FrameRecord(Body("A")) + FrameRecord("\x01") + FrameRecord(Body("C")));
+  EXPECT_EQ(Backward(), (std::vector<std::string>{"C", "", "A"}));
+  EXPECT_EQ(last.outcome, ReadOutcome::kNone);
+  EXPECT_EQ(Forward(), (std::vector<std::string>{"A", "", "C"}));
+  EXPECT_EQ(last.outcome, ReadOutcome::kNone);
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(PhoneLogTest, DamagedLengthsStopBothWalks) {
+  const std::string good = FrameRecord(Body("A"));
+  const int64_t len = static_cast<int64_t>(good.size());
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int64_t forwardAt;
+  };
+  auto withLengths = [&](std::string record, int lead, int trail) {
+    record.replace(0, 2, EncodeRecordLength(lead));
+    record.replace(record.size() - 2, 2, EncodeRecordLength(trail));
+    return record;
+  };
+  const int body = static_cast<int>(good.size()) - 4;
+  const std::vector<Case> cases = {
+      {"zero", good + withLengths(good, 0, 0), len},
+      // -2 as a signed number: a walk that trusted it would stand still.
+      {"negative", good + withLengths(good, 0xFFFE, 0xFFFE), len},
+      {"past the beginning", good + withLengths(good, body, 3000), len},
+      {"past the end", withLengths(good, 3000, body) + good, 0},
+      {"copies differ", good + withLengths(good, body, body - 1) + good, len},
+      {"trailing bytes", good + std::string("\x05\x00\x01", 3), len},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteWholeFile(LogFile(0), c.bytes);
+    Backward();
+    EXPECT_EQ(last.outcome, ReadOutcome::kDamaged);
+    Forward();
+    EXPECT_EQ(last.outcome, ReadOutcome::kDamaged);
+    EXPECT_EQ(last.damageAt, c.forwardAt);
+  }
+  ReportLogDamage(program, 136);
+  EXPECT_EQ(boxes.last().caption, "Ann");
+  EXPECT_EQ(boxes.last().icon, BoxIcon::kStop);
+  EXPECT_NE(boxes.last().text.find("136"), std::string::npos);
+}
+
+TEST_F(PhoneLogTest, LockedLogIsTriedElevenTimes) {
+  std::unique_ptr<File> holder;
+  ASSERT_TRUE(posix.OpenFile(state.PersonLog[0], FileAccess::kUpdate, &holder).ok());
+  faults.ResetCounts();
+  EXPECT_EQ(OpenPhoneLog(program), nullptr);
+  EXPECT_EQ(faults.count(FileOp::kOpen), 11);
+  EXPECT_EQ(state.FileError, 1);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Ann", "Message file is locked up", BoxIcon::kStop,
+                                      BoxButtons::kOk, kAnswerOk}));
+  // Ten pauses of at most about a second each.
+  EXPECT_GE(env.sleptMs(), 9000);
+  EXPECT_LE(env.sleptMs(), 10500);
+}
+
+TEST_F(PhoneLogTest, OpenFailuresAreNamed) {
+  state.CurrentLogPath = temp.file("NOWHERE") + "\\MESSAGES";
+  EXPECT_EQ(OpenPhoneLog(program), nullptr);
+  EXPECT_EQ(boxes.last().text, "Invalid Path For User's Phonelog ");
+  state.CurrentLogPath = state.PersonLog[0];
+  faults.FailNth(FileOp::kOpen, faults.count(FileOp::kOpen) + 1, kDeviceUnavailable);
+  EXPECT_EQ(OpenPhoneLog(program), nullptr);
+  EXPECT_EQ(boxes.last().text, "Unknown Error  68");
+  faults.FailNth(FileOp::kRead, faults.count(FileOp::kRead) + 1, kDeviceIoError);
+  EXPECT_EQ(OpenPhoneLog(program), nullptr);
+  EXPECT_EQ(boxes.last().text, "Unknown Error  57");
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_NE(OpenPhoneLog(program), nullptr);
+  EXPECT_EQ(state.FileError, 0);
+}
+
+class IdentityCheckTest : public PhoneLogTest {
+ protected:
+  void Remember(int row, int64_t start, const std::string& body) {
+    state.PageStart[static_cast<size_t>(row)] = start;
+    state.PageText[static_cast<size_t>(row)] = body;
+  }
+  bool Check(int row, bool fromMarking = false) {
+    auto log = OpenPhoneLog(program);
+    bool ok = VerifyDisplayedRecord(program, log, row, fromMarking);
+    EXPECT_EQ(ok, row >= 0);
+    EXPECT_EQ(ok, log != nullptr);
+    return ok;
+  }
+};
+
+TEST_F(IdentityCheckTest, RememberedRecordsAreCheckedByBody) {
+  const std::string a = Body("Alice"), b = Body("Bobby"), one = "\x01";
+  const int64_t aLen = static_cast<int64_t>(a.size()) + 4;
+  WriteWholeFile(LogFile(0), FrameRecord(a) + FrameRecord(b) + FrameRecord(one));
+  Remember(0, 0, a);
+  Remember(1, aLen, b);
+  Remember(2, 2 * aLen, one);
+  EXPECT_TRUE(Check(0));
+  EXPECT_TRUE(Check(1));
+  EXPECT_TRUE(Check(2));
+
+  // A mark changed on another workstation still passes.
+  std::string bytes = ReadWholeFile(LogFile(0));
+  bytes[static_cast<size_t>(aLen) + 2] = MARK_ARCHIVE;
+  WriteWholeFile(LogFile(0), bytes);
+  EXPECT_TRUE(Check(1));
+  EXPECT_TRUE(boxes.shown().empty());
+
+  // Another call of the same length now at that position.
+  WriteWholeFile(LogFile(0), FrameRecord(b) + FrameRecord(a));
+  EXPECT_FALSE(Check(0, true));
+  EXPECT_EQ(boxes.last(),
+            (MessageBox{"Telvo",
+                        "Purge was performed by another user.\rMessage log will be redisplayed "
+                        "from beginning.\rPlease retry marking this message.",
+                        BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
+  // A position now past the end, without the retry line.
+  EXPECT_FALSE(Check(2));
+  EXPECT_EQ(boxes.last().text,
+            "Purge was performed by another user.\rMessage log will be redisplayed from "
+            "beginning.\r");
+  // A one-byte body compares empty remainders.
+  WriteWholeFile(LogFile(0), FrameRecord(a) + FrameRecord(b) + FrameRecord("\x04"));
+  EXPECT_TRUE(Check(2));
+  EXPECT_FALSE(Check(-1));
+  EXPECT_FALSE(Check(12));
+}
+
+}  // namespace
+}  // namespace telvo::test

@@ -1,0 +1,158 @@
+#include "store/post_message.h"
+
+#include <gtest/gtest.h>
+
+#include "store/phone_log.h"
+#include "support/program_fixture.h"
+
+namespace telvo::test {
+namespace {
+
+class PostMessageTest : public ProgramTest {
+ protected:
+  PostMessageTest() {
+    SetPeople({"Ann", "Bob"});
+    state.MyName = "Carol";
+    state.MyInitials = "CW";
+    program.hooks.ClearPad = [this] { ++padsCleared; };
+  }
+
+  PadValues Pad(int person = 0) {
+    PadValues pad;
+    pad.selectedIndex = person;
+    pad.caller = "  Joe Caller ";
+    pad.date = "12-06-2026";
+    pad.time = " 9:05 AM";
+    pad.phone = "";
+    pad.message = "Please call back";
+    return pad;
+  }
+
+  int padsCleared = 0;
+};
+
+TEST_F(PostMessageTest, RecordBytesAreExactlyTheFramedBody) {
+  PostMessage(program, Pad());
+  PadValues urgent = Pad();
+  urgent.urgent = true;
+  urgent.message = "";
+  urgent.phone = "555-1234";
+  PostMessage(program, urgent);
+
+  const std::string first =
+      "\x01" "12-06-2026\x11" "Joe Caller\x11" "9:05 AM\x11" "\x11" "Please call back (CW)\x11";
+  const std::string second =
+      "\x04" "12-06-2026\x11" "Joe Caller\x11" "9:05 AM\x11" "555-1234\x11" " (CW)\x11";
+  ASSERT_EQ(first.size(), 54u);
+  ASSERT_EQ(second.size(), 46u);
+  const std::string expected = std::string("\x36\x00", 2) + first + std::string("\x36\x00", 2) +
+                               std::string("\x2e\x00", 2) + second + std::string("\x2e\x00", 2);
+  EXPECT_EQ(Log(0), expected);
+  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(state.SelectedPerson, 0);
+  EXPECT_EQ(state.CurrentLogPath, state.PersonLog[0]);
+  EXPECT_EQ(padsCleared, 2);
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(PostMessageTest, RefusalsWriteNothingAndKeepThePad) {
+  struct Case {
+    PadValues pad;
+    std::string text;
+  };
+  PadValues noRecipient = Pad(-1);
+  PadValues blankCaller = Pad();
+  blankCaller.caller = "    ";
+  PadValues terminator = Pad();
+  terminator.message = "bad \x11 byte";
+  PadValues tooLong = Pad();
+  tooLong.message = std::string(32768, 'x');
+  for (const PadValues& pad : {noRecipient, blankCaller, terminator, tooLong}) {
+    boxes.Clear();
+    state.FileError = 0;
+    PostMessage(program, pad);
+    EXPECT_EQ(state.FileError, 1);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.last().caption, "Telvo");
+    EXPECT_EQ(boxes.last().icon, BoxIcon::kStop);
+  }
+  EXPECT_EQ(boxes.shown().size(), 1u);
+  PostMessage(program, noRecipient);
+  EXPECT_EQ(boxes.last().text, "No \"For:\" Person Selected");
+  PostMessage(program, blankCaller);
+  EXPECT_EQ(boxes.last().text, "Caller name required.");
+  EXPECT_FALSE(env.FileExists(state.PersonLog[0]));
+  EXPECT_EQ(padsCleared, 0);
+
+  // The longest body that fits is delivered.
+  PadValues longest = Pad();
+  longest.message = std::string(kMaxBodyLength - BuildMessageBody(Pad(), "CW").size() + 16, 'x');
+  ASSERT_EQ(BuildMessageBody(longest, "CW").size(), static_cast<size_t>(kMaxBodyLength));
+  PostMessage(program, longest);
+  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(Log(0).size(), static_cast<size_t>(kMaxBodyLength) + 4);
+}
+
+TEST_F(PostMessageTest, FailedWriteLeavesTheLogAsItWas) {
+  PostMessage(program, Pad());
+  const std::string before = Log(0);
+  // A refused write, a short write (a full disk) and a failed sync.
+  faults.FailNth(FileOp::kWrite, faults.count(FileOp::kWrite) + 1, kDiskFull);
+  PostMessage(program, Pad());
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_EQ(boxes.last().caption, "Ann");
+  EXPECT_EQ(boxes.last().text, "The message was not delivered.\rDisk full 61");
+  EXPECT_EQ(Log(0), before);
+
+  faults.ShortWriteNth(faults.count(FileOp::kWrite) + 1);
+  PostMessage(program, Pad());
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_EQ(Log(0), before);
+
+  faults.FailNth(FileOp::kSync, faults.count(FileOp::kSync) + 1, kDeviceIoError);
+  PostMessage(program, Pad());
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_EQ(Log(0), before);
+  EXPECT_EQ(padsCleared, 1);
+
+  PostMessage(program, Pad());
+  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(Log(0).size(), 2 * before.size());
+}
+
+TEST_F(PostMessageTest, UnreadableLogIsAppendedAtItsRealEnd) {
+  // Bob's log is opened first and is longer; Ann's may be written but not
+  // read, so its probe fails and the remembered length must not be Bob's.
+  PostMessage(program, Pad(1));
+  PostMessage(program, Pad(1));
+  PostMessage(program, Pad(0));
+  const std::string annBefore = Log(0);
+  faults.FailNth(FileOp::kRead, faults.count(FileOp::kRead) + 1, kPathFileAccessError);
+  PostMessage(program, Pad(0));
+  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(state.ReadDenied, kPathFileAccessError);
+  EXPECT_EQ(Log(0), annBefore + annBefore);
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(PostMessageTest, FirstMessageCreatesTheLogAndNotifies) {
+  std::vector<std::pair<std::string, std::string>> sent;
+  struct Recorder : EnvWrapper {
+    using EnvWrapper::EnvWrapper;
+    void SendDatagram(const std::string& host, std::string bytes) override {
+      sent->push_back({host, bytes});
+    }
+    std::vector<std::pair<std::string, std::string>>* sent;
+  } recorder(&env);
+  recorder.sent = &sent;
+  Program withRecorder(recorder, boxes);
+  withRecorder.state = state;
+  PostMessage(withRecorder, Pad(1));
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].first, "BOBPC");
+  EXPECT_EQ(sent[0].second, std::string("Carol\0BOBPC\0  Joe Caller \0", 26));
+  EXPECT_EQ(Log(1).substr(0, 3), std::string("\x36\x00\x01", 3));
+}
+
+}  // namespace
+}  // namespace telvo::test

@@ -1,0 +1,37 @@
+#pragma once
+// A Program over a temporary folder: a real file system below a fault
+// injector and a fake clock, scripted message boxes, and a workgroup of
+// people whose folders lie in the temporary folder.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/program.h"
+#include "support/test_env.h"
+
+namespace telvo::test {
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  ProgramTest();
+
+  // Sets the people arrays directly: each person's folder is <temp>/<name
+  // in lower case>, created on disk, their computer "<NAME>PC".
+  void SetPeople(const std::vector<std::string>& names);
+  // The native path of a person's phone log.
+  std::string LogFile(int person) const;
+  std::string Log(int person) const { return ReadWholeFile(LogFile(person)); }
+
+  TempDir temp;
+  PosixEnv posix;
+  FaultInjectionEnv faults{&posix};
+  FakeClockEnv env{&faults};
+  ScriptedMessageBoxes boxes;
+  Program program{env, boxes};
+  ProgramState& state = program.state;
+};
+
+}  // namespace telvo::test

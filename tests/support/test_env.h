@@ -1,0 +1,88 @@
+#pragma once
+// Test doubles for the platform layer.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "platform/env.h"
+#include "platform/posix_env.h"
+
+namespace telvo::test {
+
+// Thrown where the program would end, so a test can see that it did.
+struct ProgramEnded : std::runtime_error {
+  explicit ProgramEnded(int status) : std::runtime_error("program ended"), status(status) {}
+  int status;
+};
+
+// A clock that stands still until someone waits: every wait advances it at
+// once. Ending the program throws ProgramEnded.
+class FakeClockEnv : public EnvWrapper {
+ public:
+  explicit FakeClockEnv(Env* target);
+
+  void SetNow(const LocalDateTime& now);
+  LocalDateTime Now() override;
+  double SecondsSinceMidnight() override { return millis_ / 1000.0; }
+  void SleepMs(int milliseconds) override;
+  [[noreturn]] void EndProgram(int exitStatus) override { throw ProgramEnded(exitStatus); }
+
+  int64_t sleptMs() const { return sleptMs_; }
+
+ private:
+  LocalDateTime date_{2026, 12, 6, 9, 5, 0};
+  int64_t millis_ = (9 * 3600 + 5 * 60) * 1000;
+  int64_t sleptMs_ = 0;
+};
+
+enum class FileOp { kOpen, kRead, kWrite, kTruncate, kRename, kSync };
+
+// Makes the n-th operation of a kind (counting from 1, over all files the
+// Env opens) fail with a chosen run-time error code, and counts operations
+// and bytes read.
+class FaultInjectionEnv : public EnvWrapper {
+ public:
+  explicit FaultInjectionEnv(Env* target) : EnvWrapper(target) {}
+
+  void FailNth(FileOp op, int n, int code) { faults_[{op, n}] = code; }
+  // The n-th write writes only half of its bytes, then fails with 61.
+  void ShortWriteNth(int n) { shortWrites_[n] = true; }
+  int count(FileOp op) const;
+  int64_t bytesRead() const { return bytesRead_; }
+  void ResetCounts();
+
+  Status OpenFile(const std::string& path, FileAccess access,
+                  std::unique_ptr<File>* file) override;
+  Status RenameFile(const std::string& from, const std::string& to) override;
+
+  // Called by the wrapped files.
+  Status Next(FileOp op);
+  bool NextWriteIsShort() { return shortWrites_.count(count(FileOp::kWrite)) > 0; }
+  void AddBytesRead(int64_t n) { bytesRead_ += n; }
+
+ private:
+  std::map<std::pair<FileOp, int>, int> faults_;
+  std::map<int, bool> shortWrites_;
+  std::map<FileOp, int> counts_;
+  int64_t bytesRead_ = 0;
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadWholeFile(const std::string& nativePath);
+void WriteWholeFile(const std::string& nativePath, const std::string& bytes);
+
+}  // namespace telvo::test
