@@ -64,6 +64,9 @@ class Env {
   virtual std::string ResolvePath(const std::string& path) = 0;
   // The user's configuration folder, ending in "/".
   virtual std::string WindowsDir() = 0;
+  // The folder of the running program, ending in "/": its companion
+  // programs are installed beside it.
+  virtual std::string ProgramFolder() = 0;
 
   virtual LocalDateTime Now() = 0;
   // Seconds since local midnight, with a fraction.
@@ -105,6 +108,7 @@ class EnvWrapper : public Env {
   Status SyncFolderOf(const std::string& path) override { return target_->SyncFolderOf(path); }
   std::string ResolvePath(const std::string& path) override { return target_->ResolvePath(path); }
   std::string WindowsDir() override { return target_->WindowsDir(); }
+  std::string ProgramFolder() override { return target_->ProgramFolder(); }
   LocalDateTime Now() override { return target_->Now(); }
   double SecondsSinceMidnight() override { return target_->SecondsSinceMidnight(); }
   void SleepMs(int milliseconds) override { target_->SleepMs(milliseconds); }

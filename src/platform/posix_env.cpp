@@ -162,6 +162,14 @@ std::string PosixEnv::WindowsDir() {
   return dir;
 }
 
+std::string PosixEnv::ProgramFolder() {
+  char buffer[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "./";
+  std::string path(buffer, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
 LocalDateTime PosixEnv::Now() {
   time_t now = ::time(nullptr);
   tm local;

@@ -40,6 +40,7 @@ class PosixEnv : public Env {
   Status SyncFolderOf(const std::string& path) override;
   std::string ResolvePath(const std::string& path) override;
   std::string WindowsDir() override;
+  std::string ProgramFolder() override;
 
   LocalDateTime Now() override;
   double SecondsSinceMidnight() override;
