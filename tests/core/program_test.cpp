@@ -1,0 +1,45 @@
+#include "core/program.h"
+
+#include <gtest/gtest.h>
+
+#include "support/program_fixture.h"
+
+namespace telvo::test {
+namespace {
+
+class MessageBoxFacadeTest : public ProgramTest {};
+
+TEST_F(MessageBoxFacadeTest, BoxesShowWhatTheStateSays) {
+  state.BoxTitle = "Telvo ";
+  state.BoxText = "Continue?";
+  // Enter at once takes the default button: No.
+  EXPECT_EQ(AskYesNo(program), kAnswerNo);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo ", "Continue?", BoxIcon::kQuestion,
+                                      BoxButtons::kYesNo, kAnswerNo}));
+  boxes.Answer(kAnswerYes);
+  EXPECT_EQ(AskYesNo(program), kAnswerYes);
+  EXPECT_EQ(state.BoxAnswer, kAnswerYes);
+  ShowError(program);
+  EXPECT_EQ(boxes.last().icon, BoxIcon::kStop);
+  EXPECT_EQ(state.BoxAnswer, kAnswerOk);
+
+  state.NoticeText = "Error in writing ini file";
+  state.ErrorNumber = 61;
+  EXPECT_THROW(FatalFileError(program), ProgramEnded);
+  EXPECT_EQ(boxes.last(),
+            (MessageBox{"Telvo",
+                        "Error in writing ini file\nPlease call technical support. Unknown "
+                        "error  61\nProgram Ending",
+                        BoxIcon::kNone, BoxButtons::kOk, kAnswerOk}));
+  EXPECT_EQ(WindowsDir(program), temp.path() + "/config/");
+}
+
+TEST_F(MessageBoxFacadeTest, PauseOneTickWaitsForTheNextWholeSecond) {
+  env.SetNow({2026, 12, 6, 23, 59, 59});
+  PauseOneTick(program);
+  EXPECT_GT(env.sleptMs(), 0);
+  EXPECT_LE(env.sleptMs(), 1020);
+}
+
+}  // namespace
+}  // namespace telvo::test

@@ -1,0 +1,110 @@
+#include "platform/posix_env.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/posix_file.h"
+#include "store/phone_log.h"
+#include "store/post_message.h"
+#include "support/program_fixture.h"
+
+namespace telvo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PathResolutionTest, ComponentsAreMatchedIgnoringCase) {
+  TempDir temp;
+  fs::create_directories(temp.file("srv/Phone/ann"));
+  fs::create_directories(temp.file("srv/phone/ann"));
+  fs::create_directories(temp.file("srv/PHONE/bob"));
+  fs::create_directories(temp.file("srv/PHONE/Bob"));
+  const std::string root = temp.path();
+  // An exact spelling wins; otherwise the first match in byte order.
+  EXPECT_EQ(ResolveProgramPath(root + "/srv/phone/ann"), root + "/srv/phone/ann");
+  EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\PHONE\\BOB\\MESSAGES"),
+            root + "/srv/PHONE/Bob/MESSAGES");
+  EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\PHONe\\ANN"), root + "/srv/PHONE/ANN");
+  // A component that does not exist keeps the spelling given.
+  EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\NEW\\X"), root + "/srv/NEW/X");
+}
+
+TEST(PosixEnvTest, FailuresBecomeRunTimeCodes) {
+  TempDir temp;
+  PosixEnv env;
+  std::unique_ptr<File> file;
+  EXPECT_EQ(env.OpenFile("", FileAccess::kUpdate, &file).code(), kBadFileName);
+  EXPECT_EQ(env.OpenFile(temp.file("MISSING"), FileAccess::kRead, &file).code(), kFileNotFound);
+  EXPECT_EQ(env.OpenFile(temp.file("NO\\SUCH\\FILE"), FileAccess::kUpdate, &file).code(),
+            kPathNotFound);
+  EXPECT_EQ(env.OpenFile(temp.path(), FileAccess::kUpdate, &file).code(), kPathFileAccessError);
+  EXPECT_EQ(env.OpenFile(temp.file(std::string(300, 'x')), FileAccess::kUpdate, &file).code(),
+            kBadFileName);
+  int64_t length = -1;
+  EXPECT_EQ(env.FileLength(temp.file("MISSING"), &length).code(), kFileNotFound);
+  EXPECT_EQ(Status::Error(kPathNotFound).description(), "Path not found");
+}
+
+TEST(PosixEnvTest, ReadersShareWritersExclude) {
+  TempDir temp;
+  PosixEnv env;
+  const std::string path = temp.file("LIST.WGL");
+  WriteWholeFile(path, "x");
+  std::unique_ptr<File> reader, second, writer;
+  ASSERT_TRUE(env.OpenFile(path, FileAccess::kRead, &reader).ok());
+  EXPECT_TRUE(env.OpenFile(path, FileAccess::kRead, &second).ok());
+  EXPECT_EQ(env.OpenFile(path, FileAccess::kUpdate, &writer).code(), kPermissionDenied);
+  reader.reset();
+  second.reset();
+  ASSERT_TRUE(env.OpenFile(path, FileAccess::kUpdate, &writer).ok());
+
+  // The same holds between processes: the child tries while we hold the lock.
+  pid_t child = ::fork();
+  if (child == 0) {
+    PosixEnv childEnv;
+    std::unique_ptr<File> f;
+    bool readBlocked = childEnv.OpenFile(path, FileAccess::kRead, &f).code() == kPermissionDenied;
+    bool writeBlocked =
+        childEnv.OpenFile(path, FileAccess::kUpdate, &f).code() == kPermissionDenied;
+    ::_exit(readBlocked && writeBlocked ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+class ReplacedLogTest : public ProgramTest {
+ protected:
+  ~ReplacedLogTest() override { SetBeforeLockHookForTesting(nullptr); }
+};
+
+TEST_F(ReplacedLogTest, LogReplacedBetweenOpenAndLockIsOpenedAgain) {
+  SetPeople({"Ann"});
+  state.MyInitials = "CW";
+  const std::string log = LogFile(0);
+  const std::string replacement = FrameRecord("\x01new log\x11\x11\x11\x11\x11");
+  WriteWholeFile(log, FrameRecord("\x01old log\x11\x11\x11\x11\x11"));
+  WriteWholeFile(log + ".NEW", replacement);
+  int calls = 0;
+  SetBeforeLockHookForTesting([&](const std::string&) {
+    // As a purge on another workstation would: a new log renamed into place
+    // after our open, before our lock.
+    if (calls++ == 0) fs::rename(log + ".NEW", log);
+  });
+  PadValues pad;
+  pad.selectedIndex = 0;
+  pad.caller = "Joe";
+  PostMessage(program, pad);
+  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(calls, 2);
+  const std::string bytes = Log(0);
+  ASSERT_GT(bytes.size(), replacement.size());
+  EXPECT_EQ(bytes.substr(0, replacement.size()), replacement);
+}
+
+}  // namespace
+}  // namespace telvo::test

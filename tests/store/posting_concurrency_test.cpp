@@ -1,0 +1,143 @@
+// Posting from several processes at once, as several workstations do.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "store/phone_log.h"
+#include "store/post_message.h"
+#include "support/program_fixture.h"
+
+namespace telvo::test {
+namespace {
+
+// A workstation of its own: the real clock, no boxes on screen.
+int PostFromChild(const ProgramState& people, int poster, int count) {
+  PosixEnv env;
+  ScriptedMessageBoxes boxes;
+  Program program(env, boxes);
+  program.state = people;
+  program.state.MyInitials = "P" + std::to_string(poster);
+  int failures = 0;
+  for (int i = 0; i < count; ++i) {
+    PadValues pad;
+    pad.selectedIndex = 0;
+    pad.caller = "Poster " + std::to_string(poster);
+    pad.date = "12-06-2026";
+    pad.time = "9:05 AM";
+    pad.message = std::to_string(i);
+    PostMessage(program, pad);
+    failures += program.state.FileError != 0;
+  }
+  return failures;
+}
+
+// Forks `count` children that start together once the returned pipe closes.
+std::vector<pid_t> ForkTogether(int count, const std::function<int(int)>& work) {
+  int gate[2];
+  EXPECT_EQ(::pipe(gate), 0);
+  std::vector<pid_t> children;
+  for (int k = 0; k < count; ++k) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      ::close(gate[1]);
+      char c;
+      while (::read(gate[0], &c, 1) > 0) {
+      }
+      ::_exit(std::min(work(k), 100));
+    }
+    children.push_back(pid);
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);
+  return children;
+}
+
+int WaitAll(const std::vector<pid_t>& children) {
+  int failures = 0;
+  for (pid_t pid : children) {
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    failures += WIFEXITED(status) ? WEXITSTATUS(status) : 1000;
+  }
+  return failures;
+}
+
+class PostingConcurrencyTest : public ProgramTest {
+ protected:
+  PostingConcurrencyTest() {
+    SetPeople({"Ann"});
+    // No workstation to notify: the children send no datagrams.
+    state.PersonComputer[0] = "";
+    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogOwner = "Ann";
+  }
+};
+
+TEST_F(PostingConcurrencyTest, EightProcessesLoseNoRecord) {
+  constexpr int kPosters = 8, kEach = 200;
+  const ProgramState people = state;
+  auto children = ForkTogether(kPosters, [&](int k) { return PostFromChild(people, k, kEach); });
+  EXPECT_EQ(WaitAll(children), 0);
+
+  std::map<std::string, std::vector<int>> seen;  // poster -> message numbers in file order
+  auto log = OpenPhoneLog(program);
+  ASSERT_NE(log, nullptr);
+  EXPECT_EQ(state.LogLength, static_cast<int64_t>(Log(0).size()));
+  RecordRead end = WalkForward(*log, state.LogLength, 0, [&](const Record& r) {
+    state.RecordText = r.body;
+    ParseRecord(state);
+    seen[state.RecCaller].push_back(std::stoi(state.RecMessage));
+    return true;
+  });
+  EXPECT_EQ(end.outcome, ReadOutcome::kNone);
+  ASSERT_EQ(seen.size(), static_cast<size_t>(kPosters));
+  for (auto& [poster, numbers] : seen) {
+    SCOPED_TRACE(poster);
+    ASSERT_EQ(numbers.size(), static_cast<size_t>(kEach));
+    for (int i = 0; i < kEach; ++i) EXPECT_EQ(numbers[static_cast<size_t>(i)], i);
+  }
+  int backward = 0;
+  end = WalkBackward(*log, state.LogLength, [&](const Record&) { return ++backward > 0; });
+  EXPECT_EQ(end.outcome, ReadOutcome::kNone);
+  EXPECT_EQ(backward, kPosters * kEach);
+}
+
+TEST_F(PostingConcurrencyTest, LockReleasedAfterTwoSecondsLetsThePostThrough) {
+  // The real clock: another process keeps the log for about two seconds
+  // while this one pauses a tick between tries.
+  int locked[2];
+  ASSERT_EQ(::pipe(locked), 0);
+  const std::string path = state.PersonLog[0];
+  pid_t holder = ::fork();
+  if (holder == 0) {
+    PosixEnv holderEnv;
+    std::unique_ptr<File> log;
+    bool ok = holderEnv.OpenFile(path, FileAccess::kUpdate, &log).ok();
+    ::close(locked[1]);
+    holderEnv.SleepMs(2000);
+    ::_exit(ok ? 0 : 1);
+  }
+  ::close(locked[1]);
+  char c;
+  while (::read(locked[0], &c, 1) > 0) {
+  }
+  ::close(locked[0]);
+
+  Program realClock(posix, boxes);
+  realClock.state = state;
+  PadValues pad;
+  pad.selectedIndex = 0;
+  pad.caller = "Joe";
+  PostMessage(realClock, pad);
+  EXPECT_EQ(WaitAll({holder}), 0);
+  EXPECT_EQ(realClock.state.FileError, 0);
+  EXPECT_GE(realClock.state.LockRetries, 1);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_FALSE(Log(0).empty());
+}
+
+}  // namespace
+}  // namespace telvo::test
