@@ -26,13 +26,6 @@ Status AppendRecord(File& log, int64_t at, const std::string& record) {
 
 }  // namespace
 
-std::string TrimBlanks(const std::string& text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 std::string BuildMessageBody(const PadValues& pad, const std::string& initials) {
   std::string body(1, pad.urgent ? MARK_IMPORTANT : MARK_NEW);
   for (const std::string* field : {&pad.date, &pad.caller, &pad.time, &pad.phone}) {

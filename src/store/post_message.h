@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/program.h"
+#include "core/text.h"
 
 namespace telvo {
 
@@ -26,8 +27,5 @@ std::string BuildMessageBody(const PadValues& pad, const std::string& initials);
 // Leaves FileError 0 after a delivery and 1 after a refusal or failure; shows
 // its own messages. Calls the ClearPad hook after a delivery.
 void PostMessage(Program& program, const PadValues& pad);
-
-// Blanks removed from both ends (blanks only, not other white space).
-std::string TrimBlanks(const std::string& text);
 
 }  // namespace telvo

@@ -1,0 +1,170 @@
+#include "core/config_file.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+#include "core/number_text.h"
+#include "core/text.h"
+
+namespace telvo {
+namespace {
+
+constexpr int kEndedByUser = 0;
+constexpr int kEndedByFailure = 1;
+
+// Failures that mean "not there": the settings are then unusable, which the
+// user may mend through the options dialog. Anything else ends the program.
+bool IsMissingFileCode(int code) {
+  return code == kBadFileName || code == kFileNotFound || code == kPathNotFound ||
+         code == kDeviceUnavailable;
+}
+
+void ResetForReading(ProgramState& s) {
+  s.BoxText.clear();
+  s.WorkgroupPath.clear();
+  s.MyInitials.clear();
+  s.MyName.clear();
+  s.DefaultRecipient.clear();
+  s.PadColor = kDefaultPadColor;
+  s.PopupProgram.clear();
+  // SplashSetting, UsePopSetting and DeliverSetting keep their last values.
+}
+
+// Every key found anywhere in the upper-cased line takes the line's value,
+// in this order, so one line may set several settings.
+void ApplyLine(ProgramState& s, std::string_view line) {
+  const std::string upper = UpperCase(line);
+  const size_t equals = line.find('=');
+  const std::string value(
+      TrimBlanks(equals == std::string_view::npos ? line : line.substr(equals + 1)));
+  auto has = [&](const char* key) { return upper.find(key) != std::string::npos; };
+  if (has("WORKGROUP")) s.WorkgroupPath = UpperCase(value);
+  if (has("INITIALS")) s.MyInitials = value;
+  if (has("NAME")) s.MyName = value;
+  if (has("DEFAULT RECIPIENT")) s.DefaultRecipient = value;
+  if (has("BACKCOLOR")) s.PadColor = RoundToInt32(LeadingNumber(value));
+  if (has("POPUP")) s.PopupProgram = value;
+  if (has("SPLASH")) s.SplashSetting = UpperCase(value);
+  if (has("USEPOP")) s.UsePopSetting = UpperCase(value);
+  if (has("DELIVER")) s.DeliverSetting = UpperCase(value);
+}
+
+[[noreturn]] void EndWithFailureBox(Program& program, const Status& failure) {
+  program.state.BoxText = failure.description() + std::to_string(failure.code());
+  ShowError(program);
+  program.env.EndProgram(kEndedByFailure);
+  std::abort();  // not reached: every Env ends the program
+}
+
+// Leaves in BoxText the complaint of the last check that failed. Ends the
+// program on an unexpected failure.
+void CheckSettings(Program& program) {
+  ProgramState& s = program.state;
+  if (s.WorkgroupPath.empty()) {
+    // An empty name names no file: there is nothing to open, and the
+    // complaint keeps saying what is wrong.
+    s.BoxText = "No workgroup selected";
+  } else {
+    std::unique_ptr<File> list;
+    const Status opened = program.env.OpenFile(s.WorkgroupPath, FileAccess::kRead, &list);
+    list.reset();
+    if (!opened.ok()) {
+      if (!IsMissingFileCode(opened.code())) EndWithFailureBox(program, opened);
+      s.BoxText = "Cannot access workgroup file " + s.WorkgroupPath;
+    }
+  }
+  if (s.MyInitials.empty()) s.BoxText = "Reference initials missing";
+}
+
+// One pass over the file: the settings, then their checks.
+void ReadOnce(Program& program) {
+  ProgramState& s = program.state;
+  ResetForReading(s);
+  std::string bytes;
+  const Status read = ReadTextFile(program.env, ConfigFilePath(program), &bytes);
+  if (!read.ok()) {
+    if (!IsMissingFileCode(read.code())) EndWithFailureBox(program, read);
+    s.BoxText = "Cannot find TELVO.INI in " + UpperCase(WindowsDir(program));
+    return;
+  }
+  for (std::string_view line : SplitLines(bytes)) ApplyLine(s, line);
+  // After the whole file, not after each line: a line that merely contains
+  // NAME must not leave its value as the default recipient.
+  if (s.DefaultRecipient.empty()) s.DefaultRecipient = s.MyName;
+  CheckSettings(program);
+}
+
+std::string IniFileText(const IniChoices& c) {
+  const std::string popup = UpperCase(c.popupPath);
+  const char* usepop = c.popup == PopupChoice::kNoPopup         ? "NO"
+                       : c.popup == PopupChoice::kMailslotPopup ? "EXTERNAL"
+                                                                : "INTERNAL";
+  const std::string lines[] = {
+      "WorkGroup=" + UpperCase(c.workgroupPath),
+      "Initials=" + c.initials,
+      "Name=" + c.name,
+      "Default Recipient=" + c.defaultRecipient,
+      // A number of 0 or more is written with a leading blank.
+      "BackColor=" + std::string(c.backColor >= 0 ? " " : "") + std::to_string(c.backColor),
+      "PopUp=" + popup,
+      std::string("Deliver=") + (c.minimizeAfterDelivery ? "Minimized" : "NotMinimized"),
+      std::string("Splash=") + (c.suppressSplash ? "YES" : "NO"),
+      std::string("Usepop=") + usepop,
+      "PopUp=" + popup,
+  };
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+Status WriteAndSync(Env& env, const std::string& path, const std::string& bytes) {
+  std::unique_ptr<File> file;
+  Status s = env.OpenFile(path, FileAccess::kRewrite, &file);
+  if (s.ok()) s = file->WriteAt(0, bytes);
+  if (s.ok()) s = file->Sync();
+  return s;
+}
+
+}  // namespace
+
+std::string ConfigFilePath(Program& program) {
+  return UpperCase(WindowsDir(program)) + "TELVO.INI";
+}
+
+void ReadIniFile(Program& program) {
+  ProgramState& s = program.state;
+  for (;;) {
+    // The options dialog may leave its own caption behind.
+    s.BoxTitle = "Telvo ";
+    ReadOnce(program);
+    if (s.BoxText.empty()) return;
+
+    s.BoxText += " Do you want to configure options?";
+    if (AskYesNo(program) == kAnswerYes) {
+      if (program.hooks.ShowSplash) program.hooks.ShowSplash();
+      s.PopupProgram = program.env.ProgramFolder() + "telvo-popup";
+      if (program.hooks.ShowOptions) program.hooks.ShowOptions();
+      continue;
+    }
+    s.BoxText = "Ending  Telvo";
+    ShowError(program);
+    program.env.EndProgram(kEndedByUser);
+  }
+}
+
+void WriteIniFile(Program& program, const IniChoices& choices) {
+  const std::string path = ConfigFilePath(program);
+  const std::string fresh = path + ".NEW";
+  Status s = WriteAndSync(program.env, fresh, IniFileText(choices));
+  if (s.ok()) s = program.env.RenameFile(fresh, path);
+  if (s.ok()) s = program.env.SyncFolderOf(path);
+  if (s.ok()) return;
+
+  program.env.DeleteFile(fresh);  // gone already when the rename took place
+  program.state.ErrorNumber = static_cast<int16_t>(s.code());
+  program.state.NoticeText = "Error in writing ini file";
+  FatalFileError(program);
+}
+
+}  // namespace telvo

@@ -1,0 +1,46 @@
+#pragma once
+// The configuration file TELVO.INI in the configuration folder: its reader,
+// which returns only with usable settings, and its one writer, the options
+// dialog.
+
+#include <cstdint>
+#include <string>
+
+#include "core/program.h"
+
+namespace telvo {
+
+inline constexpr int32_t kDefaultPadColor = 0xC0C0FF;
+
+// The notification choices of the options dialog.
+enum class PopupChoice { kNoPopup, kMailslotPopup, kInternal };
+
+// What the options dialog passes to the writer: its controls' state.
+struct IniChoices {
+  std::string workgroupPath;  // written upper-cased
+  std::string initials;
+  std::string name;
+  std::string defaultRecipient;
+  int32_t backColor = kDefaultPadColor;
+  std::string popupPath;  // written upper-cased
+  bool minimizeAfterDelivery = false;
+  bool suppressSplash = false;
+  PopupChoice popup = PopupChoice::kInternal;
+};
+
+// The configuration folder in upper case followed by "TELVO.INI"; the
+// platform layer finds the file on disk whatever its case.
+std::string ConfigFilePath(Program& program);
+
+// Fills the configuration values. Returns only when the settings are usable;
+// otherwise asks whether to configure, runs the ShowSplash and ShowOptions
+// hooks and reads again, or ends the program.
+void ReadIniFile(Program& program);
+
+// Replaces the configuration file with the ten lines for `choices`. The new
+// file is written beside the old one and renamed over it, so a failure leaves
+// the old file whole; the failure then ends the program through
+// FatalFileError.
+void WriteIniFile(Program& program, const IniChoices& choices);
+
+}  // namespace telvo

@@ -1,0 +1,23 @@
+#pragma once
+// The workgroup list: a text file on the shared drive naming each person,
+// their folder, their workstation and their alert file, four comma-separated
+// fields per person.
+
+#include <string>
+#include <vector>
+
+#include "core/program.h"
+
+namespace telvo {
+
+// Rebuilds the people arrays, PeopleCount, MyIndex and DefaultIndex from the
+// list named by WorkgroupPath, and fills `names` (the person list of the
+// window that asks: entry i is PersonName slot i). Runs the StartPoller hook
+// when the user is in the list and UsePopSetting is "INTERNAL".
+//
+// A list that cannot be read is reported in a box unless the options dialog
+// is the caller (ActiveWindow 4); `names` is then empty and MyIndex and
+// DefaultIndex are -1. Returns the failure, if any.
+Status LoadWorkgroup(Program& program, std::vector<std::string>& names);
+
+}  // namespace telvo
