@@ -94,16 +94,13 @@ Status LoadWorkgroup(Program& program, std::vector<std::string>& names) {
   s.DefaultIndex = -1;
   names.clear();
 
-  // Read twice, as two readings: the count, then the people. Each reading
-  // closes the list before anything is shown.
+  // One reading gives both the count and the people; the list is closed
+  // before anything is shown. When it fails, the people stay as they were.
   std::string bytes;
-  Status read = ReadTextFile(program.env, s.WorkgroupPath, &bytes);
+  const Status read = ReadTextFile(program.env, s.WorkgroupPath, &bytes);
   if (!read.ok()) return ReportFailure(program, read);
   const int count = CountPeople(bytes);
   ResizePeople(s, count);
-
-  read = ReadTextFile(program.env, s.WorkgroupPath, &bytes);
-  if (!read.ok()) return ReportFailure(program, read);
 
   FieldReader fields(bytes);
   for (int i = 0; i < count; ++i) {
