@@ -1,0 +1,202 @@
+#include "ui/print/print_layout_engine.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "store/phone_log.h"
+
+namespace telvo {
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+
+struct Cut {
+  std::string line;
+  bool atBlank = false;  // the blank that ended the line was taken from rest
+};
+
+// The longest prefix of `rest` that fits: whole words up to a blank, or, when
+// the first word alone is too wide, as many characters as fit. Removes the
+// line (and the blank after it) from `rest`.
+Cut CutLine(PrintCanvas& canvas, std::string& rest, double width) {
+  Cut cut;
+  if (canvas.TextWidth(rest) < width) {
+    cut.line = std::exchange(rest, std::string());
+    return cut;
+  }
+  for (size_t from = 0;;) {
+    size_t blank = std::min(rest.find(' ', from), rest.size());
+    std::string_view word = std::string_view(rest).substr(0, blank);
+    if (canvas.TextWidth(word) < width) {
+      cut.line = word;
+      if (blank == rest.size()) {  // only a canvas that measures unsteadily gets here
+        rest.clear();
+        return cut;
+      }
+      from = blank + 1;
+      continue;
+    }
+    if (!cut.line.empty()) {
+      rest.erase(0, cut.line.size() + 1);
+      cut.atBlank = true;
+      return cut;
+    }
+    size_t fits = 0;
+    while (fits < rest.size() &&
+           canvas.TextWidth(std::string_view(rest).substr(0, fits + 1)) <= width)
+      ++fits;
+    // A character wider than the whole column still goes on a line of its
+    // own; otherwise the rest of the text would never move and be lost.
+    fits = std::min(std::max<size_t>(fits, 1), rest.size());
+    cut.line = rest.substr(0, fits);
+    rest.erase(0, fits);
+    return cut;
+  }
+}
+
+void SetMarkStyle(PrintCanvas& canvas, const std::string& mark) {
+  const char byte = mark.empty() ? ' ' : mark[0];
+  if (byte == MARK_DELETE || byte == MARK_ARCHIVE) canvas.SetStrikethrough(true);
+  if (byte == MARK_IMPORTANT) canvas.SetUnderline(true);
+}
+
+void DrawColumnLine(PrintCanvas& canvas, const std::vector<std::string>& lines, size_t row,
+                    double left) {
+  if (row >= lines.size()) return;
+  canvas.SetX(left);
+  canvas.Draw(lines[row]);
+}
+
+void SetHourglass(const PrintJobWindows& windows, bool busy) {
+  if (windows.SetHourglass) windows.SetHourglass(busy);
+}
+
+}  // namespace
+
+bool ReadDateFilter(const PrintRange& range, DateFilter* filter, std::string* error) {
+  *filter = DateFilter{};
+  if (range.allDates) return true;
+  std::optional<Date> first = ReadDate(range.beginDate);
+  if (!first) {
+    *error = "Invalid Beginning Date";
+    return false;
+  }
+  std::optional<Date> last = ReadDate(range.endDate);
+  if (!last) {
+    *error = "Invalid Ending Date";
+    return false;
+  }
+  filter->allDates = false;
+  filter->first = std::min(*first, *last);
+  filter->last = std::max(*first, *last);
+  return true;
+}
+
+std::vector<std::string> BreakLines(PrintCanvas& canvas, std::string_view text, double width) {
+  std::vector<std::string> lines;
+  std::string rest(text);
+  bool usedUp = false;
+  while (lines.size() < kMaxPrintLines && !usedUp) {
+    Cut cut = CutLine(canvas, rest, width);
+    size_t pair = cut.line.find(kLineBreak);
+    if (pair != std::string::npos) {
+      if (pair + kLineBreak.size() < cut.line.size()) {
+        // The text after the break goes back in front of what is left, with
+        // the blank that separated the two when the line ended at one.
+        rest = cut.line.substr(pair + kLineBreak.size()) + (cut.atBlank ? " " : "") + rest;
+      }
+      cut.line.resize(pair);
+    }
+    usedUp = rest.empty();
+    lines.push_back(std::move(cut.line));
+  }
+  return lines;
+}
+
+void PrintCall(ProgramState& s, PrintCanvas& canvas, PrintJob& job) {
+  ParseRecord(s);
+  std::optional<Date> date = ReadDate(s.RecDate);
+  if (!date || !job.filter.Admits(*date)) return;
+
+  const std::vector<std::string> message = BreakLines(canvas, s.RecMessage, kMessageWidth);
+  const std::vector<std::string> phone = BreakLines(canvas, s.RecPhone, kPhoneWidth);
+  const std::vector<std::string> caller = BreakLines(canvas, s.RecCaller, kCallerWidth);
+  const size_t rows = std::max({message.size(), phone.size(), caller.size()});
+
+  // The call's rows and its date line. A call taller than a page is printed
+  // where the page is still empty rather than after a blank page.
+  const double y = canvas.Y();
+  if (y > 0 && y + job.PrintLineHeight * static_cast<double>(rows + 1) > kPageBottom)
+    canvas.NewPage();
+
+  if (s.RecDate != job.LastPrintedDate) {
+    canvas.SetX(0);
+    canvas.SetBold(true);
+    canvas.Draw(s.RecDate);
+    canvas.EndLine();
+    job.LastPrintedDate = s.RecDate;
+    canvas.SetBold(false);
+  }
+
+  SetMarkStyle(canvas, s.RecMark);
+  canvas.SetX(kTimeLeft);
+  canvas.Draw(s.RecTime);
+  for (size_t row = 0; row < rows; ++row) {
+    DrawColumnLine(canvas, caller, row, kCallerLeft);
+    DrawColumnLine(canvas, phone, row, kPhoneLeft);
+    DrawColumnLine(canvas, message, row, kMessageLeft);
+    canvas.EndLine();
+  }
+  canvas.SetStrikethrough(false);
+  canvas.SetUnderline(false);
+  canvas.EndLine();
+  canvas.EndLine();
+}
+
+void PrintCalls(Program& program, const PrintJobWindows& windows) {
+  ProgramState& s = program.state;
+  std::optional<PrintRange> range = windows.AskPrintRange();
+  if (!range) return;
+
+  // The range is read once, before anything is opened, so a box that does
+  // not hold a date refuses the job instead of failing in the middle of it.
+  PrintJob job;
+  if (!ReadDateFilter(*range, &job.filter, &s.BoxText)) {
+    s.BoxTitle = "Telvo ";
+    ShowError(program);
+    return;
+  }
+
+  std::unique_ptr<PrintCanvas> canvas = windows.StartPrinter();
+  if (!canvas) return;
+  SetHourglass(windows, true);
+  job.PrintLineHeight = canvas->TextHeight("T");
+  job.LastPrintedDate.clear();
+
+  std::unique_ptr<File> log = OpenPhoneLog(program);
+  if (!log) {
+    SetHourglass(windows, false);
+    return;
+  }
+  if (s.ReadDenied) {
+    log.reset();
+    SetHourglass(windows, false);
+    ShowStop(program, s.CurrentLogOwner, "Insufficient file permissions to view calls");
+    return;
+  }
+
+  RecordRead stop = WalkBackward(*log, s.LogLength, [&](const Record& record) {
+    s.RecordText = record.body;
+    PrintCall(s, *canvas, job);
+    return true;
+  });
+  log.reset();
+  // The calls newer than a damaged region are sound: they are printed, and
+  // the damage is reported once the log is closed.
+  canvas->EndDocument();
+  SetHourglass(windows, false);
+  if (stop.outcome == ReadOutcome::kDamaged) ReportLogDamage(program, stop.damageAt);
+  if (stop.outcome == ReadOutcome::kFailed) ReportLogFailure(program, stop.status);
+}
+
+}  // namespace telvo
