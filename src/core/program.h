@@ -12,11 +12,21 @@
 
 namespace telvo {
 
+struct PadValues;  // store/post_message.h: what the message pad holds
+
 struct ProgramHooks {
   std::function<void()> ClearPad;     // empties the pad after a delivery
   std::function<void()> ShowSplash;   // modal splash screen
   std::function<void()> ShowOptions;  // modal options dialog
   std::function<void()> StartPoller;  // switches the new-call poller on
+
+  // --- Call list dispositions ------------------------------------------------
+  // Shows the message pad modally, pre-filled with `pad`, for a forward, and
+  // returns whether a message was actually delivered while it was open. The
+  // pad's close box may end a forward without a delivery, so ForwardMode
+  // alone cannot tell.
+  std::function<bool(const PadValues& pad)> ForwardThroughPad;
+  // --- end of call list dispositions -----------------------------------------
 };
 
 class Program {

@@ -44,27 +44,29 @@ bool ReadExactly(File& file, int64_t offset, size_t n, std::string* out, RecordR
 
 }  // namespace
 
+Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess access,
+                           std::unique_ptr<File>* file) {
+  ProgramState& s = program.state;
+  s.LockRetries = 0;
+  for (;;) {
+    Status status = program.env.OpenFile(path, access, file);
+    if (status.code() != kPermissionDenied || ++s.LockRetries > kMaxOpenTries - 1) return status;
+    PauseOneTick(program);
+  }
+}
+
 std::unique_ptr<File> OpenPhoneLog(Program& program) {
   ProgramState& s = program.state;
   s.FileError = 0;
   s.ReadDenied = 0;
-  s.LockRetries = 0;
   std::unique_ptr<File> log;
-  for (;;) {
-    Status status = program.env.OpenFile(s.CurrentLogPath, FileAccess::kUpdate, &log);
-    if (status.ok()) break;
-    if (status.code() == kPermissionDenied) {
-      if (++s.LockRetries > kMaxOpenTries - 1) return FailOpen(program, "Message file is locked up");
-      PauseOneTick(program);
-      continue;
-    }
-    if (status.code() == kPathNotFound)
-      return FailOpen(program, "Invalid Path For User's Phonelog ");
-    return FailOpen(program, UnknownError(status.code()));
-  }
+  Status status = OpenWithLockRetries(program, s.CurrentLogPath, FileAccess::kUpdate, &log);
+  if (status.code() == kPermissionDenied) return FailOpen(program, "Message file is locked up");
+  if (status.code() == kPathNotFound) return FailOpen(program, "Invalid Path For User's Phonelog ");
+  if (!status.ok()) return FailOpen(program, UnknownError(status.code()));
 
   std::string probe;
-  Status status = log->ReadAt(0, 2, &probe);
+  status = log->ReadAt(0, 2, &probe);
   if (!status.ok()) {
     if (status.code() != kPathFileAccessError) {
       log.reset();

@@ -18,6 +18,14 @@ namespace telvo {
 inline constexpr int kMaxBodyLength = 32767;
 inline constexpr int kMaxOpenTries = 11;
 
+// Opens `path` under its lock, waiting out a lock held elsewhere: at most
+// kMaxOpenTries tries, a clock tick apart, counted in LockRetries. Returns the
+// last try's status; kPermissionDenied means the lock stayed held, which the
+// caller reports as "Message file is locked up" once it has closed its other
+// files.
+Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess access,
+                           std::unique_ptr<File>* file);
+
 // Opens CurrentLogPath for reading and writing under the exclusive lock,
 // retrying a lock held elsewhere. Sets FileError, ReadDenied and LogLength.
 // On failure the message has been shown, FileError is 1 and the result null.

@@ -1,0 +1,120 @@
+#include "store/forward_export.h"
+
+#include <memory>
+
+#include "core/dates.h"
+#include "store/phone_log.h"
+#include "store/post_message.h"
+
+namespace telvo {
+namespace {
+
+// The pad reloads the people list when it loads, and that list may have
+// changed since the call list opened. The viewed log is therefore given back
+// by path and owner, as they were; the person's index follows the name.
+void RestoreViewedLog(ProgramState& s) {
+  s.CurrentLogPath = s.SavedLogPath;
+  s.CurrentLogOwner = s.SavedLogOwner;
+  s.SelectedPerson = s.SavedPerson;
+  if (s.NameOf(s.SavedPerson) == s.SavedLogOwner) return;
+  for (int i = 0; i < s.PeopleCount; ++i) {
+    if (s.PersonName[static_cast<size_t>(i)] == s.SavedLogOwner) {
+      s.SelectedPerson = static_cast<int16_t>(i);
+      return;
+    }
+  }
+}
+
+// EXPORT.TXT lies in the folder of the log on screen, which is the folder of
+// the person whose calls are shown even if the people list changed.
+std::string ExportPathFor(const std::string& logPath) {
+  const size_t slash = logPath.rfind('\\');
+  const std::string folder = slash == std::string::npos ? "" : logPath.substr(0, slash);
+  return folder + "\\EXPORT.TXT";
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+// One write at the real end and a sync; a failed write is cut off again so
+// the file never holds half a line.
+Status AppendLine(Program& program, const std::string& path, const std::string& line) {
+  // Two workstations exporting at the same moment collide on the lock for an
+  // instant only, so a held lock is waited for the way a phone log's is.
+  std::unique_ptr<File> file;
+  Status status = OpenWithLockRetries(program, path, FileAccess::kUpdate, &file);
+  if (!status.ok()) return status;
+  int64_t length = 0;
+  status = file->Length(&length);
+  if (!status.ok()) return status;
+  status = file->WriteAt(length, line);
+  if (status.ok()) status = file->Sync();
+  if (!status.ok()) {
+    file->Truncate(length);
+    file->Sync();
+  }
+  return status;
+}
+
+}  // namespace
+
+bool ForwardCall(Program& program) {
+  ProgramState& s = program.state;
+  s.BoxTitle = "Forward Phone Call";
+  s.BoxText = "Do you want to forward this call to someone else?";
+  if (AskYesNo(program) != kAnswerYes) return false;
+
+  s.ForwardMode = 1;
+  s.SavedPerson = s.SelectedPerson;
+  s.SavedLogPath = s.CurrentLogPath;
+  s.SavedLogOwner = s.CurrentLogOwner;
+
+  PadValues pad;
+  pad.caller = s.RecCaller;
+  pad.phone = s.RecPhone;
+  pad.date = s.RecDate;
+  pad.time = s.RecTime;
+  pad.message = s.RecMessage + " [Forwarded] " + FormatDate(program.env.Now());
+  s.SkipSwitch = 1;
+  const bool delivered = program.hooks.ForwardThroughPad && program.hooks.ForwardThroughPad(pad);
+
+  RestoreViewedLog(s);
+  s.ForwardMode = 0;
+  // The pad's unload resets it; a pad that never loaded must not leave it set,
+  // or the next ordinary pad would skip the window switch when it closes.
+  s.SkipSwitch = 0;
+  return delivered;
+}
+
+void ExportCall(Program& program) {
+  ProgramState& s = program.state;
+  s.BoxTitle = "Telvo";
+  s.BoxText = s.RecCaller + "\rDo you want to export this message";
+  if (AskYesNo(program) != kAnswerYes) {
+    s.BoxTitle = "Telvo";
+    s.BoxText = "Message NOT exported";
+    ShowError(program);
+    return;
+  }
+  Status status = AppendLine(program, ExportPathFor(s.CurrentLogPath), ExportLine(s));
+  if (!status.ok()) {
+    ShowStop(program, "Telvo",
+             "The message was not exported.\r" + status.description() + " " +
+                 std::to_string(status.code()));
+    return;
+  }
+  ShowNotice(program, "Telvo", s.RecCaller + "\rMessage exported.");
+}
+
+std::string ExportLine(const ProgramState& s) {
+  return Quoted(s.RecDate) + "," + Quoted(s.RecTime) + "," + Quoted(s.RecCaller) + "," +
+         Quoted(s.RecPhone) + "," + Quoted(s.RecMessage) + "\r\n";
+}
+
+}  // namespace telvo

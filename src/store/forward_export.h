@@ -1,0 +1,29 @@
+#pragma once
+// The two call actions that do more than change a mark. Both work on the
+// call last parsed (RecDate, RecCaller, RecTime, RecPhone, RecMessage) and
+// hold no file open while they ask.
+
+#include <string>
+
+#include "core/program.h"
+
+namespace telvo {
+
+// Asks whether to forward the call and, if so, shows the message pad
+// pre-filled with it through the ForwardThroughPad hook. Returns true only
+// when a message was delivered while the pad was open: the call may then be
+// marked for deletion. The viewed log (path, owner and person) is the same
+// afterwards, whatever the pad did to the people list.
+bool ForwardCall(Program& program);
+
+// Asks whether to export the call and, if so, appends its line to the
+// EXPORT.TXT beside the viewed log. Reports the outcome; never ends the
+// program.
+void ExportCall(Program& program);
+
+// The export line of the parsed call: date, time, caller, phone and message,
+// each in double quotation marks (a quotation mark inside doubled), separated
+// by commas, ended by CR LF.
+std::string ExportLine(const ProgramState& state);
+
+}  // namespace telvo

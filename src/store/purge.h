@@ -1,0 +1,18 @@
+#pragma once
+// Purging a log: the calls answered for deletion leave it, the calls answered
+// for the archive move to the person's archive (when the log is a phone log),
+// and every other call stays, in its order.
+
+#include "core/program.h"
+
+namespace telvo {
+
+// Purges CurrentLogPath; its messages go under CurrentLogOwner's name.
+// FileError is 0 afterwards when the log was purged or was empty, and 1 when
+// the purge stopped with the log and the archive as they were (its message
+// has been shown). A failure to open the work file or the archive other than
+// a lock held elsewhere ends the program. The caller shows the busy pointer
+// around the call and lists the log again afterwards.
+void PurgeCalls(Program& program);
+
+}  // namespace telvo
