@@ -108,3 +108,28 @@ TEST_F(ReplacedLogTest, LogReplacedBetweenOpenAndLockIsOpenedAgain) {
 
 }  // namespace
 }  // namespace telvo::test
+
+namespace telvo::test {
+namespace {
+
+TEST(PosixEnvTest, OneInstanceAndDetachedPrograms) {
+  TempDir temp;
+  PosixEnv first(PosixEnvOptions{"", 0, nullptr, temp.file("instance.lock")});
+  PosixEnv second(PosixEnvOptions{"", 0, nullptr, temp.file("instance.lock")});
+  EXPECT_TRUE(first.AcquireSingleInstance());
+  EXPECT_TRUE(first.AcquireSingleInstance());
+  EXPECT_FALSE(second.AcquireSingleInstance());
+
+  // A started program runs on its own; a missing one is ignored.
+  const std::string script = temp.file("popup.sh");
+  WriteWholeFile(script, "#!/bin/sh\necho started > " + temp.file("ran") + "\n");
+  ::chmod(script.c_str(), 0755);
+  first.StartProgram(temp.file("missing"));
+  first.StartProgram(script);
+  for (int waited = 0; waited < 5000 && !fs::exists(temp.file("ran")); waited += 10)
+    first.SleepMs(10);
+  EXPECT_EQ(ReadWholeFile(temp.file("ran")), "started\n");
+}
+
+}  // namespace
+}  // namespace telvo::test
