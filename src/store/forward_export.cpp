@@ -42,8 +42,6 @@ std::string Quoted(const std::string& text) {
   return quoted + "\"";
 }
 
-// One write at the real end and a sync; a failed write is cut off again so
-// the file never holds half a line.
 Status AppendLine(Program& program, const std::string& path, const std::string& line) {
   // Two workstations exporting at the same moment collide on the lock for an
   // instant only, so a held lock is waited for the way a phone log's is.
@@ -53,13 +51,7 @@ Status AppendLine(Program& program, const std::string& path, const std::string& 
   int64_t length = 0;
   status = file->Length(&length);
   if (!status.ok()) return status;
-  status = file->WriteAt(length, line);
-  if (status.ok()) status = file->Sync();
-  if (!status.ok()) {
-    file->Truncate(length);
-    file->Sync();
-  }
-  return status;
+  return AppendDurably(*file, length, line);
 }
 
 }  // namespace

@@ -87,6 +87,16 @@ std::unique_ptr<File> OpenPhoneLog(Program& program) {
   return log;
 }
 
+Status AppendDurably(File& file, int64_t end, std::string_view bytes) {
+  Status status = file.WriteAt(end, bytes);
+  if (status.ok()) status = file.Sync();
+  if (!status.ok()) {
+    file.Truncate(end);
+    file.Sync();
+  }
+  return status;
+}
+
 std::string EncodeRecordLength(int count) {
   std::string bytes(2, '\0');
   bytes[0] = static_cast<char>(count & 0xFF);

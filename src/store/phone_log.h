@@ -26,6 +26,11 @@ inline constexpr int kMaxOpenTries = 11;
 Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess access,
                            std::unique_ptr<File>* file);
 
+// Appends under the lock already held: one write at `end` (the file's real
+// end), then a data sync. Anything less than all of `bytes` on the disk is
+// cut off again, so no half record or half line is ever left behind.
+Status AppendDurably(File& file, int64_t end, std::string_view bytes);
+
 // Opens CurrentLogPath for reading and writing under the exclusive lock,
 // retrying a lock held elsewhere. Sets FileError, ReadDenied and LogLength.
 // On failure the message has been shown, FileError is 1 and the result null.

@@ -11,19 +11,6 @@ void Refuse(Program& program, const std::string& text) {
   ShowStop(program, "Telvo", text);
 }
 
-// Appends under the lock already held: one write at the file's real end, then
-// a data sync. Anything less than the whole record on disk is cut off again,
-// so no half record is ever left behind.
-Status AppendRecord(File& log, int64_t at, const std::string& record) {
-  Status status = log.WriteAt(at, record);
-  if (status.ok()) status = log.Sync();
-  if (!status.ok()) {
-    log.Truncate(at);
-    log.Sync();
-  }
-  return status;
-}
-
 }  // namespace
 
 std::string BuildMessageBody(const PadValues& pad, const std::string& initials) {
@@ -64,7 +51,7 @@ void PostMessage(Program& program, const PadValues& pad) {
   s.FileError = 0;
   std::unique_ptr<File> log = OpenPhoneLog(program);
   if (!log) return;
-  Status status = AppendRecord(*log, s.LogLength, FrameRecord(body));
+  Status status = AppendDurably(*log, s.LogLength, FrameRecord(body));
   log.reset();
   if (!status.ok()) {
     s.FileError = 1;
