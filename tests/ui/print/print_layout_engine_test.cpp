@@ -11,83 +11,57 @@
 namespace telvo::test {
 namespace {
 
+struct Printout { std::vector<std::string> drawn; int pages = 1, started = 0; bool ended = false; };
+
 // Every byte is 1/16 inch wide and every line 1/4 inch high: both exact in
-// binary, so the page arithmetic below is exact too.
-constexpr double kCharWidth = 0.0625;
-constexpr double kLineHeight = 0.25;
-
-// What a canvas received: one "x,y text" entry per draw, with [b], [u] or
-// [s] for bold, underline and strikethrough, and "pN:" in front past page 1.
-struct Printout {
-  std::vector<std::string> drawn;
-  int pages = 1;
-  bool ended = false;
-};
-
-class RecordingCanvas : public PrintCanvas {
- public:
-  explicit RecordingCanvas(Printout* out) : out_(out) {}
-  double TextWidth(std::string_view text) override { return kCharWidth * double(text.size()); }
-  double TextHeight(std::string_view) override { return kLineHeight; }
-  void SetX(double x) override { x_ = x; }
-  double Y() override { return y_; }
-  void SetBold(bool on) override { bold_ = on; }
-  void SetUnderline(bool on) override { underline_ = on; }
-  void SetStrikethrough(bool on) override { strike_ = on; }
+// binary, so the page arithmetic below is exact too. Each draw is noted as
+// "x,y text", with [b], [u] or [s] for the styles and "pN:" in front past page 1.
+struct RecordingCanvas : PrintCanvas {
+  explicit RecordingCanvas(Printout& out) : out(out) { ++out.started; }
+  double TextWidth(std::string_view text) override { return 0.0625 * double(text.size()); }
+  double TextHeight(std::string_view) override { return 0.25; }
+  void SetX(double left) override { x = left; }
+  double Y() override { return y; }
+  void SetBold(bool on) override { style[0] = on ? "[b]" : ""; }
+  void SetUnderline(bool on) override { style[1] = on ? "[u]" : ""; }
+  void SetStrikethrough(bool on) override { style[2] = on ? "[s]" : ""; }
   void Draw(std::string_view text) override {
     char at[32];
-    std::snprintf(at, sizeof at, "%g,%g ", x_, y_);
-    std::string page = out_->pages > 1 ? "p" + std::to_string(out_->pages) + ":" : "";
-    out_->drawn.push_back(page + at + std::string(text) + (bold_ ? "[b]" : "") +
-                          (underline_ ? "[u]" : "") + (strike_ ? "[s]" : ""));
-    x_ += TextWidth(text);
+    std::snprintf(at, sizeof at, "%g,%g ", x, y);
+    out.drawn.push_back((out.pages > 1 ? "p" + std::to_string(out.pages) + ":" : "") + at +
+                        std::string(text) + style[0] + style[1] + style[2]);
+    x += TextWidth(text);
   }
-  void EndLine() override { x_ = 0, y_ += kLineHeight; }
-  void NewPage() override { ++out_->pages, x_ = 0, y_ = 0; }
-  void EndDocument() override { out_->ended = true; }
+  void EndLine() override { x = 0, y += 0.25; }
+  void NewPage() override { ++out.pages, x = 0, y = 0; }
+  void EndDocument() override { out.ended = true; }
 
- private:
-  Printout* out_;
-  double x_ = 0, y_ = 0;
-  bool bold_ = false, underline_ = false, strike_ = false;
+  Printout& out;
+  double x = 0, y = 0;
+  std::string style[3];
 };
 
 std::string Body(char mark, const std::string& date, const std::string& caller,
-                 const std::string& phone = "", const std::string& message = "Hi (CW)",
-                 const std::string& time = "9:05 AM") {
+                 std::string time = "9:05 AM", std::string phone = "", std::string message = "Hi") {
   return std::string(1, mark) + date + "\x11" + caller + "\x11" + time + "\x11" + phone + "\x11" +
          message + "\x11";
 }
 
-class PrintLayoutTest : public ProgramTest {
- protected:
+struct PrintLayoutTest : ProgramTest {
   PrintLayoutTest() {
     SetPeople({"Ann"});
     state.CurrentLogPath = state.PersonLog[0];
     state.CurrentLogOwner = "Ann";
   }
 
-  // Oldest first, as the file holds them.
-  void WriteLog(const std::vector<std::string>& bodies) {
-    std::string bytes;
-    for (const std::string& body : bodies) bytes += FrameRecord(body);
-    WriteWholeFile(LogFile(0), bytes);
-  }
-
-  void Print(std::optional<PrintRange> range, Program& job) {
+  // A job with `range` in the dialog, drawn into `out` anew. Returns the time
+  // column, which holds each printed call's time and style.
+  std::vector<std::string> Print(std::optional<PrintRange> range, Program* job = nullptr) {
+    out.drawn.clear(), out.pages = 1, out.ended = false;
     PrintJobWindows windows;
     windows.AskPrintRange = [&] { return range; };
-    windows.StartPrinter = [&] {
-      ++printersStarted;
-      return std::make_unique<RecordingCanvas>(&out);
-    };
-    windows.SetHourglass = [&](bool busy) { hourglass.push_back(busy); };
-    PrintCalls(job, windows);
-  }
-  void Print(std::optional<PrintRange> range) { Print(std::move(range), program); }
-
-  // The texts drawn in the time column, which hold each printed call's time.
-  std::vector<std::string> TimesPrinted() const {
+    windows.StartPrinter = [&] { return std::make_unique<RecordingCanvas>(out); };
+    PrintCalls(job ? *job : program, windows);
     std::vector<std::string> times;
     for (const std::string& d : out.drawn)
       if (d.rfind("0,", 0) == 0 && d.find('-') == std::string::npos)
@@ -96,87 +70,76 @@ class PrintLayoutTest : public ProgramTest {
   }
 
   Printout out;
-  int printersStarted = 0;
-  std::vector<bool> hourglass;
 };
 
 TEST_F(PrintLayoutTest, BreakLines) {
-  Printout unused;
-  RecordingCanvas canvas(&unused);
+  RecordingCanvas canvas(out);
   using Lines = std::vector<std::string>;
-  // The phone column holds 20 characters: a word of exactly that width stays
-  // whole, a wider one is cut between characters.
-  EXPECT_EQ(BreakLines(canvas, "12345678901234567890", 1.25), Lines{"12345678901234567890"});
-  EXPECT_EQ(BreakLines(canvas, "ABCDEFGHIJKLMNOPQRSTUVWXY", 1.25),
-            (Lines{"ABCDEFGHIJKLMNOPQRST", "UVWXY"}));
-  EXPECT_EQ(BreakLines(canvas, "Call me back about it", 1.25), (Lines{"Call me back about", "it"}));
-  // The first blank of a cut is dropped; the blanks after it stay.
-  EXPECT_EQ(BreakLines(canvas, std::string(19, 'a') + "   bbb", 1.25),
-            (Lines{std::string(19, 'a'), "  bbb"}));
+  // Half an inch holds 8 characters: a word that wide stays whole, a wider one
+  // is cut; a cut at blanks drops only the first of them.
+  EXPECT_EQ(BreakLines(canvas, "12345678", 0.5), Lines{"12345678"});
+  EXPECT_EQ(BreakLines(canvas, "123456789AB", 0.5), (Lines{"12345678", "9AB"}));
+  EXPECT_EQ(BreakLines(canvas, "aaaaaaa   bbb", 0.5), (Lines{"aaaaaaa", "  bbb"}));
   // A CR LF starts a new line, and the words around it keep their blank when
   // the line was also cut at one.
-  EXPECT_EQ(BreakLines(canvas, "Call back\r\nafter lunch", 3.1),
-            (Lines{"Call back", "after lunch"}));
   EXPECT_EQ(BreakLines(canvas, "one two\r\nthree four five six", 1.25),
             (Lines{"one two", "three four five six"}));
-  EXPECT_EQ(BreakLines(canvas, "A\r\n\r\nB", 3.1), (Lines{"A", "", "B"}));
   EXPECT_EQ(BreakLines(canvas, "", 2.1), Lines{""});
-  // Beyond 31 lines the text is dropped.
-  std::string words;
-  for (char c = 'a'; c <= 'z'; ++c) words += std::string(19, c) + ' ';
-  for (char c = 'A'; c <= 'J'; ++c) words += std::string(19, c) + ' ';
-  Lines lines = BreakLines(canvas, words, 1.25);
-  ASSERT_EQ(lines.size(), kMaxPrintLines);
-  EXPECT_EQ(lines.back(), std::string(19, 'E'));
-  // A character wider than the column still moves on, one to a line.
-  EXPECT_EQ(BreakLines(canvas, "abc", 0.05), (Lines{"a", "b", "c"}));
+  // A character wider than the column moves on, one to a line; after 31 lines the rest is dropped.
+  EXPECT_EQ(BreakLines(canvas, std::string(40, 'a'), 0.05), Lines(31, "a"));
 }
 
-TEST_F(PrintLayoutTest, ColumnsDateLinesAndStylesByMark) {
-  const std::string longCaller(40, 'C');
-  WriteLog({
-      Body(MARK_NEW, "02-30-1999", "Invalid day"),
-      Body(MARK_ARCHIVE, "01-05-1999", "Old", "", "Hi (CW)", "8:00 AM"),
-      Body('\x09', "not a date", "Skipped"),
-      Body(' ', "01-04-1999", "Sue", "555",
-           "Please call back tomorrow morning about the invoice (CW)"),
-      Body(MARK_DELETE, "01-05-1999", longCaller, "", "Hi (CW)", "10:00 AM"),
-      Body(MARK_IMPORTANT, "01-05-1999", "Joe", "555-1234", "Call back (CW)"),
-  });
+TEST_F(PrintLayoutTest, DateLinesStylesByMarkAndTheChosenDates) {
+  // A box that does not hold a date refuses the job before anything opens.
+  Print(PrintRange{false, "13-01-1999", "01-05-1999"});
+  Print(PrintRange{false, "01-05-1999", "02-30-1999"});
+  EXPECT_EQ(out.started, 0);
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(boxes.shown()[0], (MessageBox{"Telvo ", "Invalid Beginning Date", BoxIcon::kStop}));
+  EXPECT_EQ(boxes.shown()[1].text, "Invalid Ending Date");
+
+  std::string log;
+  for (const std::string& body : {
+           Body(MARK_ARCHIVE, "12-31-1998", "Old", "8:00 AM"),
+           Body(MARK_NEW, "02-30-1999", "Invalid day"),
+           Body('\x09', "not a date", "Skipped"),
+           Body(' ', "01-04-1999", "Sue", "9:05 AM", "555",
+                "Please call back tomorrow morning about the invoice"),
+           Body(MARK_DELETE, "01-05-1999", std::string(40, 'C'), "10:00 AM"),
+           Body(MARK_IMPORTANT, "01-05-1999", "Joe", "9:05 AM", "555-1234", "Call back")})
+    log += FrameRecord(body);
+  WriteWholeFile(LogFile(0), log);
   Print(PrintRange{true, "", ""});
-  EXPECT_TRUE(out.ended);
-  // One printed row to a line.
-  // clang-format off
   EXPECT_EQ(out.drawn, (std::vector<std::string>{
       // Newest first; the date line is bold only, whatever the mark.
       "0,0 01-05-1999[b]",
-      "0,0.25 9:05 AM[u]", "1,0.25 Joe[u]", "3.25,0.25 555-1234[u]", "4.75,0.25 Call back (CW)[u]",
+      "0,0.25 9:05 AM[u]", "1,0.25 Joe[u]", "3.25,0.25 555-1234[u]", "4.75,0.25 Call back[u]",
       // Same date: no date line. A long caller takes a second row.
-      "0,1 10:00 AM[s]", "1,1 " + std::string(33, 'C') + "[s]", "3.25,1 [s]", "4.75,1 Hi (CW)[s]",
+      "0,1 10:00 AM[s]", "1,1 " + std::string(33, 'C') + "[s]", "3.25,1 [s]", "4.75,1 Hi[s]",
       "1,1.25 " + std::string(7, 'C') + "[s]",
-      // A blank mark is plain; the message goes on alone.
-      "0,2 01-04-1999[b]",
-      "0,2.25 9:05 AM", "1,2.25 Sue", "3.25,2.25 555",
-      "4.75,2.25 Please call back tomorrow morning about the",
-      "4.75,2.5 invoice (CW)",
-      // A date printed before gets its line again after another one.
-      "0,3.25 01-05-1999[b]",
-      "0,3.5 8:00 AM[s]", "1,3.5 Old[s]", "3.25,3.5 [s]", "4.75,3.5 Hi (CW)[s]",
+      // A blank mark is plain; the message goes on alone. Records whose
+      // date is not a date are left out.
+      "0,2 01-04-1999[b]", "0,2.25 9:05 AM", "1,2.25 Sue", "3.25,2.25 555",
+      "4.75,2.25 Please call back tomorrow morning about the", "4.75,2.5 invoice",
+      "0,3.25 12-31-1998[b]", "0,3.5 8:00 AM[s]", "1,3.5 Old[s]", "3.25,3.5 [s]", "4.75,3.5 Hi[s]",
   }));
-  // clang-format on
+
+  // A range holds both its days, read month first, whichever box has the earlier.
+  using Times = std::vector<std::string>;
+  EXPECT_EQ(Print(PrintRange{false, "1-4-1999", "12/31/98"}), (Times{"9:05 AM", "8:00 AM[s]"}));
+  EXPECT_EQ(Print(PrintRange{false, "02-28-1999", "01-06-1999"}), Times{});
+  EXPECT_TRUE(out.ended);  // an empty listing is still a document
+  EXPECT_EQ(boxes.shown().size(), 2u);
 }
 
 TEST_F(PrintLayoutTest, PagesEndAtTenInches) {
-  RecordingCanvas canvas(&out);
+  RecordingCanvas canvas(out);
   PrintJob job;
-  job.PrintLineHeight = kLineHeight;
+  job.PrintLineHeight = canvas.TextHeight("T");
   auto print = [&](const std::string& caller, const std::string& time, int calls = 1,
                    const std::string& date = "01-05-1999") {
-    for (state.RecordText = Body(MARK_NEW, date, caller, "", "Hi (CW)", time); calls--;)
+    for (state.RecordText = Body(MARK_NEW, date, caller, time); calls--;)
       PrintCall(state, canvas, job);
-  };
-  auto printed = [&](const std::string& text) {
-    return std::find(out.drawn.begin(), out.drawn.end(), text) != out.drawn.end();
   };
   // A one-row call takes 0.75 inch, the first 1.0 with its date line: after
   // twelve the next call begins at 9.25. Two rows plus one reach exactly 10.0
@@ -189,116 +152,37 @@ TEST_F(PrintLayoutTest, PagesEndAtTenInches) {
   print("Joe", "9:05 AM", 12);
   print("Joe", "Last");
   print("Other", "Other", 1, "01-04-1999");
-  EXPECT_EQ(out.pages, 3);
-  EXPECT_TRUE(printed("0,9.25 Two"));
-  // A new page does not repeat the date line; a changed date gets one.
-  EXPECT_TRUE(printed("p2:0,0 Next"));
-  EXPECT_TRUE(printed("p3:0,0 Last"));
-  EXPECT_TRUE(printed("p3:0,0.75 01-04-1999[b]"));
-
   // A call taller than a page starts on the page it finds empty.
-  out = {};
-  RecordingCanvas fresh(&out);
-  PrintJob tall;
-  tall.PrintLineHeight = 6.0;
-  state.RecordText = Body(MARK_NEW, "01-05-1999", "Joe");
-  PrintCall(state, fresh, tall);
-  EXPECT_EQ(out.pages, 1);
+  canvas.NewPage();
+  job.PrintLineHeight = 6.0;
+  print("Tall", "Tall");
+  EXPECT_EQ(out.pages, 4);
+  // A new page repeats no date line; a changed date, or one printed before, gets one.
+  for (const char* entry : {"0,9.25 Two", "p2:0,0 Next", "p3:0,0 Last", "p3:0,0.75 01-04-1999[b]",
+                            "p4:0,0 01-05-1999[b]", "p4:0,0.25 Tall"})
+    EXPECT_NE(std::find(out.drawn.begin(), out.drawn.end(), entry), out.drawn.end()) << entry;
 }
 
-TEST_F(PrintLayoutTest, DateRangeIsInclusiveAndMonthFirst) {
-  WriteLog({
-      Body('\x09', "12-30-1998", "Dec30", "", "Hi (CW)", "Dec30"),  // no mark: plain
-      Body(MARK_NEW, "12-31-1998", "Dec31", "", "Hi (CW)", "Dec31"),
-      Body(MARK_DELETE, "01-01-1999", "Jan1", "", "Hi (CW)", "Jan1"),
-      Body(MARK_NEW, "01-05-1999", "Jan5", "", "Hi (CW)", "Jan5"),
-      Body(MARK_NEW, "01-06-1999", "Jan6", "", "Hi (CW)", "Jan6"),
-  });
-  using Times = std::vector<std::string>;
-  auto printed = [&](PrintRange range) {
-    out = {};
-    Print(range);
-    return TimesPrinted();
-  };
-  EXPECT_EQ(printed({false, "12/31/98", "1-5-1999"}), (Times{"Jan5", "Jan1[s]", "Dec31"}));
-  EXPECT_EQ(printed({false, "01-05-1999", "12-31-1998"}), (Times{"Jan5", "Jan1[s]", "Dec31"}));
-  EXPECT_EQ(printed({false, "01-01-1999", "01-01-1999"}), (Times{"Jan1[s]"}));
-  EXPECT_EQ(printed({false, "02-01-1999", "02-28-1999"}), Times{});
-  EXPECT_TRUE(out.ended);  // an empty listing is still a document
-  EXPECT_EQ(printed({true, "junk", ""}), (Times{"Jan6", "Jan5", "Jan1[s]", "Dec31", "Dec30"}));
-  EXPECT_TRUE(boxes.shown().empty());
-
-  // A box that does not hold a date refuses the job before anything opens.
-  printersStarted = 0;
-  Print(PrintRange{false, "13-01-1999", "01-05-1999"});
-  Print(PrintRange{false, "01-05-1999", "02-30-1999"});
-  EXPECT_EQ(printersStarted, 0);
-  ASSERT_EQ(boxes.shown().size(), 2u);
-  EXPECT_EQ(boxes.shown()[0], (MessageBox{"Telvo ", "Invalid Beginning Date", BoxIcon::kStop}));
-  EXPECT_EQ(boxes.shown()[1].text, "Invalid Ending Date");
-}
-
-// Notes whether the log could be locked at the moment each box was shown.
-class LockProbingBoxes : public ScriptedMessageBoxes {
- public:
-  LockProbingBoxes(Env& env, std::string path) : env_(env), path_(std::move(path)) {}
-  int Show(const MessageBox& box) override {
-    std::unique_ptr<File> file;
-    logFree.push_back(env_.OpenFile(path_, FileAccess::kRead, &file).ok());
-    return ScriptedMessageBoxes::Show(box);
-  }
-  std::vector<bool> logFree;
-
- private:
-  Env& env_;
-  std::string path_;
+// Runs `probe` as each box is shown.
+struct ProbingBoxes : ScriptedMessageBoxes {
+  int Show(const MessageBox& box) override { probe(); return ScriptedMessageBoxes::Show(box); }
+  std::function<void()> probe;
 };
 
-TEST_F(PrintLayoutTest, JobOpensTheLogOnlyToPrintAndClosesItBeforeAnyMessage) {
-  // Cancel: no printer, no file, no pointer change.
-  Print(std::nullopt);
-  EXPECT_EQ(printersStarted, 0);
-  EXPECT_FALSE(env.FileExists(state.CurrentLogPath));
-  EXPECT_TRUE(hourglass.empty());
-
-  // A log held elsewhere: the open's own message, and no document.
-  WriteLog({Body(MARK_NEW, "01-05-1999", "Joe")});
-  {
-    std::unique_ptr<File> held;
-    ASSERT_TRUE(posix.OpenFile(state.CurrentLogPath, FileAccess::kUpdate, &held).ok());
-    Print(PrintRange{true, "", ""});
-  }
-  EXPECT_EQ(boxes.last(), (MessageBox{"Ann", "Message file is locked up", BoxIcon::kStop}));
-  EXPECT_FALSE(out.ended);
-  EXPECT_EQ(hourglass, (std::vector<bool>{true, false}));
-
-  // A log that fails to be read, and one that may be written but not read.
-  faults.ResetCounts();
-  faults.FailNth(FileOp::kRead, 2, kDeviceIoError);  // the first read after the probe
-  Print(PrintRange{true, "", ""});
-  EXPECT_EQ(boxes.last().text, "Unknown Error  57");
-  EXPECT_TRUE(out.ended);
-  out = {};
-  faults.FailNth(FileOp::kRead, 3, kPathFileAccessError);  // the next job's probe
-  Print(PrintRange{true, "", ""});
-  EXPECT_EQ(boxes.last(),
-            (MessageBox{"Ann", "Insufficient file permissions to view calls", BoxIcon::kStop}));
-  EXPECT_FALSE(out.ended);
-  EXPECT_EQ(hourglass, (std::vector<bool>{true, false, true, false, true, false}));
-
-  // Damage below the newest call: that call is printed, the document sent,
-  // and the damage reported once the log is free again.
+TEST_F(PrintLayoutTest, DamagedLogPrintsTheNewerCallsThenReportsWithTheLogClosed) {
   WriteWholeFile(LogFile(0), "garbage12" + FrameRecord(Body(MARK_NEW, "01-05-1999", "Joe")));
-  LockProbingBoxes probe(env, state.CurrentLogPath);
-  Program job{env, probe};
+  ProbingBoxes probing;
+  std::vector<bool> logFree;  // at each box
+  probing.probe = [&] {
+    std::unique_ptr<File> file;
+    logFree.push_back(env.OpenFile(state.CurrentLogPath, FileAccess::kRead, &file).ok());
+  };
+  Program job{env, probing};
   job.state = state;
-  Print(PrintRange{true, "", ""}, job);
+  EXPECT_EQ(Print(PrintRange{true, "", ""}, &job), std::vector<std::string>{"9:05 AM"});
   EXPECT_TRUE(out.ended);
-  EXPECT_EQ(out.drawn[2], "1,0.25 Joe");
-  ASSERT_EQ(probe.shown().size(), 1u);
-  EXPECT_EQ(probe.last().caption, "Ann");
-  EXPECT_NE(probe.last().text.find("byte 7."), std::string::npos);
-  EXPECT_EQ(probe.logFree, std::vector<bool>{true});
+  ASSERT_EQ(logFree, std::vector<bool>{true});
+  EXPECT_NE(probing.last().text.find("damaged at byte 7."), std::string::npos);
 }
 
 }  // namespace
