@@ -100,27 +100,31 @@ void CallPagingEngine::ShowEndOfCalls(const std::string& text) {
   ShowError(program_);
 }
 
+std::unique_ptr<File> CallPagingEngine::OpenCallsToList() {
+  ProgramState& s = program_.state;
+  s.FileError = 0;
+  std::unique_ptr<File> log = OpenPhoneLog(program_);
+  if (!log) {
+    StopEarly();
+  } else if (s.LogLength < 1) {
+    log.reset();
+    ShowNoPhoneCalls();
+  }
+  return log;
+}
+
 void CallPagingEngine::ShowCallPage() {
   ProgramState& s = program_.state;
   canvas_.Clear();
-  s.FileError = 0;
-  std::unique_ptr<File> log = OpenPhoneLog(program_);
-  if (!log) return StopEarly();
-  if (s.LogLength < 1) {
-    log.reset();
-    return ShowNoPhoneCalls();
-  }
+  std::unique_ptr<File> log = OpenCallsToList();
+  if (!log) return;
   if (s.PagingActive) {
     int row = s.ContinueRow;
     if (!VerifyDisplayedRecord(program_, log, row, /*fromMarking=*/false)) {
       s.PagingActive = 0;
-      log = OpenPhoneLog(program_);
-      if (!log) return StopEarly();
       // The purge that failed the check may have emptied the log.
-      if (s.LogLength < 1) {
-        log.reset();
-        return ShowNoPhoneCalls();
-      }
+      log = OpenCallsToList();
+      if (!log) return;
     }
   }
   if (!s.PagingActive) {
@@ -155,13 +159,8 @@ void CallPagingEngine::ShowCallPage() {
 
 void CallPagingEngine::ShowPreviousPage() {
   ProgramState& s = program_.state;
-  s.FileError = 0;
-  std::unique_ptr<File> log = OpenPhoneLog(program_);
-  if (!log) return StopEarly();
-  if (s.LogLength < 1) {
-    log.reset();
-    return ShowNoPhoneCalls();
-  }
+  std::unique_ptr<File> log = OpenCallsToList();
+  if (!log) return;
   // Without an anchor the page memory may name stale positions: start anew.
   if (!s.PagingActive) {
     log.reset();

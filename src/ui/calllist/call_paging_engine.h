@@ -66,6 +66,9 @@ class CallPagingEngine : public CallPageView {
 
  private:
   void StartLayout();
+  // The open log, or null when it cannot be opened or holds no call (the
+  // screen then says so and the listing has stopped).
+  std::unique_ptr<File> OpenCallsToList();
   // A listing that ends before its page is complete leaves no anchor behind.
   void StopEarly();
   void ShowNoPhoneCalls();
