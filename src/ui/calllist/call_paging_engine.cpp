@@ -233,7 +233,7 @@ void CallPagingEngine::DrawCall(bool scanOnly) {
   s.PageStart[row] = s.ReadPos;
   s.PageText[row] = s.RecordText;
   const double height = lineHeight_ * static_cast<double>(lines + kBlankLinesAfterCall);
-  if (y_ + height > kPageBottom && s.PageRow > 0) {
+  if (y_ + height > kListPageBottom && s.PageRow > 0) {
     s.PageFull = 1;
     return;
   }

@@ -27,7 +27,7 @@ inline constexpr double kMessageWrapWidth = 33;
 inline constexpr int kMaxColumnLines = 31;
 inline constexpr int kBlankLinesAfterCall = 2;
 // A call fits while its bottom, blank lines included, is at most this.
-inline constexpr double kPageBottom = 110;
+inline constexpr double kListPageBottom = 110;
 
 struct MarkAppearance {
   int textColor;  // standard 16-colour palette index

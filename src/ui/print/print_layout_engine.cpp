@@ -126,7 +126,7 @@ void PrintCall(ProgramState& s, PrintCanvas& canvas, PrintJob& job) {
   // The call's rows and its date line. A call taller than a page is printed
   // where the page is still empty rather than after a blank page.
   const double y = canvas.Y();
-  if (y > 0 && y + job.PrintLineHeight * static_cast<double>(rows + 1) > kPageBottom)
+  if (y > 0 && y + job.PrintLineHeight * static_cast<double>(rows + 1) > kPrintPageBottom)
     canvas.NewPage();
 
   if (s.RecDate != job.LastPrintedDate) {

@@ -26,7 +26,7 @@ inline constexpr double kCallerLeft = 1.0, kCallerWidth = 2.1;
 inline constexpr double kPhoneLeft = 3.25, kPhoneWidth = 1.25;
 inline constexpr double kMessageLeft = 4.75, kMessageWidth = 3.1;
 // No call's rows may pass this far down a page.
-inline constexpr double kPageBottom = 10.0;
+inline constexpr double kPrintPageBottom = 10.0;
 
 // What the print range dialog holds when Print is pressed.
 struct PrintRange {
