@@ -5,7 +5,7 @@
 #include <optional>
 #include <ostream>
 
-#include "core/code_page.h"
+#include "platform/code_page.h"
 #include "core/dates.h"
 #include "core/program.h"
 #include "store/call_actions.h"
@@ -139,12 +139,9 @@ std::optional<CommandLine> Parse(const std::vector<std::string>& args, std::stri
 
 // The tool takes native paths; the program keeps "\" separators and upper
 // case, and the platform layer finds the file again ignoring case.
-std::string ProgramPath(const std::string& native) {
-  std::string path = native;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-    else if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
+std::string ProgramPath(const std::string& cp1252) {
+  std::string path = cp1252;
+  for (char& c : path) c = c == '/' ? '\\' : UpperCp1252(c);
   return path;
 }
 
@@ -197,7 +194,7 @@ class LogTool {
 
   int Run() {
     if (line_.positional.empty()) return Usage("the LOG argument is missing");
-    const std::string& native = line_.positional[0];
+    const std::string native = Text(line_.positional[0]);
     ProgramState& s = program_.state;
     s.CurrentLogPath = ProgramPath(native);
     s.CurrentLogOwner = native;
@@ -236,7 +233,7 @@ class LogTool {
     Status status = program_.env.OpenFile(program_.state.CurrentLogPath, FileAccess::kRead, log);
     if (status.ok()) status = (*log)->Length(length);
     if (status.ok()) return true;
-    Fail(line_.positional[0] + ": " + status.description() + " " +
+    Fail(Text(line_.positional[0]) + ": " + status.description() + " " +
          std::to_string(status.code()));
     return false;
   }
@@ -421,11 +418,11 @@ class LogTool {
     return length;
   }
 
-  // An option's text in the program's code page.
-  std::string Input(const std::string& option) const {
-    std::string value = line_.get(option);
-    return terminal_.utf8 ? Utf8ToCp1252(value) : value;
+  // A command-line text in the program's code page.
+  std::string Text(const std::string& typed) const {
+    return terminal_.utf8 ? Utf8ToCp1252(typed) : typed;
   }
+  std::string Input(const std::string& option) const { return Text(line_.get(option)); }
 
   const CommandLine& line_;
   std::ostream& out_;

@@ -2,23 +2,9 @@
 
 #include <memory>
 
+#include "platform/code_page.h"
+
 namespace telvo {
-namespace {
-
-char UpperChar(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
-    return static_cast<char>(u - 0x20);
-  switch (u) {
-    case 0x9A: return static_cast<char>(0x8A);
-    case 0x9C: return static_cast<char>(0x8C);
-    case 0x9E: return static_cast<char>(0x8E);
-    case 0xFF: return static_cast<char>(0x9F);
-    default: return c;
-  }
-}
-
-}  // namespace
 
 std::string TrimBlanks(std::string_view text) {
   const size_t first = text.find_first_not_of(' ');
@@ -28,14 +14,14 @@ std::string TrimBlanks(std::string_view text) {
 
 std::string UpperCase(std::string_view text) {
   std::string upper(text);
-  for (char& c : upper) c = UpperChar(c);
+  for (char& c : upper) c = UpperCp1252(c);
   return upper;
 }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+    if (UpperCp1252(a[i]) != UpperCp1252(b[i])) return false;
   }
   return true;
 }

@@ -3,8 +3,9 @@
 // reaches files, the clock, the network and process control through an Env,
 // so tests can substitute a fake clock or inject file failures.
 //
-// Paths given to an Env are the program's own ("\" separators, upper case
-// where the program upper-cases them); the Env resolves them on disk.
+// Paths given to and answered by an Env are the program's own: Windows-1252
+// text with "\" separators, upper case where the program upper-cases them.
+// The Env resolves them on disk, where names are UTF-8.
 
 #include <cstdint>
 #include <cstdlib>

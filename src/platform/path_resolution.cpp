@@ -1,3 +1,8 @@
+// Program paths are Windows-1252 text, as the workgroup list and the
+// configuration give them and upper-cased where the program upper-cases them;
+// names on disk are UTF-8. Each component is converted and then matched
+// ignoring case, so /SRV/PHONE/JÜRGEN finds /srv/phone/jürgen.
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -5,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/posix_env.h"
 
 namespace telvo {
@@ -15,31 +21,33 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
+std::string Folded(std::string_view cp1252) {
+  std::string folded(cp1252);
+  for (char& c : folded) c = UpperCp1252(c);
+  return folded;
 }
 
-// The spelling of `name` inside `folder`, or `name` itself when nothing
-// matches.
+// Does the name on disk spell `wanted` (already folded) in another case? A
+// name that is not UTF-8 is taken as the code page itself.
+bool SameIgnoringCase(const std::string& onDisk, const std::string& wanted) {
+  return Folded(Utf8ToCp1252(onDisk)) == wanted || Folded(onDisk) == wanted;
+}
+
+// The spelling on disk of the component `name` inside `folder`, or its UTF-8
+// form when nothing matches.
 std::string MatchComponent(const std::string& folder, const std::string& name) {
-  std::string dir = folder.empty() ? "." : folder;
-  if (Exists(dir + "/" + name)) return name;
+  const std::string spelled = Cp1252ToUtf8(name);
+  const std::string dir = folder.empty() ? "." : folder;
+  if (spelled == "." || spelled == ".." || Exists(dir + "/" + spelled)) return spelled;
   DIR* d = ::opendir(dir.c_str());
-  if (!d) return name;
+  if (!d) return spelled;
+  const std::string wanted = Folded(name);
   std::vector<std::string> matches;
   while (dirent* e = ::readdir(d)) {
-    std::string entry = e->d_name;
-    if (EqualIgnoringCase(entry, name)) matches.push_back(entry);
+    if (SameIgnoringCase(e->d_name, wanted)) matches.push_back(e->d_name);
   }
   ::closedir(d);
-  if (matches.empty()) return name;
+  if (matches.empty()) return spelled;
   return *std::min_element(matches.begin(), matches.end());
 }
 
@@ -48,19 +56,17 @@ std::string MatchComponent(const std::string& folder, const std::string& name) {
 std::string ResolveProgramPath(const std::string& path) {
   std::string unixPath = path;
   std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-  bool absolute = !unixPath.empty() && unixPath[0] == '/';
+  const bool absolute = !unixPath.empty() && unixPath[0] == '/';
   std::string prefix;  // the folder resolved so far ("" is the working folder)
   size_t pos = 0;
   while (pos <= unixPath.size()) {
     size_t slash = unixPath.find('/', pos);
     if (slash == std::string::npos) slash = unixPath.size();
-    std::string component = unixPath.substr(pos, slash - pos);
+    const std::string component = unixPath.substr(pos, slash - pos);
     pos = slash + 1;
     if (component.empty()) continue;
-    std::string folderForLookup = absolute && prefix.empty() ? "/" : prefix;
-    std::string spelled = (component == "." || component == "..")
-                              ? component
-                              : MatchComponent(folderForLookup, component);
+    const std::string folder = absolute && prefix.empty() ? "/" : prefix;
+    const std::string spelled = MatchComponent(folder, component);
     if (prefix.empty())
       prefix = absolute ? "/" + spelled : spelled;
     else

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/code_page.h"
 #include "platform/posix_file.h"
 
 namespace telvo {
@@ -155,11 +156,13 @@ Status PosixEnv::SyncFolderOf(const std::string& path) {
 
 std::string PosixEnv::ResolvePath(const std::string& path) { return ResolveProgramPath(path); }
 
+// The folders below are answered as program text (the code page), like every
+// other path the program holds; ResolvePath turns them back into UTF-8.
 std::string PosixEnv::WindowsDir() {
   std::string dir = options_.configDir.empty() ? HomeConfigDir() : options_.configDir;
   if (dir.back() != '/') dir += '/';
   MakeFolders(dir.substr(0, dir.size() - 1));
-  return dir;
+  return Utf8ToCp1252(dir);
 }
 
 std::string PosixEnv::ProgramFolder() {
@@ -167,7 +170,7 @@ std::string PosixEnv::ProgramFolder() {
   ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) return "./";
   std::string path(buffer, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
+  return Utf8ToCp1252(path.substr(0, path.rfind('/') + 1));
 }
 
 LocalDateTime PosixEnv::Now() {

@@ -31,6 +31,11 @@ TEST(PathResolutionTest, ComponentsAreMatchedIgnoringCase) {
   EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\PHONe\\ANN"), root + "/srv/PHONE/ANN");
   // A component that does not exist keeps the spelling given.
   EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\NEW\\X"), root + "/srv/NEW/X");
+  // Program paths are code page text; names on disk are UTF-8.
+  fs::create_directories(temp.file("srv/j\xc3\xbcrgen"));
+  EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\J\xdcRGEN\\MESSAGES"),
+            root + "/srv/j\xc3\xbcrgen/MESSAGES");
+  EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\\xc9T\xc9"), root + "/srv/\xc3\x89T\xc3\x89");
 }
 
 TEST(PosixEnvTest, FailuresBecomeRunTimeCodes) {

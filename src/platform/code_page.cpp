@@ -1,4 +1,4 @@
-#include "core/code_page.h"
+#include "platform/code_page.h"
 
 #include <cstdint>
 
@@ -56,6 +56,19 @@ char32_t NextCodePoint(std::string_view text, size_t& pos) {
 }
 
 }  // namespace
+
+char UpperCp1252(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+    return static_cast<char>(u - 0x20);
+  switch (u) {
+    case 0x9A: return static_cast<char>(0x8A);
+    case 0x9C: return static_cast<char>(0x8C);
+    case 0x9E: return static_cast<char>(0x8E);
+    case 0xFF: return static_cast<char>(0x9F);
+    default: return c;
+  }
+}
 
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;

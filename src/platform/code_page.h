@@ -12,4 +12,8 @@ std::string Cp1252ToUtf8(std::string_view text);
 // conversion does; so does a malformed UTF-8 sequence.
 std::string Utf8ToCp1252(std::string_view text);
 
+// Upper case in Windows-1252: a-z, the accented small letters 0xE0-0xFE
+// (not 0xF7, the division sign), and s, oe, z with caron and y with diaeresis.
+char UpperCp1252(char c);
+
 }  // namespace telvo
