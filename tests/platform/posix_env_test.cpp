@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -67,19 +66,6 @@ TEST(PosixEnvTest, ReadersShareWritersExclude) {
   second.reset();
   ASSERT_TRUE(env.OpenFile(path, FileAccess::kUpdate, &writer).ok());
 
-  // The same holds between processes: the child tries while we hold the lock.
-  pid_t child = ::fork();
-  if (child == 0) {
-    PosixEnv childEnv;
-    std::unique_ptr<File> f;
-    bool readBlocked = childEnv.OpenFile(path, FileAccess::kRead, &f).code() == kPermissionDenied;
-    bool writeBlocked =
-        childEnv.OpenFile(path, FileAccess::kUpdate, &f).code() == kPermissionDenied;
-    ::_exit(readBlocked && writeBlocked ? 0 : 1);
-  }
-  int status = -1;
-  ::waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 class ReplacedLogTest : public ProgramTest {
