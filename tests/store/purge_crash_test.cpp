@@ -20,53 +20,36 @@
 namespace telvo::test {
 namespace {
 
+using namespace std::chrono;
+
 bool Kept(char mark) { return mark == ' ' || mark == MARK_NEW || mark == MARK_IMPORTANT; }
 
-// Runs `work` in a child process, a workstation of its own with the real
-// clock and no boxes on screen, which exits with its result.
+// Runs `work` as a workstation of its own (real clock, no boxes) that exits with its result.
 template <typename Work>
 pid_t Fork(const ProgramState& state, Work work) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    PosixEnv env;
-    ScriptedMessageBoxes boxes;
-    Program program(env, boxes);
-    program.state = state;
-    ::_exit(work(program));
-  }
-  return pid;
+  if (const pid_t pid = ::fork(); pid != 0) return pid;
+  PosixEnv env;
+  ScriptedMessageBoxes boxes;
+  Program program(env, boxes);
+  program.state = state;
+  ::_exit(work(program));
 }
 
-// A file read whole into memory, where a walk's many small reads cost nothing.
-struct MemoryFile : File {
-  explicit MemoryFile(std::string b) : bytes(std::move(b)) {}
-  Status ReadAt(int64_t offset, size_t n, std::string* out) override {
-    *out = bytes.substr(std::min(static_cast<size_t>(offset), bytes.size()), n);
-    return Status::Ok();
+// Every call "C<number>" of a file, in order; each record must be what a walk
+// either way trusts: a length of 1 to 32767, the body, the same length again.
+std::vector<std::pair<int, char>> Calls(const std::string& nativePath) {
+  const std::string bytes = ReadWholeFile(nativePath);
+  std::vector<std::pair<int, char>> calls;
+  for (size_t at = 0, n = 0; at < bytes.size(); at += n + 4) {
+    n = at + 4 > bytes.size() ? 0 : size_t(DecodeRecordLength(bytes.substr(at, 2)));
+    const std::string body = n == 0 ? "" : bytes.substr(at + 2, n);
+    if (n == 0 || n > kMaxBodyLength || bytes.compare(at, n + 4, FrameRecord(body)) != 0) {
+      ADD_FAILURE() << nativePath << " is damaged at byte " << at;
+      break;
+    }
+    calls.emplace_back(std::stoi(body.substr(body.find("\x11" "C") + 2)), body[0]);
   }
-  Status WriteAt(int64_t, std::string_view) override { return Status::Error(kPathFileAccessError); }
-  Status Length(int64_t* length) override {
-    *length = std::ssize(bytes);
-    return Status::Ok();
-  }
-  Status Truncate(int64_t) override { return Status::Error(kPathFileAccessError); }
-  Status Sync() override { return Status::Ok(); }
-  std::string bytes;
-};
-
-// The number and mark of every call "C<number>" in a file, in order; false
-// when the walk met damage. A clean forward walk has checked both copies of
-// every length, so the file walks backwards as well.
-bool ReadCalls(const std::string& nativePath, std::vector<std::pair<int, char>>* calls) {
-  MemoryFile file(ReadWholeFile(nativePath));
-  ProgramState parsed;
-  auto visit = [&](const Record& r) {
-    parsed.RecordText = r.body;
-    ParseRecord(parsed);
-    calls->emplace_back(std::stoi(parsed.RecCaller.substr(1)), r.body[0]);
-    return true;
-  };
-  return WalkForward(file, std::ssize(file.bytes), 0, visit).outcome == ReadOutcome::kNone;
+  return calls;
 }
 
 class PurgeCrashTest : public ProgramTest {
@@ -74,60 +57,46 @@ class PurgeCrashTest : public ProgramTest {
   PurgeCrashTest() {
     SetPeople({"Ann"});
     state.PersonComputer[0] = "";  // no workstation to notify
-    state.MyIndex = 0;
     state.CurrentLogPath = state.PersonLog[0];
     state.CurrentLogOwner = "Ann";
   }
 
   // Appends calls "C<number>" numbered on from the last one, their marks in turn.
   void Append(int count, const std::string& marks) {
-    std::ofstream log(LogFile(0), std::ios::binary | std::ios::app);
-    for (int i = 0; i < count; ++i) {
-      const std::string number = std::to_string(markOf.size());
-      markOf.push_back(marks[static_cast<size_t>(i) % marks.size()]);
-      log << FrameRecord(markOf.back() + std::string("12-06-2026\x11" "C") + number +
-                         "\x11" "9:05 AM\x11" "555-0100\x11" + std::string(90, 'm') + " (CW)\x11");
+    std::string bytes;
+    for (size_t n = markOf.size(), end = n + size_t(count); n < end; ++n) {
+      markOf.push_back(marks[n % marks.size()]);
+      bytes += FrameRecord(markOf.back() + ("12-06-2026\x11" "C" + std::to_string(n)) +
+                           "\x11" "9:05 AM\x11" "555-0100\x11" + std::string(95, 'm') + "\x11");
     }
+    std::ofstream(LogFile(0), std::ios::binary | std::ios::app) << bytes;
   }
 
-  // Both files walk cleanly; kept calls stay in the log once, in their order
-  // (posted ones in no order among themselves); archived ones are in the log
-  // or the archive or both, and nothing else reaches the archive. Once
-  // `purged`, the log holds only kept calls.
+  // Kept calls stay in the log once, in their order (posted ones in any order
+  // among themselves); archived ones reach the log, the archive or both, and
+  // nothing else the archive. Once `purged`, the log holds only kept calls.
   void ExpectNothingLost(bool purged = false) {
-    std::vector<std::pair<int, char>> log, archive;
-    ASSERT_TRUE(ReadCalls(LogFile(0), &log));
-    ASSERT_TRUE(ReadCalls(temp.file("ann") + "/ARCHIVE", &archive));
-    std::vector<int> inLog(markOf.size()), inArchive(markOf.size());
+    std::vector<int> inLog(markOf.size()), anywhere(markOf.size());
     int previous = -1, wrong = 0;
-    for (const auto& [number, mark] : log) {
+    for (const auto& [number, mark] : Calls(LogFile(0))) {
       wrong += (number <= previous && number < firstPosted) || mark != markOf[number] ||
                (purged && !Kept(mark));
-      ++inLog[number];
-      previous = number;
+      ++inLog[number], ++anywhere[number], previous = number;
     }
-    for (const auto& [number, mark] : archive) {
-      wrong += mark != MARK_ARCHIVE || markOf[number] != MARK_ARCHIVE;
-      ++inArchive[number];
-    }
-    for (size_t i = 0; i < markOf.size(); ++i) {
-      if (Kept(markOf[i])) wrong += inLog[i] != 1;
-      if (markOf[i] == MARK_ARCHIVE) wrong += inLog[i] + inArchive[i] == 0;
-    }
+    for (const auto& [number, mark] : Calls(temp.file("ann") + "/ARCHIVE"))
+      wrong += mark != MARK_ARCHIVE || markOf[number] != MARK_ARCHIVE, ++anywhere[number];
+    for (size_t i = 0; i < markOf.size(); ++i)
+      wrong += Kept(markOf[i]) ? inLog[i] != 1 : markOf[i] == MARK_ARCHIVE && !anywhere[i];
     EXPECT_EQ(wrong, 0);
   }
 
-  // A purge on a workstation of its own, killed after `micros` unless that
-  // is negative: 0 when it purged, the signal that ended it, or more.
+  // A purge elsewhere, killed after `micros` unless negative: 0, the signal, or more.
   int PurgeElsewhere(int64_t micros = -1) {
-    const pid_t child = Fork(state, [](Program& p) {
-      PurgeCalls(p);
-      return int{p.state.FileError};
-    });
-    if (micros >= 0) std::this_thread::sleep_for(std::chrono::microseconds(micros));
-    if (micros >= 0) ::kill(child, SIGKILL);
+    const auto pid = Fork(state, [](Program& p) { return PurgeCalls(p), p.state.FileError; });
+    if (micros >= 0) std::this_thread::sleep_for(micros * 1us);
+    if (micros >= 0) ::kill(pid, SIGKILL);
     int status = -1;
-    ::waitpid(child, &status, 0);
+    ::waitpid(pid, &status, 0);
     return WIFSIGNALED(status) ? WTERMSIG(status) : status;
   }
 
@@ -141,14 +110,12 @@ TEST_F(PurgeCrashTest, KilledPurgesLoseNoCall) {
   Append(600, everyMark);
 
   // One purge undisturbed gives the span over which the kills are spread.
-  const auto begin = std::chrono::steady_clock::now();
+  const auto begin = steady_clock::now();
   ASSERT_EQ(PurgeElsewhere(), 0);
-  const auto span = std::chrono::steady_clock::now() - begin;
+  std::uniform_int_distribution<int64_t> moment(0, (steady_clock::now() - begin) / 1us * 11 / 10);
   ExpectNothingLost(true);
 
   std::mt19937 random(20261206);
-  std::uniform_int_distribution<int64_t> moment(
-      0, std::chrono::duration_cast<std::chrono::microseconds>(span).count() * 11 / 10);
   int killed = 0;
   for (int round = 0; round < 50 && !HasFailure(); ++round) {
     SCOPED_TRACE(round);
@@ -170,25 +137,20 @@ TEST_F(PurgeCrashTest, PostsDuringRepeatedPurgesAreKept) {
   Append(1000, {MARK_NEW, MARK_DELETE, MARK_ARCHIVE, MARK_IMPORTANT});
   firstPosted = static_cast<int>(markOf.size());
   markOf.resize(markOf.size() + kPosters * kEach, MARK_NEW);
-  for (int k = 0; k < kPosters; ++k) {
+  for (int k = 0; k < kPosters; ++k)
     ASSERT_GT(Fork(state, [&, k](Program& p) {
-      p.state.MyInitials = "P";
       PadValues pad;
       pad.selectedIndex = 0;
-      pad.message = "call back";
-      int failures = 0;
-      for (int i = 0; i < kEach; ++i, failures += p.state.FileError) {
-        pad.caller = "C" + std::to_string(firstPosted + k * kEach + i);
+      for (int i = k; i < kPosters * kEach && p.state.FileError == 0; i += kPosters) {
+        pad.caller = "C" + std::to_string(firstPosted + i);
         PostMessage(p, pad);
       }
-      return failures;
+      return p.state.FileError;
     }), 0);
-  }
 
-  // Purges again and again until the posters are done, leaving the log to
-  // them for a moment between rounds.
+  // Purges again and again until the posters are done, a moment apart.
   for (int running = kPosters; running > 0;) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(100ms);
     EXPECT_EQ(PurgeElsewhere(), 0);
     for (int status = 0; ::waitpid(-1, &status, WNOHANG) > 0; --running) EXPECT_EQ(status, 0);
   }

@@ -11,13 +11,13 @@
 namespace telvo::test {
 namespace {
 
-struct Printout { std::vector<std::string> drawn; int pages = 1, started = 0; bool ended = false; };
+using Lines = std::vector<std::string>;
 
-// Every byte is 1/16 inch wide and every line 1/4 inch high: both exact in
-// binary, so the page arithmetic below is exact too. Each draw is noted as
-// "x,y text", with [b], [u] or [s] for the styles and "pN:" in front past page 1.
+// Every byte is 1/16 inch wide and every line 1/4 inch high, both exact in
+// binary. Each draw is noted as "x,y text" with [b], [u] or [s] for the styles
+// and "pN:" in front past page 1, and the end of the document as "end".
 struct RecordingCanvas : PrintCanvas {
-  explicit RecordingCanvas(Printout& out) : out(out) { ++out.started; }
+  explicit RecordingCanvas(Lines& drawn) : drawn(drawn) {}
   double TextWidth(std::string_view text) override { return 0.0625 * double(text.size()); }
   double TextHeight(std::string_view) override { return 0.25; }
   void SetX(double left) override { x = left; }
@@ -26,77 +26,78 @@ struct RecordingCanvas : PrintCanvas {
   void SetUnderline(bool on) override { style[1] = on ? "[u]" : ""; }
   void SetStrikethrough(bool on) override { style[2] = on ? "[s]" : ""; }
   void Draw(std::string_view text) override {
-    char at[32];
-    std::snprintf(at, sizeof at, "%g,%g ", x, y);
-    out.drawn.push_back((out.pages > 1 ? "p" + std::to_string(out.pages) + ":" : "") + at +
-                        std::string(text) + style[0] + style[1] + style[2]);
+    char at[48];
+    std::snprintf(at, sizeof at, "p%d:%g,%g ", page, x, y);
+    drawn.push_back((page > 1 ? at : at + 3) + std::string(text) + style[0] + style[1] + style[2]);
     x += TextWidth(text);
   }
   void EndLine() override { x = 0, y += 0.25; }
-  void NewPage() override { ++out.pages, x = 0, y = 0; }
-  void EndDocument() override { out.ended = true; }
+  void NewPage() override { ++page, x = 0, y = 0; }
+  void EndDocument() override { drawn.push_back("end"); }
 
-  Printout& out;
+  Lines& drawn;
   double x = 0, y = 0;
+  int page = 1;
   std::string style[3];
 };
 
-std::string Body(char mark, const std::string& date, const std::string& caller,
-                 std::string time = "9:05 AM", std::string phone = "", std::string message = "Hi") {
-  return std::string(1, mark) + date + "\x11" + caller + "\x11" + time + "\x11" + phone + "\x11" +
-         message + "\x11";
+std::string Body(char mark, std::string date, std::string caller, std::string time = "9:05 AM",
+                 std::string phone = "", std::string message = "Hi") {
+  return mark + date + "\x11" + caller + "\x11" + time + "\x11" + phone + "\x11" + message + "\x11";
 }
 
-struct PrintLayoutTest : ProgramTest {
+// The fixture answers the job's boxes, noting at each whether the job had let go of the log.
+struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
   PrintLayoutTest() {
     SetPeople({"Ann"});
     state.CurrentLogPath = state.PersonLog[0];
     state.CurrentLogOwner = "Ann";
   }
+  int Show(const MessageBox& box) override {
+    std::unique_ptr<File> file;
+    logFree.push_back(env.OpenFile(state.CurrentLogPath, FileAccess::kRead, &file).ok());
+    return ScriptedMessageBoxes::Show(box);
+  }
 
-  // A job with `range` in the dialog, drawn into `out` anew. Returns the time
-  // column, which holds each printed call's time and style.
-  std::vector<std::string> Print(std::optional<PrintRange> range, Program* job = nullptr) {
-    out.drawn.clear(), out.pages = 1, out.ended = false;
-    PrintJobWindows windows;
-    windows.AskPrintRange = [&] { return range; };
-    windows.StartPrinter = [&] { return std::make_unique<RecordingCanvas>(out); };
-    PrintCalls(job ? *job : program, windows);
-    std::vector<std::string> times;
-    for (const std::string& d : out.drawn)
-      if (d.rfind("0,", 0) == 0 && d.find('-') == std::string::npos)
-        times.push_back(d.substr(d.find(' ') + 1));
+  // A job with `range` in the dialog, drawn anew. Returns the time column:
+  // the date lines and each printed call's time, with their styles.
+  Lines Print(std::optional<PrintRange> range) {
+    drawn.clear();
+    printing.state = state;
+    PrintCalls(printing, {[&] { return range; },
+                          [&] { ++started; return std::make_unique<RecordingCanvas>(drawn); }, {}});
+    Lines times;
+    for (const std::string& d : drawn)
+      if (d.starts_with("0,")) times.push_back(d.substr(d.find(' ') + 1));
     return times;
   }
 
-  Printout out;
+  Lines drawn;
+  int started = 0;            // documents begun
+  std::vector<bool> logFree;  // at each box
+  Program printing{env, *this};
 };
 
 TEST_F(PrintLayoutTest, BreakLines) {
-  RecordingCanvas canvas(out);
-  using Lines = std::vector<std::string>;
-  // Half an inch holds 8 characters: a word that wide stays whole, a wider one
-  // is cut; a cut at blanks drops only the first of them.
-  EXPECT_EQ(BreakLines(canvas, "12345678", 0.5), Lines{"12345678"});
-  EXPECT_EQ(BreakLines(canvas, "123456789AB", 0.5), (Lines{"12345678", "9AB"}));
-  EXPECT_EQ(BreakLines(canvas, "aaaaaaa   bbb", 0.5), (Lines{"aaaaaaa", "  bbb"}));
-  // A CR LF starts a new line, and the words around it keep their blank when
-  // the line was also cut at one.
-  EXPECT_EQ(BreakLines(canvas, "one two\r\nthree four five six", 1.25),
-            (Lines{"one two", "three four five six"}));
-  EXPECT_EQ(BreakLines(canvas, "", 2.1), Lines{""});
-  // A character wider than the column moves on, one to a line; after 31 lines the rest is dropped.
-  EXPECT_EQ(BreakLines(canvas, std::string(40, 'a'), 0.05), Lines(31, "a"));
+  RecordingCanvas canvas(drawn);
+  // Half an inch holds 8 characters: a word that wide stays whole, a wider one is cut, and a cut
+  // at blanks drops only the first of them. A CR LF starts a new line; an empty text is one empty
+  // line. A character wider than the column goes alone; after 31 lines the rest is dropped.
+  const struct { std::string text; double width; Lines lines; } cases[] = {
+      {"12345678", 0.5, {"12345678"}}, {"123456789AB", 0.5, {"12345678", "9AB"}},
+      {"aaaaaaa   bbb", 0.5, {"aaaaaaa", "  bbb"}}, {"", 2.1, {""}},
+      {"one two\r\nthree four five six", 1.25, {"one two", "three four five six"}},
+      {std::string(40, 'a'), 0.05, Lines(31, "a")}};
+  for (const auto& [text, width, lines] : cases) EXPECT_EQ(BreakLines(canvas, text, width), lines);
 }
 
 TEST_F(PrintLayoutTest, DateLinesStylesByMarkAndTheChosenDates) {
   // A box that does not hold a date refuses the job before anything opens.
   Print(PrintRange{false, "13-01-1999", "01-05-1999"});
   Print(PrintRange{false, "01-05-1999", "02-30-1999"});
-  EXPECT_EQ(out.started, 0);
-  ASSERT_EQ(boxes.shown().size(), 2u);
-  EXPECT_EQ(boxes.shown()[0], (MessageBox{"Telvo ", "Invalid Beginning Date", BoxIcon::kStop}));
-  EXPECT_EQ(boxes.shown()[1].text, "Invalid Ending Date");
+  EXPECT_EQ(started, 0);
+  EXPECT_EQ(shown(), (std::vector<MessageBox>{{"Telvo ", "Invalid Beginning Date", BoxIcon::kStop},
+                                              {"Telvo ", "Invalid Ending Date", BoxIcon::kStop}}));
 
   std::string log;
   for (const std::string& body : {
@@ -110,79 +111,57 @@ TEST_F(PrintLayoutTest, DateLinesStylesByMarkAndTheChosenDates) {
     log += FrameRecord(body);
   WriteWholeFile(LogFile(0), log);
   Print(PrintRange{true, "", ""});
-  EXPECT_EQ(out.drawn, (std::vector<std::string>{
-      // Newest first; the date line is bold only, whatever the mark.
+  // Newest first, a bold date line wherever the date changes, the style by
+  // mark; a long caller or message goes on in rows of its own. Records whose
+  // date is not a date are left out.
+  EXPECT_EQ(drawn, (Lines{
       "0,0 01-05-1999[b]",
       "0,0.25 9:05 AM[u]", "1,0.25 Joe[u]", "3.25,0.25 555-1234[u]", "4.75,0.25 Call back[u]",
-      // Same date: no date line. A long caller takes a second row.
       "0,1 10:00 AM[s]", "1,1 " + std::string(33, 'C') + "[s]", "3.25,1 [s]", "4.75,1 Hi[s]",
       "1,1.25 " + std::string(7, 'C') + "[s]",
-      // A blank mark is plain; the message goes on alone. Records whose
-      // date is not a date are left out.
       "0,2 01-04-1999[b]", "0,2.25 9:05 AM", "1,2.25 Sue", "3.25,2.25 555",
       "4.75,2.25 Please call back tomorrow morning about the", "4.75,2.5 invoice",
       "0,3.25 12-31-1998[b]", "0,3.5 8:00 AM[s]", "1,3.5 Old[s]", "3.25,3.5 [s]", "4.75,3.5 Hi[s]",
-  }));
+      "end"}));
 
   // A range holds both its days, read month first, whichever box has the earlier.
-  using Times = std::vector<std::string>;
-  EXPECT_EQ(Print(PrintRange{false, "1-4-1999", "12/31/98"}), (Times{"9:05 AM", "8:00 AM[s]"}));
-  EXPECT_EQ(Print(PrintRange{false, "02-28-1999", "01-06-1999"}), Times{});
-  EXPECT_TRUE(out.ended);  // an empty listing is still a document
-  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(Print(PrintRange{false, "1-4-1999", "12/31/98"}),
+            (Lines{"01-04-1999[b]", "9:05 AM", "12-31-1998[b]", "8:00 AM[s]"}));
+  EXPECT_EQ(Print(PrintRange{false, "02-28-1999", "01-06-1999"}), Lines{});
+  EXPECT_EQ(drawn, Lines{"end"});  // an empty listing is still a document
+  EXPECT_EQ(shown().size(), 2u);
 }
 
 TEST_F(PrintLayoutTest, PagesEndAtTenInches) {
-  RecordingCanvas canvas(out);
-  PrintJob job;
-  job.PrintLineHeight = canvas.TextHeight("T");
-  auto print = [&](const std::string& caller, const std::string& time, int calls = 1,
-                   const std::string& date = "01-05-1999") {
-    for (state.RecordText = Body(MARK_NEW, date, caller, time); calls--;)
+  RecordingCanvas canvas(drawn);
+  PrintJob job{{}, canvas.TextHeight("T"), ""};
+  // A one-row call takes 0.75 inch, the first 1.0 with its date line: after twelve, "Two" begins
+  // at 9.25 and its two rows plus one reach exactly 10.0, on the page. Twelve more leave "Last" at
+  // 9.75: its one row would fit, its row plus one does not.
+  struct Calls { int count; std::string time, caller = "Joe", date = "01-05-1999"; };
+  for (Calls c : {Calls{12, "9:05 AM"}, {1, "Two", std::string(40, 'C')}, {1, "Next"},
+                  {12, "9:05 AM"}, {1, "Last"}, {1, "Other", "Other", "01-04-1999"}})
+    for (state.RecordText = Body(MARK_NEW, c.date, c.caller, c.time); c.count--;)
       PrintCall(state, canvas, job);
-  };
-  // A one-row call takes 0.75 inch, the first 1.0 with its date line: after
-  // twelve the next call begins at 9.25. Two rows plus one reach exactly 10.0
-  // and stay on the page.
-  print("Joe", "9:05 AM", 12);
-  print(std::string(40, 'C'), "Two");
-  print("Joe", "Next");
-  // Twelve more leave the next call at 9.75: its one row would fit, its row
-  // plus one does not.
-  print("Joe", "9:05 AM", 12);
-  print("Joe", "Last");
-  print("Other", "Other", 1, "01-04-1999");
-  // A call taller than a page starts on the page it finds empty.
-  canvas.NewPage();
+  // A call taller than a page goes to a new one and stays there.
   job.PrintLineHeight = 6.0;
-  print("Tall", "Tall");
-  EXPECT_EQ(out.pages, 4);
-  // A new page repeats no date line; a changed date, or one printed before, gets one.
-  for (const char* entry : {"0,9.25 Two", "p2:0,0 Next", "p3:0,0 Last", "p3:0,0.75 01-04-1999[b]",
-                            "p4:0,0 01-05-1999[b]", "p4:0,0.25 Tall"})
-    EXPECT_NE(std::find(out.drawn.begin(), out.drawn.end(), entry), out.drawn.end()) << entry;
+  state.RecordText = Body(MARK_NEW, "01-05-1999", "Joe", "Tall");
+  PrintCall(state, canvas, job);
+  // The time column but for the calls at 9:05: a new page repeats no date line, a new date has one.
+  Lines times;
+  for (const std::string& d : drawn)
+    if ((d.starts_with("0,") || d.find(":0,") == 2) && !d.ends_with("9:05 AM")) times.push_back(d);
+  EXPECT_EQ(times, (Lines{"0,0 01-05-1999[b]", "0,9.25 Two", "p2:0,0 Next", "p3:0,0 Last",
+                          "p3:0,0.75 01-04-1999[b]", "p3:0,1 Other", "p4:0,0 01-05-1999[b]",
+                          "p4:0,0.25 Tall"}));
 }
-
-// Runs `probe` as each box is shown.
-struct ProbingBoxes : ScriptedMessageBoxes {
-  int Show(const MessageBox& box) override { probe(); return ScriptedMessageBoxes::Show(box); }
-  std::function<void()> probe;
-};
 
 TEST_F(PrintLayoutTest, DamagedLogPrintsTheNewerCallsThenReportsWithTheLogClosed) {
   WriteWholeFile(LogFile(0), "garbage12" + FrameRecord(Body(MARK_NEW, "01-05-1999", "Joe")));
-  ProbingBoxes probing;
-  std::vector<bool> logFree;  // at each box
-  probing.probe = [&] {
-    std::unique_ptr<File> file;
-    logFree.push_back(env.OpenFile(state.CurrentLogPath, FileAccess::kRead, &file).ok());
-  };
-  Program job{env, probing};
-  job.state = state;
-  EXPECT_EQ(Print(PrintRange{true, "", ""}, &job), std::vector<std::string>{"9:05 AM"});
-  EXPECT_TRUE(out.ended);
+  EXPECT_EQ(Print(PrintRange{true, "", ""}), (Lines{"01-05-1999[b]", "9:05 AM"}));
+  EXPECT_EQ(drawn.back(), "end");
   ASSERT_EQ(logFree, std::vector<bool>{true});
-  EXPECT_NE(probing.last().text.find("damaged at byte 7."), std::string::npos);
+  EXPECT_NE(last().text.find("damaged at byte 7."), std::string::npos);
 }
 
 }  // namespace
