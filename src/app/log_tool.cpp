@@ -79,17 +79,18 @@ class ConsoleBoxes : public MessageBoxes {
     while (!text.empty() && text.back() == '\n') text.pop_back();
     if (box.buttons == BoxButtons::kYesNo) return yes_ ? kAnswerYes : kAnswerNo;
     if (box.icon == BoxIcon::kNone) {
-      out_ << Show(text) << "\n";
+      out_ << ForTerminal(text) << "\n";
     } else {
       ++errors_;
       std::string caption = TrimBlanks(box.caption);
-      err_ << "telvo-log: " << (caption.empty() ? "" : Show(caption) + ": ") << Show(text)
+      err_ << "telvo-log: " << (caption.empty() ? "" : ForTerminal(caption) + ": ")
+           << ForTerminal(text)
            << "\n";
     }
     return kAnswerOk;
   }
 
-  std::string Show(const std::string& text) const {
+  std::string ForTerminal(const std::string& text) const {
     return terminal_.utf8 ? Cp1252ToUtf8(text) : text;
   }
   int errors() const { return errors_; }
@@ -221,7 +222,7 @@ class LogTool {
   }
 
   int Fail(const std::string& problem) {
-    err_ << "telvo-log: " << boxes_.Show(problem) << "\n";
+    err_ << "telvo-log: " << boxes_.ForTerminal(problem) << "\n";
     return 1;
   }
 
@@ -246,19 +247,19 @@ class LogTool {
       out_ << record.start << '\t' << MarkName(s.RecMark);
       for (const std::string* field : {&s.RecDate, &s.RecTime, &s.RecCaller, &s.RecPhone,
                                        &s.RecMessage})
-        out_ << '\t' << boxes_.Show(Escaped(*field));
+        out_ << '\t' << boxes_.ForTerminal(Escaped(*field));
       out_ << '\n';
       return;
     }
     out_ << "offset " << record.start << "  " << MarkName(s.RecMark) << "  "
-         << boxes_.Show(s.RecDate) << "  " << boxes_.Show(s.RecTime) << "\n"
-         << "  caller:  " << boxes_.Show(s.RecCaller) << "\n"
-         << "  phone:   " << boxes_.Show(s.RecPhone) << "\n"
+         << boxes_.ForTerminal(s.RecDate) << "  " << boxes_.ForTerminal(s.RecTime) << "\n"
+         << "  caller:  " << boxes_.ForTerminal(s.RecCaller) << "\n"
+         << "  phone:   " << boxes_.ForTerminal(s.RecPhone) << "\n"
          << "  message: ";
     std::string message = s.RecMessage;
     for (size_t pos = 0; (pos = message.find("\r\n", pos)) != std::string::npos; pos += 12)
       message.replace(pos, 2, "\n           ");
-    out_ << boxes_.Show(message) << "\n";
+    out_ << boxes_.ForTerminal(message) << "\n";
   }
 
   int List() {

@@ -87,7 +87,7 @@ struct ProgramState {
   std::array<std::string, kPageRows> PageText{};
   std::array<double, kPageRows> PageRowTop{};
 
-  // --- Call list paging and dispositions -----------------------------------
+  // Call list paging and dispositions.
   // 1 while the page memory is a valid anchor for "Next" and "Previous".
   int16_t PagingActive = 0;
   // The row of the oldest call drawn (the anchor for "Next"); always 0 to 11.
@@ -105,7 +105,6 @@ struct ProgramState {
   int16_t SavedPerson = 0;
   std::string SavedLogPath;
   std::string SavedLogOwner;
-  // --- end of call list paging and dispositions -----------------------------
 
   // The name of the person at `index`, or "" when the index is out of range.
   const std::string& NameOf(int index) const;

@@ -25,14 +25,6 @@ void RestoreViewedLog(ProgramState& s) {
   }
 }
 
-// EXPORT.TXT lies in the folder of the log on screen, which is the folder of
-// the person whose calls are shown even if the people list changed.
-std::string ExportPathFor(const std::string& logPath) {
-  const size_t slash = logPath.rfind('\\');
-  const std::string folder = slash == std::string::npos ? "" : logPath.substr(0, slash);
-  return folder + "\\EXPORT.TXT";
-}
-
 std::string Quoted(const std::string& text) {
   std::string quoted = "\"";
   for (char c : text) {
@@ -94,7 +86,7 @@ void ExportCall(Program& program) {
     ShowError(program);
     return;
   }
-  Status status = AppendLine(program, ExportPathFor(s.CurrentLogPath), ExportLine(s));
+  Status status = AppendLine(program, BesideLog(s.CurrentLogPath, "EXPORT.TXT"), ExportLine(s));
   if (!status.ok()) {
     ShowStop(program, "Telvo",
              "The message was not exported.\r" + status.description() + " " +

@@ -116,6 +116,11 @@ std::string FrameRecord(std::string_view body) {
   return record;
 }
 
+std::string BesideLog(const std::string& logPath, const std::string& name) {
+  const size_t slash = logPath.rfind('\\');
+  return (slash == std::string::npos ? "" : logPath.substr(0, slash)) + "\\" + name;
+}
+
 bool IsPhoneLogPath(const std::string& path) {
   static const std::string kSuffix = "\\MESSAGES";
   return path.size() >= kSuffix.size() &&

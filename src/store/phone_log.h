@@ -43,6 +43,10 @@ int DecodeRecordLength(std::string_view bytes);
 // The whole record for a body: length, body, length.
 std::string FrameRecord(std::string_view body);
 
+// The file called `name` in the folder of the log at `logPath`: the
+// archive and the export file lie beside the phone log.
+std::string BesideLog(const std::string& logPath, const std::string& name);
+
 // True when the path names a phone log rather than an archive.
 bool IsPhoneLogPath(const std::string& path);
 

@@ -9,7 +9,6 @@ namespace telvo {
 namespace {
 
 constexpr size_t kChunk = size_t{1} << 18;
-constexpr std::string_view kLogName = "\\MESSAGES";
 
 // Serves the forward walk's small reads from large ones, so a log of many
 // calls costs a few system calls rather than two per call.
@@ -91,13 +90,6 @@ std::string ArchivedRecord(ProgramState& s, const std::string& body) {
   return FrameRecord(rebuilt.size() > static_cast<size_t>(kMaxBodyLength) ? body : rebuilt);
 }
 
-// The archive lies beside the phone log. It is found from the log's own path
-// rather than from the people list, which may have been reloaded since the
-// log was chosen.
-std::string ArchiveBeside(const std::string& logPath) {
-  return logPath.substr(0, logPath.size() - kLogName.size()) + "\\ARCHIVE";
-}
-
 std::string ReplaceFailureText(int code) {
   if (code == kPermissionDenied || code == kPathFileAccessError)
     return "Purge control file is locked. Try again.";
@@ -119,7 +111,9 @@ class Purge {
         phoneLog_(IsPhoneLogPath(s_.CurrentLogPath)),
         log_(std::move(log)),
         workPath_(s_.CurrentLogPath + ".NEW") {
-    if (phoneLog_) archivePath_ = ArchiveBeside(s_.CurrentLogPath);
+    // The archive is found from the log's own path rather than from the
+    // people list, which may have been reloaded since the log was chosen.
+    if (phoneLog_) archivePath_ = BesideLog(s_.CurrentLogPath, "ARCHIVE");
   }
   ~Purge() { Abandon(); }
 
