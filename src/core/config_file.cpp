@@ -157,11 +157,13 @@ void WriteIniFile(Program& program, const IniChoices& choices) {
   const std::string path = ConfigFilePath(program);
   const std::string fresh = path + ".NEW";
   Status s = WriteAndSync(program.env, fresh, IniFileText(choices));
-  if (s.ok()) s = program.env.RenameFile(fresh, path);
+  if (s.ok()) s = program.env.ReplaceFile(fresh, path);
   if (s.ok()) s = program.env.SyncFolderOf(path);
   if (s.ok()) return;
 
-  program.env.DeleteFile(fresh);  // gone already when the rename took place
+  // Tidying only: the failure below is what matters, and the file is gone
+  // already when the rename took place.
+  static_cast<void>(program.env.DeleteFile(fresh));
   program.state.ErrorNumber = static_cast<int16_t>(s.code());
   program.state.NoticeText = "Error in writing ini file";
   FatalFileError(program);

@@ -34,9 +34,10 @@ class File {
 enum class FileAccess {
   // Read only, shared lock: readers exclude writers but not each other.
   kRead,
-  // Read and write, exclusive lock, created when missing. A file that may be
-  // written but not read is opened for writing only; its reads then fail
-  // with 75.
+  // Read and write, exclusive lock, created when missing; a file this open
+  // creates has its folder synced, so it outlives a power cut. A file that
+  // may be written but not read is opened for writing only; its reads then
+  // fail with 75.
   kUpdate,
   // Like kUpdate, but the contents are emptied after the lock is granted.
   kRewrite,
@@ -57,7 +58,11 @@ class Env {
   virtual Status FileLength(const std::string& path, int64_t* length) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   virtual Status DeleteFile(const std::string& path) = 0;
-  virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+  // Renames `from` over `to`, which it replaces. `from` first takes the
+  // permission bits of the file it replaces (and its group, where this user
+  // may give it), since colleagues write the same shared files and a rewrite
+  // must never lock them out. The caller syncs the folder afterwards.
+  virtual Status ReplaceFile(const std::string& from, const std::string& to) = 0;
   virtual Status CopyFile(const std::string& from, const std::string& to) = 0;
   // Syncs the folder that holds `path`, so a rename in it is durable.
   virtual Status SyncFolderOf(const std::string& path) = 0;
@@ -100,8 +105,8 @@ class EnvWrapper : public Env {
   }
   bool FileExists(const std::string& path) override { return target_->FileExists(path); }
   Status DeleteFile(const std::string& path) override { return target_->DeleteFile(path); }
-  Status RenameFile(const std::string& from, const std::string& to) override {
-    return target_->RenameFile(from, to);
+  Status ReplaceFile(const std::string& from, const std::string& to) override {
+    return target_->ReplaceFile(from, to);
   }
   Status CopyFile(const std::string& from, const std::string& to) override {
     return target_->CopyFile(from, to);

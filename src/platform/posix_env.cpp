@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/code_page.h"
@@ -86,11 +89,20 @@ uint16_t MessengerPort() {
 
 }  // namespace
 
+// The datagrams on their way, shared with the threads that send them: a
+// thread may outlive the Env when the program ends before it is done.
+struct PosixEnv::Sending {
+  std::mutex mutex;
+  std::condition_variable done;
+  int pending = 0;
+};
+
 PosixEnv::PosixEnv(PosixEnvOptions options)
-    : options_(std::move(options)),
-      port_(options_.datagramPort ? options_.datagramPort : MessengerPort()) {}
+    : options_(std::move(options)), sending_(std::make_shared<Sending>()) {}
 
 PosixEnv::~PosixEnv() {
+  // A program that returns from main has its last notification sent first.
+  WaitForDatagrams(kDatagramGraceMs);
   if (instanceLockFd_ >= 0) ::close(instanceLockFd_);
 }
 
@@ -121,9 +133,19 @@ Status PosixEnv::DeleteFile(const std::string& path) {
   return Status::Ok();
 }
 
-Status PosixEnv::RenameFile(const std::string& from, const std::string& to) {
+Status PosixEnv::ReplaceFile(const std::string& from, const std::string& to) {
   std::string source = ResolvePath(from), target = ResolvePath(to);
   if (from.empty() || to.empty()) return Status::Error(kBadFileName);
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0) {
+    // The group first: changing it may clear the setgid bit, which the
+    // bits then set again.
+    if (::chown(source.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+      // Only root or a member of the group may give a file that group; the
+      // bits alone still let every colleague in that the old file let in.
+    }
+    if (::chmod(source.c_str(), old.st_mode & 07777) != 0) return StatusFromErrno(errno, source);
+  }
   if (::rename(source.c_str(), target.c_str()) != 0) return StatusFromErrno(errno, source);
   return Status::Ok();
 }
@@ -145,13 +167,7 @@ Status PosixEnv::CopyFile(const std::string& from, const std::string& to) {
 }
 
 Status PosixEnv::SyncFolderOf(const std::string& path) {
-  std::string native = ResolvePath(path);
-  int fd = ::open(FolderOf(native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return StatusFromErrno(errno, native);
-  int rc = ::fsync(fd);
-  int err = errno;
-  ::close(fd);
-  return rc == 0 ? Status::Ok() : StatusFromErrno(err, native);
+  return SyncFolderOfNative(ResolvePath(path));
 }
 
 std::string PosixEnv::ResolvePath(const std::string& path) { return ResolveProgramPath(path); }
@@ -199,11 +215,26 @@ void PosixEnv::SendDatagram(const std::string& host, std::string bytes) {
   // An empty name can never be reached; don't spend a thread on it.
   if (host.empty()) return;
   HostResolver resolve = options_.resolver ? options_.resolver : HostResolver(SystemResolve);
-  uint16_t port = port_;
-  std::thread([resolve, host, port, bytes = std::move(bytes)] {
+  const uint16_t fixedPort = options_.datagramPort;
+  {
+    std::lock_guard<std::mutex> lock(sending_->mutex);
+    ++sending_->pending;
+  }
+  std::thread([sending = sending_, resolve, host, fixedPort, bytes = std::move(bytes)] {
     std::string address = resolve(host);
-    if (!address.empty()) SendTo(address, port, bytes);
+    // The services database is read only when a datagram goes out, never at
+    // start-up.
+    if (!address.empty()) SendTo(address, fixedPort ? fixedPort : MessengerPort(), bytes);
+    std::lock_guard<std::mutex> lock(sending->mutex);
+    --sending->pending;
+    sending->done.notify_all();
   }).detach();
+}
+
+bool PosixEnv::WaitForDatagrams(int limitMs) {
+  std::unique_lock<std::mutex> lock(sending_->mutex);
+  return sending_->done.wait_for(lock, std::chrono::milliseconds(limitMs),
+                                 [this] { return sending_->pending == 0; });
 }
 
 void PosixEnv::StartProgram(const std::string& path) {
@@ -233,11 +264,15 @@ bool PosixEnv::AcquireSingleInstance() {
   if (instanceLockFd_ >= 0) return true;
   std::string path = options_.instanceLockPath;
   if (path.empty()) {
+    // Never a folder that others may write, such as /tmp: anyone could
+    // create and lock the file there and keep this user's Telvo from
+    // starting.
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     path = runtime && *runtime ? std::string(runtime) + "/telvo.lock"
-                               : "/tmp/telvo-" + std::to_string(::getuid()) + ".lock";
+                               : ResolvePath(WindowsDir()) + "telvo.lock";
   }
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // A link planted in place of the file must not lead the lock elsewhere.
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return true;  // no lock file possible: don't refuse to run
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
@@ -248,6 +283,7 @@ bool PosixEnv::AcquireSingleInstance() {
 }
 
 void PosixEnv::EndProgram(int exitStatus) {
+  WaitForDatagrams(kDatagramGraceMs);
   std::fflush(nullptr);
   std::_Exit(exitStatus);
 }

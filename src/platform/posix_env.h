@@ -35,7 +35,7 @@ class PosixEnv : public Env {
   Status FileLength(const std::string& path, int64_t* length) override;
   bool FileExists(const std::string& path) override;
   Status DeleteFile(const std::string& path) override;
-  Status RenameFile(const std::string& from, const std::string& to) override;
+  Status ReplaceFile(const std::string& from, const std::string& to) override;
   Status CopyFile(const std::string& from, const std::string& to) override;
   Status SyncFolderOf(const std::string& path) override;
   std::string ResolvePath(const std::string& path) override;
@@ -51,13 +51,19 @@ class PosixEnv : public Env {
   bool AcquireSingleInstance() override;
   [[noreturn]] void EndProgram(int exitStatus) override;
 
-  uint16_t datagramPort() const { return port_; }
+  // Waits until every datagram handed to SendDatagram has been sent or
+  // dropped, or `limitMs` has passed. True when none is left.
+  bool WaitForDatagrams(int limitMs);
 
  private:
+  struct Sending;
   PosixEnvOptions options_;
-  uint16_t port_;
+  std::shared_ptr<Sending> sending_;
   int instanceLockFd_ = -1;
 };
+
+// How long an ending program waits for datagrams still being sent.
+inline constexpr int kDatagramGraceMs = 1000;
 
 // One process-wide PosixEnv with default options.
 Env* DefaultEnv();

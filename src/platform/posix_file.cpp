@@ -18,12 +18,13 @@ namespace {
 
 class PosixFile : public File {
  public:
-  PosixFile(int fd, bool readable) : fd_(fd), readable_(readable) {}
+  PosixFile(int fd, bool readable, std::string nativePath)
+      : fd_(fd), readable_(readable), path_(std::move(nativePath)) {}
   ~PosixFile() override { ::close(fd_); }
 
   Status ReadAt(int64_t offset, size_t n, std::string* out) override {
     out->clear();
-    if (!readable_) return Status::Error(kPathFileAccessError);
+    if (!readable_) return Status::Error(kPathFileAccessError, path_);
     out->resize(n);
     size_t got = 0;
     while (got < n) {
@@ -46,7 +47,7 @@ class PosixFile : public File {
       r = ::pwrite(fd_, data.data(), data.size(), offset);
     } while (r < 0 && errno == EINTR);
     if (r < 0) return ErrnoStatus(errno);
-    if (static_cast<size_t>(r) != data.size()) return Status::Error(kDiskFull);
+    if (static_cast<size_t>(r) != data.size()) return Status::Error(kDiskFull, path_);
     return Status::Ok();
   }
 
@@ -68,11 +69,12 @@ class PosixFile : public File {
   }
 
  private:
-  static Status ErrnoStatus(int err) {
-    return Status::Error(RuntimeErrorFromErrno(err, true));
+  Status ErrnoStatus(int err) const {
+    return Status::Error(RuntimeErrorFromErrno(err, true), path_);
   }
   int fd_;
   bool readable_;
+  std::string path_;
 };
 
 bool SameFile(int fd, const std::string& path) {
@@ -84,6 +86,37 @@ bool SameFile(int fd, const std::string& path) {
 std::function<void(const std::string&)>& BeforeLockHook() {
   static std::function<void(const std::string&)> hook;
   return hook;
+}
+
+struct Opened {
+  int fd = -1;
+  int err = 0;  // errno when fd < 0
+  bool readable = true;
+  bool created = false;
+};
+
+Opened OpenExisting(const std::string& path, int flags) {
+  Opened opened;
+  opened.fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+  opened.err = opened.fd < 0 ? errno : 0;
+  return opened;
+}
+
+// Read and write, or write only when the file may be written but not read.
+// A missing file is created exclusively, so this open knows that it made the
+// file; EEXIST then means another open made it first.
+Opened OpenForWriting(const std::string& path) {
+  Opened opened;
+  for (int flags : {O_RDWR, O_WRONLY}) {
+    opened = OpenExisting(path, flags);
+    if (opened.fd < 0 && opened.err == ENOENT) {
+      opened = OpenExisting(path, flags | O_CREAT | O_EXCL);
+      opened.created = opened.fd >= 0;
+    }
+    opened.readable = flags == O_RDWR;
+    if (opened.fd >= 0 || opened.err != EACCES) break;
+  }
+  return opened;
 }
 
 }  // namespace
@@ -105,7 +138,16 @@ bool FolderOfExists(const std::string& nativePath) {
 }
 
 Status StatusFromErrno(int err, const std::string& nativePath) {
-  return Status::Error(RuntimeErrorFromErrno(err, FolderOfExists(nativePath)));
+  return Status::Error(RuntimeErrorFromErrno(err, FolderOfExists(nativePath)), nativePath);
+}
+
+Status SyncFolderOfNative(const std::string& nativePath) {
+  int fd = ::open(FolderOf(nativePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return StatusFromErrno(errno, nativePath);
+  int rc = ::fsync(fd);
+  int err = errno;
+  ::close(fd);
+  return rc == 0 ? Status::Ok() : StatusFromErrno(err, nativePath);
 }
 
 Status OpenLockedFile(const std::string& nativePath, FileAccess access,
@@ -115,22 +157,17 @@ Status OpenLockedFile(const std::string& nativePath, FileAccess access,
   // A purge may rename a new file over the path between our open and our
   // lock; then the lock guards a file nobody will read again, so open anew.
   for (int attempt = 0; attempt < 20; ++attempt) {
-    bool readable = true;
-    int fd;
-    if (access == FileAccess::kRead) {
-      fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
-    } else {
-      fd = ::open(nativePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-      if (fd < 0 && errno == EACCES) {
-        fd = ::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-        readable = false;
-      }
+    Opened opened = access == FileAccess::kRead ? OpenExisting(nativePath, O_RDONLY)
+                                                : OpenForWriting(nativePath);
+    if (opened.fd < 0) {
+      if (opened.err == EEXIST) continue;  // created elsewhere meanwhile
+      return StatusFromErrno(opened.err, nativePath);
     }
-    if (fd < 0) return StatusFromErrno(errno, nativePath);
+    const int fd = opened.fd;
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
       ::close(fd);
-      return Status::Error(kPathFileAccessError);
+      return Status::Error(kPathFileAccessError, nativePath);
     }
 
     if (BeforeLockHook()) BeforeLockHook()(nativePath);
@@ -140,7 +177,7 @@ Status OpenLockedFile(const std::string& nativePath, FileAccess access,
     if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
       int err = errno;
       ::close(fd);
-      if (err == EAGAIN || err == EACCES) return Status::Error(kPermissionDenied);
+      if (err == EAGAIN || err == EACCES) return Status::Error(kPermissionDenied, nativePath);
       return StatusFromErrno(err, nativePath);
     }
     if (!SameFile(fd, nativePath)) {
@@ -152,10 +189,19 @@ Status OpenLockedFile(const std::string& nativePath, FileAccess access,
       ::close(fd);
       return StatusFromErrno(err, nativePath);
     }
-    *file = std::make_unique<PosixFile>(fd, readable);
+    // A call reported as delivered must survive a power cut, and a new
+    // file's name lives in its folder.
+    if (opened.created) {
+      Status synced = SyncFolderOfNative(nativePath);
+      if (!synced.ok()) {
+        ::close(fd);
+        return synced;
+      }
+    }
+    *file = std::make_unique<PosixFile>(fd, opened.readable, nativePath);
     return Status::Ok();
   }
-  return Status::Error(kPermissionDenied);
+  return Status::Error(kPermissionDenied, nativePath);
 }
 
 }  // namespace telvo

@@ -11,7 +11,9 @@ namespace telvo {
 
 std::string FolderOf(const std::string& nativePath);
 bool FolderOfExists(const std::string& nativePath);
+// The failure names `nativePath` as its context.
 Status StatusFromErrno(int err, const std::string& nativePath);
+Status SyncFolderOfNative(const std::string& nativePath);
 Status OpenLockedFile(const std::string& nativePath, FileAccess access,
                       std::unique_ptr<File>* file);
 

@@ -21,6 +21,12 @@ std::string RuntimeErrorDescription(int code) {
 
 std::string Status::description() const { return RuntimeErrorDescription(code_); }
 
+std::string Status::ToString() const {
+  if (ok()) return "OK";
+  std::string text = description() + " " + std::to_string(code_);
+  return context_.empty() ? text : text + ": " + context_;
+}
+
 int RuntimeErrorFromErrno(int err, bool folderExists) {
   switch (err) {
     case 0: return 0;

@@ -1,7 +1,9 @@
 #pragma once
 // A file operation's outcome as one of the classic run-time error codes, so
 // callers can compare codes the way the program's messages expect
-// ("52 53 76") and show the classic description next to the code.
+// ("52 53 76") and show the classic description next to the code. A failure
+// may also name the file it concerns; the program's boxes keep their own
+// texts, while telvo-log and the tests show the name too.
 
 #include <string>
 
@@ -18,20 +20,27 @@ enum RuntimeError : int {
   kPathNotFound = 76,
 };
 
-class Status {
+class [[nodiscard]] Status {
  public:
   Status() = default;
   static Status Ok() { return Status(); }
-  static Status Error(int code) { return Status(code); }
+  static Status Error(int code, std::string context = {}) {
+    return Status(code, std::move(context));
+  }
 
   bool ok() const { return code_ == 0; }
   int code() const { return code_; }
   // The classic text for the code, e.g. "File not found".
   std::string description() const;
+  // The native path of the file the failure concerns, or "".
+  const std::string& context() const { return context_; }
+  // "File not found 53: /srv/phone/ann/MESSAGES", for people who read logs.
+  std::string ToString() const;
 
  private:
-  explicit Status(int code) : code_(code) {}
+  Status(int code, std::string context) : code_(code), context_(std::move(context)) {}
   int code_ = 0;
+  std::string context_;
 };
 
 std::string RuntimeErrorDescription(int code);

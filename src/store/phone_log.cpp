@@ -90,11 +90,12 @@ std::unique_ptr<File> OpenPhoneLog(Program& program) {
 Status AppendDurably(File& file, int64_t end, std::string_view bytes) {
   Status status = file.WriteAt(end, bytes);
   if (status.ok()) status = file.Sync();
-  if (!status.ok()) {
-    file.Truncate(end);
-    file.Sync();
-  }
-  return status;
+  if (status.ok()) return status;
+  Status undo = file.Truncate(end);
+  if (undo.ok()) undo = file.Sync();
+  // When the cut fails too, part of the bytes may still be in the file: that
+  // failure is the one to report.
+  return undo.ok() ? status : undo;
 }
 
 std::string EncodeRecordLength(int count) {

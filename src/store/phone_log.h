@@ -28,7 +28,8 @@ Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess
 
 // Appends under the lock already held: one write at `end` (the file's real
 // end), then a data sync. Anything less than all of `bytes` on the disk is
-// cut off again, so no half record or half line is ever left behind.
+// cut off again, so no half record or half line is ever left behind; when
+// even the cut fails, its failure is returned, never success.
 Status AppendDurably(File& file, int64_t end, std::string_view bytes);
 
 // Opens CurrentLogPath for reading and writing under the exclusive lock,

@@ -200,7 +200,7 @@ class Purge {
     }
     copy.Append(archived_);
     if (status.ok()) status = copy.Finish();
-    if (status.ok()) status = program_.env.RenameFile(archiveWorkPath_, archivePath_);
+    if (status.ok()) status = program_.env.ReplaceFile(archiveWorkPath_, archivePath_);
     if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
     archiveWorkPath_.clear();  // it is the archive now
     status = program_.env.SyncFolderOf(archivePath_);
@@ -209,7 +209,7 @@ class Purge {
   }
 
   bool ReplaceLog() {
-    Status status = program_.env.RenameFile(workPath_, s_.CurrentLogPath);
+    Status status = program_.env.ReplaceFile(workPath_, s_.CurrentLogPath);
     if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
     workPath_.clear();  // it is the log now
     status = program_.env.SyncFolderOf(s_.CurrentLogPath);
@@ -228,10 +228,13 @@ class Purge {
 
   // Closes every file; a work file not yet renamed into place is removed.
   // Nobody else opens one without first holding the lock of the file it
-  // replaces, which this purge holds.
+  // replaces, which this purge holds. A work file that cannot be removed is
+  // harmless: the next purge empties it before use, so its failure is not
+  // worth a box of its own.
   void Abandon() {
-    if (archiveWork_ && !archiveWorkPath_.empty()) program_.env.DeleteFile(archiveWorkPath_);
-    if (work_ && !workPath_.empty()) program_.env.DeleteFile(workPath_);
+    if (archiveWork_ && !archiveWorkPath_.empty())
+      static_cast<void>(program_.env.DeleteFile(archiveWorkPath_));
+    if (work_ && !workPath_.empty()) static_cast<void>(program_.env.DeleteFile(workPath_));
     archiveWork_.reset();
     work_.reset();
     archive_.reset();

@@ -26,7 +26,8 @@ class FaultyFile : public File {
     Status s = env_->Next(FileOp::kWrite);
     if (!s.ok()) return s;
     if (env_->NextWriteIsShort()) {
-      file_->WriteAt(offset, data.substr(0, data.size() / 2));
+      // Half the bytes reach the file whatever this says: a short write.
+      static_cast<void>(file_->WriteAt(offset, data.substr(0, data.size() / 2)));
       return Status::Error(kDiskFull);
     }
     return file_->WriteAt(offset, data);
@@ -95,9 +96,10 @@ Status FaultInjectionEnv::OpenFile(const std::string& path, FileAccess access,
   return s;
 }
 
-Status FaultInjectionEnv::RenameFile(const std::string& from, const std::string& to) {
+Status FaultInjectionEnv::ReplaceFile(const std::string& from, const std::string& to) {
+  if (beforeReplace_) beforeReplace_(to);
   Status s = Next(FileOp::kRename);
-  return s.ok() ? target()->RenameFile(from, to) : s;
+  return s.ok() ? target()->ReplaceFile(from, to) : s;
 }
 
 TempDir::TempDir() {

@@ -2,6 +2,7 @@
 // Test doubles for the platform layer.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -56,7 +57,11 @@ class FaultInjectionEnv : public EnvWrapper {
 
   Status OpenFile(const std::string& path, FileAccess access,
                   std::unique_ptr<File>* file) override;
-  Status RenameFile(const std::string& from, const std::string& to) override;
+  Status ReplaceFile(const std::string& from, const std::string& to) override;
+  // Runs just before each replacement with the path being replaced.
+  void BeforeReplace(std::function<void(const std::string&)> hook) {
+    beforeReplace_ = std::move(hook);
+  }
 
   // Called by the wrapped files.
   Status Next(FileOp op);
@@ -67,6 +72,7 @@ class FaultInjectionEnv : public EnvWrapper {
   std::map<std::pair<FileOp, int>, int> faults_;
   std::map<int, bool> shortWrites_;
   std::map<FileOp, int> counts_;
+  std::function<void(const std::string&)> beforeReplace_;
   int64_t bytesRead_ = 0;
 };
 
