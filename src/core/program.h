@@ -7,12 +7,11 @@
 #include <string>
 
 #include "core/message_boxes.h"
+#include "core/pad_values.h"
 #include "core/program_state.h"
 #include "platform/env.h"
 
 namespace telvo {
-
-struct PadValues;  // store/post_message.h: what the message pad holds
 
 struct ProgramHooks {
   std::function<void()> ClearPad;     // empties the pad after a delivery

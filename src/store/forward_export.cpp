@@ -11,12 +11,12 @@ namespace {
 
 // The pad reloads the people list when it loads, and that list may have
 // changed since the call list opened. The viewed log is therefore given back
-// by path and owner, as they were; the person's index follows the name.
+// by path and owner, as they were; the person's index follows the name, and
+// is -1 when the name has left the list, so it can never name someone else.
 void RestoreViewedLog(ProgramState& s) {
   s.CurrentLogPath = s.SavedLogPath;
   s.CurrentLogOwner = s.SavedLogOwner;
-  s.SelectedPerson = s.SavedPerson;
-  if (s.NameOf(s.SavedPerson) == s.SavedLogOwner) return;
+  s.SelectedPerson = -1;
   for (int i = 0; i < s.PeopleCount; ++i) {
     if (s.PersonName[static_cast<size_t>(i)] == s.SavedLogOwner) {
       s.SelectedPerson = static_cast<int16_t>(i);

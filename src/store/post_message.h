@@ -4,21 +4,11 @@
 
 #include <string>
 
+#include "core/pad_values.h"
 #include "core/program.h"
 #include "core/text.h"
 
 namespace telvo {
-
-// What the pad holds when OK is pressed.
-struct PadValues {
-  int selectedIndex = -1;  // the recipient in the person list, -1 for none
-  std::string caller;
-  std::string date;
-  std::string time;
-  std::string phone;
-  std::string message;
-  bool urgent = false;
-};
 
 // The record body for the pad's values: mark, then date, caller, time, phone
 // and "message (initials)", each trimmed and ended by FIELD_END.

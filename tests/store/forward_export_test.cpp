@@ -99,6 +99,18 @@ TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) 
   EXPECT_EQ(state.CurrentLogPath, viewed);
   EXPECT_EQ(state.CurrentLogOwner, "Ann");
   EXPECT_EQ(state.SelectedPerson, 2);
+
+  // Ann has left the list: her log is still the one viewed, but no index
+  // may name the colleague who took her place.
+  program.hooks.ForwardThroughPad = [&](const PadValues&) {
+    SetPeople({"Bob", "Carl"});
+    state.SelectedPerson = 0;
+    return false;
+  };
+  Apply(kActionForward);
+  EXPECT_EQ(state.CurrentLogPath, viewed);
+  EXPECT_EQ(state.CurrentLogOwner, "Ann");
+  EXPECT_EQ(state.SelectedPerson, -1);
 }
 
 }  // namespace
