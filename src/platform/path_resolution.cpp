@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -15,6 +18,8 @@
 
 namespace telvo {
 namespace {
+
+std::atomic<int64_t> folderListings{0};
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -41,6 +46,7 @@ std::string MatchComponent(const std::string& folder, const std::string& name) {
   if (spelled == "." || spelled == ".." || Exists(dir + "/" + spelled)) return spelled;
   DIR* d = ::opendir(dir.c_str());
   if (!d) return spelled;
+  ++folderListings;
   const std::string wanted = Folded(name);
   std::vector<std::string> matches;
   while (dirent* e = ::readdir(d)) {
@@ -51,31 +57,81 @@ std::string MatchComponent(const std::string& folder, const std::string& name) {
   return *std::min_element(matches.begin(), matches.end());
 }
 
+
+// Folders resolved before, by their program spelling: the workgroup list
+// names folders in upper case while they are usually lower case on disk, and
+// listing every folder of a path on every open would make each post cost a
+// listing of the shared folder (a round trip per batch of entries on a
+// network share). A remembered spelling is used while it still names a
+// folder; once it does not (renamed, removed), the folder is looked up again.
+class FolderMemory {
+ public:
+  std::string Lookup(const std::string& programFolder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = native_.find(programFolder);
+    return it == native_.end() ? std::string() : it->second;
+  }
+  void Remember(const std::string& programFolder, const std::string& nativeFolder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // A workgroup has a few dozen folders; a bound keeps a long run from
+    // collecting stale ones without end.
+    if (native_.size() >= 4096) native_.clear();
+    native_[programFolder] = nativeFolder;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<std::string, std::string> native_;
+};
+
+FolderMemory& Folders() {
+  static FolderMemory memory;
+  return memory;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The native spelling of `folder` (a program path with "/" separators and
+// no trailing one), which need not exist.
+std::string ResolveFolder(const std::string& folder) {
+  const size_t slash = folder.rfind('/');
+  if (slash == std::string::npos) return MatchComponent("", folder);
+  if (slash == 0 && folder.size() == 1) return "/";
+  const std::string remembered = Folders().Lookup(folder);
+  if (!remembered.empty() && IsFolder(remembered)) return remembered;
+  const std::string parent = slash == 0 ? "/" : ResolveFolder(folder.substr(0, slash));
+  const std::string name = folder.substr(slash + 1);
+  if (name.empty()) return parent;  // a doubled separator
+  const std::string native =
+      (parent == "/" ? "/" : parent + "/") + MatchComponent(parent, name);
+  if (IsFolder(native)) Folders().Remember(folder, native);
+  return native;
+}
+
 }  // namespace
+
+int64_t FolderListingsForTesting() { return folderListings.load(); }
 
 std::string ResolveProgramPath(const std::string& path) {
   std::string unixPath = path;
   std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-  const bool absolute = !unixPath.empty() && unixPath[0] == '/';
-  std::string prefix;  // the folder resolved so far ("" is the working folder)
-  size_t pos = 0;
-  while (pos <= unixPath.size()) {
-    size_t slash = unixPath.find('/', pos);
-    if (slash == std::string::npos) slash = unixPath.size();
-    const std::string component = unixPath.substr(pos, slash - pos);
-    pos = slash + 1;
-    if (component.empty()) continue;
-    const std::string folder = absolute && prefix.empty() ? "/" : prefix;
-    const std::string spelled = MatchComponent(folder, component);
-    if (prefix.empty())
-      prefix = absolute ? "/" + spelled : spelled;
-    else
-      prefix += "/" + spelled;
-  }
-  if (prefix.empty()) return absolute ? "/" : "";
   // Keep a trailing separator the caller gave (a folder path).
-  if (unixPath.size() > 1 && unixPath.back() == '/') prefix += "/";
-  return prefix;
+  const bool folderPath = unixPath.size() > 1 && unixPath.back() == '/';
+  while (unixPath.size() > 1 && unixPath.back() == '/') unixPath.pop_back();
+  if (unixPath.empty()) return "";
+  if (unixPath == "/") return "/";
+  const size_t slash = unixPath.rfind('/');
+  std::string native;
+  if (slash == std::string::npos) {
+    native = MatchComponent("", unixPath);
+  } else {
+    const std::string folder = slash == 0 ? "/" : ResolveFolder(unixPath.substr(0, slash));
+    native = (folder == "/" ? "/" : folder + "/") + MatchComponent(folder, unixPath.substr(slash + 1));
+  }
+  return folderPath ? native + "/" : native;
 }
 
 }  // namespace telvo

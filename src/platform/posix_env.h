@@ -71,6 +71,10 @@ Env* DefaultEnv();
 // The program path's native spelling: "\" becomes "/", and each component that
 // does not exist as spelled is matched ignoring case (an exact match wins,
 // then the first match in byte order). Missing components keep their spelling.
+// Folders whose spelling on disk is found once are remembered while they
+// exist, so opening the same file again lists no folder.
 std::string ResolveProgramPath(const std::string& path);
+// How many folders have been listed to resolve paths so far.
+int64_t FolderListingsForTesting();
 
 }  // namespace telvo

@@ -37,6 +37,24 @@ TEST(PathResolutionTest, ComponentsAreMatchedIgnoringCase) {
   EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\\xc9T\xc9"), root + "/srv/\xc3\x89T\xc3\x89");
 }
 
+TEST(PathResolutionTest, FoldersAreRememberedUntilTheyMove) {
+  TempDir temp;
+  fs::create_directories(temp.file("srv/phone/ann"));
+  WriteWholeFile(temp.file("srv/phone/ann/MESSAGES"), "");
+  const std::string program = temp.path() + "\\SRV\\PHONE\\ANN\\MESSAGES";
+  EXPECT_EQ(ResolveProgramPath(program), temp.file("srv/phone/ann/MESSAGES"));
+  const int64_t listings = FolderListingsForTesting();
+  EXPECT_EQ(ResolveProgramPath(program), temp.file("srv/phone/ann/MESSAGES"));
+  EXPECT_EQ(FolderListingsForTesting(), listings);
+
+  // Renamed, then made anew in another case: found again each time.
+  fs::rename(temp.file("srv/phone/ann"), temp.file("srv/phone/Ann"));
+  EXPECT_EQ(ResolveProgramPath(program), temp.file("srv/phone/Ann/MESSAGES"));
+  fs::remove_all(temp.file("srv/phone/Ann"));
+  fs::create_directories(temp.file("srv/phone/aNN"));
+  EXPECT_EQ(ResolveProgramPath(program), temp.file("srv/phone/aNN/MESSAGES"));
+}
+
 TEST(PosixEnvTest, FailuresBecomeRunTimeCodes) {
   TempDir temp;
   PosixEnv env;
