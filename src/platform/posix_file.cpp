@@ -119,10 +119,19 @@ Opened OpenForWriting(const std::string& path) {
   return opened;
 }
 
+std::function<void(const std::string&)>& FolderSyncHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
 }  // namespace
 
 void SetBeforeLockHookForTesting(std::function<void(const std::string&)> hook) {
   BeforeLockHook() = std::move(hook);
+}
+
+void SetFolderSyncHookForTesting(std::function<void(const std::string&)> hook) {
+  FolderSyncHook() = std::move(hook);
 }
 
 std::string FolderOf(const std::string& nativePath) {
@@ -142,6 +151,7 @@ Status StatusFromErrno(int err, const std::string& nativePath) {
 }
 
 Status SyncFolderOfNative(const std::string& nativePath) {
+  if (FolderSyncHook()) FolderSyncHook()(nativePath);
   int fd = ::open(FolderOf(nativePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return StatusFromErrno(errno, nativePath);
   int rc = ::fsync(fd);

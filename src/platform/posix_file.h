@@ -20,5 +20,7 @@ Status OpenLockedFile(const std::string& nativePath, FileAccess access,
 // Runs between a file's open and its lock, so tests can replace the file in
 // that window. Not for use outside tests.
 void SetBeforeLockHookForTesting(std::function<void(const std::string&)> hook);
+// Runs before each folder sync with the native path whose folder is synced.
+void SetFolderSyncHookForTesting(std::function<void(const std::string&)> hook);
 
 }  // namespace telvo

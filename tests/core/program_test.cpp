@@ -35,10 +35,12 @@ TEST_F(MessageBoxFacadeTest, BoxesShowWhatTheStateSays) {
 }
 
 TEST_F(MessageBoxFacadeTest, PauseOneTickWaitsForTheNextWholeSecond) {
-  env.SetNow({2026, 12, 6, 23, 59, 59});
+  // The clock reads in whole seconds, rounded: from 9:05:00.250 the reading
+  // changes at 9:05:00.500, which the 20 ms steps reach after 260 ms.
+  env.SleepMs(250);
+  const int64_t before = env.sleptMs();
   PauseOneTick(program);
-  EXPECT_GT(env.sleptMs(), 0);
-  EXPECT_LE(env.sleptMs(), 1020);
+  EXPECT_EQ(env.sleptMs() - before, 260);
 }
 
 }  // namespace

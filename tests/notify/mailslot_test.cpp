@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -57,6 +58,31 @@ TEST(MailslotTest, DatagramCarriesExactlyTheThreeTexts) {
   // No name, nothing sent, and no thread spent on it.
   SendMailslot(program, "Carol", "", "Joe");
   EXPECT_EQ(listener.Receive(100), std::nullopt);
+}
+
+TEST(MailslotTest, AnEndingProgramSendsItsLastDatagramFirst) {
+  Listener listener;
+  // The lookup takes a moment, so the program is ending while it runs.
+  const HostResolver slow = [](const std::string&) {
+    ::usleep(100 * 1000);
+    return std::string("127.0.0.1");
+  };
+  for (const bool endProgram : {false, true}) {
+    SCOPED_TRACE(endProgram ? "EndProgram" : "return from main");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      {
+        PosixEnv env(PosixEnvOptions{"", listener.port(), slow, ""});
+        env.SendDatagram("ANNPC", "last call");
+        if (endProgram) env.EndProgram(0);
+      }
+      ::_exit(0);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(listener.Receive(1000), "last call");
+  }
 }
 
 class SlowResolverTest : public ProgramTest {};

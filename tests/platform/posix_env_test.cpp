@@ -83,7 +83,8 @@ TEST(PosixEnvTest, ReadersShareWritersExclude) {
   reader.reset();
   second.reset();
   ASSERT_TRUE(env.OpenFile(path, FileAccess::kUpdate, &writer).ok());
-
+  EXPECT_EQ(env.OpenFile(path, FileAccess::kRead, &reader).code(), kPermissionDenied);
+  EXPECT_EQ(env.OpenFile(path, FileAccess::kUpdate, &second).code(), kPermissionDenied);
 }
 
 class ReplacedLogTest : public ProgramTest {
@@ -135,9 +136,31 @@ TEST(PosixEnvTest, OneInstanceAndDetachedPrograms) {
   ::chmod(script.c_str(), 0755);
   first.StartProgram(temp.file("missing"));
   first.StartProgram(script);
-  for (int waited = 0; waited < 5000 && !fs::exists(temp.file("ran")); waited += 10)
+  // The file appears before its line is written: wait for the line.
+  for (int waited = 0; waited < 5000 && ReadWholeFile(temp.file("ran")) != "started\n";
+       waited += 10)
     first.SleepMs(10);
   EXPECT_EQ(ReadWholeFile(temp.file("ran")), "started\n");
+}
+
+TEST(PosixEnvTest, InstanceLockLiesInTheUsersOwnFolder) {
+  TempDir temp;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = runtime ? runtime : "";
+  ::unsetenv("XDG_RUNTIME_DIR");
+  PosixEnv first(PosixEnvOptions{temp.file("config"), 0, nullptr, ""});
+  PosixEnv second(PosixEnvOptions{temp.file("config"), 0, nullptr, ""});
+  EXPECT_TRUE(first.AcquireSingleInstance());
+  EXPECT_FALSE(second.AcquireSingleInstance());
+  EXPECT_TRUE(fs::exists(temp.file("config/telvo.lock")));
+
+  // A link planted where the lock file goes leads nowhere.
+  fs::create_directories(temp.file("planted"));
+  fs::create_symlink(temp.file("elsewhere"), temp.file("planted/telvo.lock"));
+  PosixEnv third(PosixEnvOptions{temp.file("planted"), 0, nullptr, ""});
+  EXPECT_TRUE(third.AcquireSingleInstance());
+  EXPECT_FALSE(fs::exists(temp.file("elsewhere")));
+  if (runtime) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -108,6 +108,16 @@ TEST_F(PostMessageTest, FailedWriteLeavesTheLogAsItWas) {
   EXPECT_EQ(Log(0), before);
   EXPECT_EQ(padsCleared, 1);
 
+  // Half a record written and the cut that should remove it refused: the
+  // half record stays, and the box names the failure that left it.
+  faults.ShortWriteNth(faults.count(FileOp::kWrite) + 1);
+  faults.FailNth(FileOp::kTruncate, faults.count(FileOp::kTruncate) + 1, kDeviceIoError);
+  PostMessage(program, Pad());
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_EQ(boxes.last().text, "The message was not delivered.\rDevice I/O error 57");
+  EXPECT_EQ(padsCleared, 1);
+  WriteWholeFile(LogFile(0), before);
+
   PostMessage(program, Pad());
   EXPECT_EQ(state.FileError, 0);
   EXPECT_EQ(Log(0).size(), 2 * before.size());

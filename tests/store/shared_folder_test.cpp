@@ -1,0 +1,112 @@
+// Several people on one shared folder: a colleague's account posting before
+// and after the owner purges, the modes a rewrite keeps, and new files made
+// durable with their folder.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/posix_file.h"
+#include "store/forward_export.h"
+#include "store/post_message.h"
+#include "store/purge.h"
+#include "support/program_fixture.h"
+#include "support/records.h"
+
+namespace telvo::test {
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+class SharedFolderTest : public ProgramTest {
+ protected:
+  SharedFolderTest() {
+    SetPeople({"Ann"});
+    state.PersonComputer[0] = "";  // no workstation to notify
+    state.MyInitials = "CW";
+    state.MyIndex = -1;
+    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogOwner = "Ann";
+  }
+  ~SharedFolderTest() override { SetFolderSyncHookForTesting(nullptr); }
+
+  PadValues Pad() const {
+    PadValues pad;
+    pad.selectedIndex = 0;
+    pad.caller = "Joe";
+    return pad;
+  }
+
+  // Posts to Ann's log from another user's account, as a colleague's
+  // workstation would; true when the call was delivered.
+  bool PostAsColleague() {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+      PosixEnv own;
+      ScriptedMessageBoxes silent;
+      Program colleague(own, silent);
+      colleague.state = state;
+      PostMessage(colleague, Pad());
+      ::_exit(colleague.state.FileError);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
+  struct stat Stat(const std::string& path) const {
+    struct stat st = {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st;
+  }
+};
+
+TEST_F(SharedFolderTest, ColleaguesStillPostAfterTheOwnerPurges) {
+  if (::geteuid() != 0) GTEST_SKIP() << "acting as a second user needs root";
+  // Written by others but read only by Ann, and open to everybody.
+  for (const mode_t mode : {0622, 0666}) {
+    SCOPED_TRACE(mode);
+    WriteWholeFile(LogFile(0), CallRecord("Old", MARK_DELETE) + CallRecord("Kept"));
+    ASSERT_EQ(::chmod(LogFile(0).c_str(), mode), 0);
+    ASSERT_EQ(::chown(LogFile(0).c_str(), 0, kNobody), 0);
+    EXPECT_TRUE(PostAsColleague());
+
+    PurgeCalls(program);
+    ASSERT_EQ(state.FileError, 0);
+    EXPECT_EQ(Log(0).substr(0, CallRecord("Kept").size()), CallRecord("Kept"));
+    EXPECT_EQ(Stat(LogFile(0)).st_mode & 07777, mode);
+    EXPECT_EQ(Stat(LogFile(0)).st_gid, kNobody);
+    const size_t purged = Log(0).size();
+    EXPECT_TRUE(PostAsColleague());
+    EXPECT_GT(Log(0).size(), purged);
+  }
+}
+
+TEST_F(SharedFolderTest, NewFilesAreMadeDurableWithTheirFolder) {
+  std::vector<std::string> synced;
+  SetFolderSyncHookForTesting([&](const std::string& path) { synced.push_back(path); });
+  const std::string folder = temp.file("ann") + "/";
+
+  PostMessage(program, Pad());  // creates the log
+  PostMessage(program, Pad());
+  EXPECT_EQ(synced, std::vector<std::string>{folder + "MESSAGES"});
+
+  synced.clear();
+  state.RecCaller = "Joe";
+  boxes.Answer(kAnswerYes);
+  ExportCall(program);  // creates the export file
+  EXPECT_EQ(synced, std::vector<std::string>{folder + "EXPORT.TXT"});
+
+  // The first purge creates the archive and its work file; the new log's
+  // rename is made durable too.
+  synced.clear();
+  PurgeCalls(program);
+  ASSERT_EQ(state.FileError, 0);
+  EXPECT_NE(std::find(synced.begin(), synced.end(), folder + "ARCHIVE"), synced.end());
+  EXPECT_EQ(synced.back(), folder + "MESSAGES");
+}
+
+}  // namespace
+}  // namespace telvo::test
