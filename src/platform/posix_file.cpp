@@ -23,8 +23,12 @@ class PosixFile : public File {
   ~PosixFile() override { ::close(fd_); }
 
   Status ReadAt(int64_t offset, size_t n, std::string* out) override {
-    out->clear();
-    if (!readable_) return Status::Error(kPathFileAccessError, path_);
+    if (!readable_) {
+      out->clear();
+      return Status::Error(kPathFileAccessError, path_);
+    }
+    // A buffer reused at the same size is not filled with zeros again:
+    // large reads of a whole log come back to this every megabyte.
     out->resize(n);
     size_t got = 0;
     while (got < n) {

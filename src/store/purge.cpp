@@ -1,93 +1,37 @@
 #include "store/purge.h"
 
-#include <algorithm>
+#include <optional>
 #include <string_view>
 
+#include "platform/sequential_writer.h"
+#include "store/log_scan.h"
 #include "store/phone_log.h"
 
 namespace telvo {
 namespace {
 
-constexpr size_t kChunk = size_t{1} << 18;
-
-// Serves the forward walk's small reads from large ones, so a log of many
-// calls costs a few system calls rather than two per call.
-class ReadAhead : public File {
- public:
-  explicit ReadAhead(File& file) : file_(file) {}
-
-  Status ReadAt(int64_t offset, size_t n, std::string* out) override {
-    const int64_t windowEnd = start_ + static_cast<int64_t>(window_.size());
-    if (offset < start_ || offset + static_cast<int64_t>(n) > windowEnd) {
-      start_ = offset;
-      Status status = file_.ReadAt(offset, std::max(n, kChunk), &window_);
-      if (!status.ok()) {
-        window_.clear();
-        return status;
-      }
-    }
-    const size_t from = static_cast<size_t>(offset - start_);
-    out->assign(window_, from, std::min(n, window_.size() - from));
-    return Status::Ok();
-  }
-  Status WriteAt(int64_t, std::string_view) override {
-    return Status::Error(kPathFileAccessError);
-  }
-  Status Length(int64_t* length) override { return file_.Length(length); }
-  Status Truncate(int64_t) override { return Status::Error(kPathFileAccessError); }
-  Status Sync() override { return Status::Ok(); }
-
- private:
-  File& file_;
-  int64_t start_ = 0;
-  std::string window_;
-};
-
-// Writes a file from its first byte in large pieces; the first failure sticks.
-class SequentialWriter {
- public:
-  explicit SequentialWriter(File& file) : file_(file) {}
-
-  void Append(std::string_view bytes) {
-    pending_.append(bytes);
-    if (pending_.size() >= kChunk) Flush();
-  }
-  // Everything appended is on the disk, or the failure.
-  Status Finish() {
-    Flush();
-    if (status_.ok()) status_ = file_.Sync();
-    return status_;
-  }
-  bool ok() const { return status_.ok(); }
-  int64_t length() const { return written_ + static_cast<int64_t>(pending_.size()); }
-
- private:
-  void Flush() {
-    if (status_.ok() && !pending_.empty()) status_ = file_.WriteAt(written_, pending_);
-    written_ += static_cast<int64_t>(pending_.size());
-    pending_.clear();
-  }
-
-  File& file_;
-  Status status_;
-  int64_t written_ = 0;
-  std::string pending_;
-};
-
 bool IsKeptMark(char mark) { return mark == ' ' || mark == MARK_NEW || mark == MARK_IMPORTANT; }
+
+// Queues one record as the file holds it: length, body, length.
+void AppendRecord(SequentialWriter& writer, std::string_view body) {
+  const std::string length = EncodeRecordLength(static_cast<int>(body.size()));
+  writer.Append(length);
+  writer.Append(body);
+  writer.Append(length);
+}
 
 // An archived call is written anew from its parsed fields, which gives back
 // the same bytes for every record the program writes. A malformed body could
 // grow past what a length can hold; it then keeps its own bytes.
-std::string ArchivedRecord(ProgramState& s, const std::string& body) {
-  s.RecordText = body;
+void AppendArchivedRecord(SequentialWriter& writer, ProgramState& s, std::string_view body) {
+  s.RecordText.assign(body);
   ParseRecord(s);
   std::string rebuilt = s.RecMark;
   for (const std::string* field : {&s.RecDate, &s.RecCaller, &s.RecTime, &s.RecPhone,
                                    &s.RecMessage}) {
     rebuilt.append(*field).push_back(FIELD_END);
   }
-  return FrameRecord(rebuilt.size() > static_cast<size_t>(kMaxBodyLength) ? body : rebuilt);
+  AppendRecord(writer, rebuilt.size() > static_cast<size_t>(kMaxBodyLength) ? body : rebuilt);
 }
 
 std::string ReplaceFailureText(int code) {
@@ -97,11 +41,53 @@ std::string ReplaceFailureText(int code) {
   return "Unknown Error  " + std::to_string(code);
 }
 
-// One purge of an open log. The log is never changed in place: the kept
-// calls go to a work file that is renamed over the log while the log's lock
-// is still held, so the log is at every moment either the old one or the new
-// one, and a poster waiting for the lock re-opens the new one. Archived calls
-// reach the archive (the same way) before the log is replaced, so a crash
+// Is everything from `from` to the end of the archive the front part of
+// whole records, as an append cut short leaves it? Real damage is left
+// alone: only what a killed purge can have written is ever cut off.
+bool IsTornTail(File& archive, int64_t length, int64_t from) {
+  std::string bytes;
+  for (int64_t at = from; at < length;) {
+    if (at + 2 > length) return true;
+    if (!archive.ReadAt(at, 2, &bytes).ok() || bytes.size() != 2) return false;
+    const int count = DecodeRecordLength(bytes);
+    if (count < 1 || count > kMaxBodyLength) return false;
+    if (at + 4 + count > length) return true;
+    if (!archive.ReadAt(at + 2 + count, 2, &bytes).ok() || bytes.size() != 2 ||
+        DecodeRecordLength(bytes) != count)
+      return false;
+    at += 4 + count;
+  }
+  return false;
+}
+
+// A purge killed while it appended to the archive leaves the calls in the
+// log (it is replaced only afterwards), and may leave part of a record at
+// the archive's end; that part is cut off before anything is appended
+// behind it.
+Status CutTornTail(File& archive, int64_t* length) {
+  RecordRead last = ReadRecordBefore(archive, *length, *length);
+  if (last.outcome == ReadOutcome::kFailed) return last.status;
+  if (last.outcome != ReadOutcome::kDamaged) return Status::Ok();
+  int64_t goodEnd = -1;
+  Status status = ScanLog(archive, *length,
+                          {.record = nullptr,
+                           .damage = [&](int64_t from, int64_t to) {
+                             if (to == *length) goodEnd = from;
+                             return true;
+                           }});
+  if (!status.ok() || goodEnd < 0 || !IsTornTail(archive, *length, goodEnd)) return status;
+  status = archive.Truncate(goodEnd);
+  if (status.ok()) status = archive.Sync();
+  if (status.ok()) *length = goodEnd;
+  return status;
+}
+
+// One purge of an open log, in one pass and bounded memory whatever the
+// log's size. The log is never changed in place: the kept calls go to a
+// work file that is renamed over the log while the log's lock is still
+// held, so the log is at every moment either the old one or the new one, and
+// a poster waiting for the lock re-opens the new one. Archived calls are
+// appended to the archive and synced before the log is replaced, so a crash
 // can at worst leave a call in both.
 class Purge {
  public:
@@ -123,10 +109,8 @@ class Purge {
     if (!Open(workPath_, FileAccess::kRewrite, "Error opening .NEW file during purge.", &work_))
       return false;
     // Opened even when no call is archived: the first purge creates it.
-    if (phoneLog_ && !Open(archivePath_, FileAccess::kUpdate,
-                           "Error opening archive file during purge.", &archive_))
-      return false;
-    return Sort() && ReplaceArchive() && ReplaceLog();
+    if (phoneLog_ && !OpenArchive()) return false;
+    return Sort() && ReplaceLog();
   }
 
   int64_t newLength() const { return newLength_; }
@@ -145,72 +129,51 @@ class Purge {
     FatalFileError(program_);
   }
 
-  // Kept calls go to the work file as the walk meets them; archived ones are
-  // collected and written only once the whole log has proved sound.
-  bool Sort() {
-    ReadAhead reader(*log_);
-    SequentialWriter kept(*work_);
-    RecordRead end = WalkForward(reader, s_.LogLength, 0, [&](const Record& record) {
-      const char mark = record.body[0];
-      if (mark == MARK_ARCHIVE) {
-        std::string framed = ArchivedRecord(s_, record.body);
-        if (phoneLog_) {
-          archived_ += framed;
-        } else {
-          kept.Append(framed);
-        }
-      } else if (IsKeptMark(mark)) {
-        kept.Append(FrameRecord(record.body));
-      }
-      return kept.ok();
-    });
-    if (end.outcome == ReadOutcome::kDamaged) {
-      Abandon();
-      ReportLogDamage(program_, end.damageAt);
+  bool OpenArchive() {
+    if (!Open(archivePath_, FileAccess::kUpdate, "Error opening archive file during purge.",
+              &archive_))
       return false;
-    }
-    if (end.outcome == ReadOutcome::kFailed) {
-      Abandon();
-      ReportLogFailure(program_, end.status);
-      return false;
-    }
-    Status status = kept.Finish();
+    Status status = archive_->Length(&archiveStart_);
+    if (status.ok()) status = CutTornTail(*archive_, &archiveStart_);
     if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
-    newLength_ = kept.length();
     return true;
   }
 
-  // The old archive and the new calls behind it are written to a file of
-  // their own and renamed over the archive: a large append cut short (a
-  // process killed in the middle of the write) would leave a torn record at
-  // the archive's end.
-  bool ReplaceArchive() {
-    if (!phoneLog_ || archived_.empty()) return true;
-    archiveWorkPath_ = archivePath_ + ".NEW";
-    if (!Open(archiveWorkPath_, FileAccess::kRewrite, "Error opening archive file during purge.",
-              &archiveWork_))
-      return false;
-    SequentialWriter copy(*archiveWork_);
-    std::string chunk;
-    Status status;
-    for (int64_t offset = 0; copy.ok(); offset += static_cast<int64_t>(chunk.size())) {
-      status = archive_->ReadAt(offset, kChunk, &chunk);
-      if (!status.ok() || chunk.empty()) break;
-      copy.Append(chunk);
+  // Kept calls go to the work file, archived ones to the archive, as the
+  // pass meets them; the first damaged record stops it.
+  bool Sort() {
+    SequentialWriter kept(*work_);
+    std::optional<SequentialWriter> archived;
+    if (phoneLog_) archived.emplace(*archive_, archiveStart_);
+    SequentialWriter& archivedTo = phoneLog_ ? *archived : kept;
+    int64_t damageAt = -1;
+    Status status = ScanLog(*log_, s_.LogLength,
+                            {.record = [&](int64_t, std::string_view body) {
+                               const char mark = body[0];
+                               if (IsKeptMark(mark)) AppendRecord(kept, body);
+                               if (mark == MARK_ARCHIVE) AppendArchivedRecord(archivedTo, s_, body);
+                               return kept.ok() && archivedTo.ok();
+                             },
+                             .damage = [&](int64_t from, int64_t) {
+                               damageAt = from;
+                               return false;
+                             }});
+    if (!status.ok()) return Undo([&] { ReportLogFailure(program_, status); });
+    if (damageAt >= 0) return Undo([&] { ReportLogDamage(program_, damageAt); });
+    if (phoneLog_) status = archived->Finish();
+    if (status.ok()) status = kept.Finish();
+    if (!status.ok()) {
+      return Undo([&] { ShowStop(program_, s_.CurrentLogOwner, ReplaceFailureText(status.code())); });
     }
-    copy.Append(archived_);
-    if (status.ok()) status = copy.Finish();
-    if (status.ok()) status = program_.env.ReplaceFile(archiveWorkPath_, archivePath_);
-    if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
-    archiveWorkPath_.clear();  // it is the archive now
-    status = program_.env.SyncFolderOf(archivePath_);
-    if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
+    newLength_ = kept.end();
     return true;
   }
 
   bool ReplaceLog() {
     Status status = program_.env.ReplaceFile(workPath_, s_.CurrentLogPath);
-    if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
+    if (!status.ok()) return Undo([&] {
+      ShowStop(program_, s_.CurrentLogOwner, ReplaceFailureText(status.code()));
+    });
     workPath_.clear();  // it is the log now
     status = program_.env.SyncFolderOf(s_.CurrentLogPath);
     Abandon();
@@ -220,10 +183,28 @@ class Purge {
     return true;
   }
 
-  bool Stop(const std::string& text) {
+  // Stops the purge before the log was replaced: the calls appended to the
+  // archive are cut off again, since they are still in the log, and then
+  // `report` tells the user.
+  template <typename Report>
+  bool Undo(Report report) {
+    Status cut;
+    if (archive_) {
+      int64_t length = archiveStart_;
+      cut = archive_->Length(&length);
+      if (cut.ok() && length > archiveStart_) cut = archive_->Truncate(archiveStart_);
+      if (cut.ok() && length > archiveStart_) cut = archive_->Sync();
+    }
     Abandon();
-    ShowStop(program_, s_.CurrentLogOwner, text);
+    report();
+    // Left uncut, those calls stand in both files, as after a crash: nothing
+    // is lost, but the user must hear that the archive holds them twice.
+    if (!cut.ok()) ShowStop(program_, s_.CurrentLogOwner, ReplaceFailureText(cut.code()));
     return false;
+  }
+
+  bool Stop(const std::string& text) {
+    return Undo([&] { ShowStop(program_, s_.CurrentLogOwner, text); });
   }
 
   // Closes every file; a work file not yet renamed into place is removed.
@@ -232,10 +213,7 @@ class Purge {
   // harmless: the next purge empties it before use, so its failure is not
   // worth a box of its own.
   void Abandon() {
-    if (archiveWork_ && !archiveWorkPath_.empty())
-      static_cast<void>(program_.env.DeleteFile(archiveWorkPath_));
     if (work_ && !workPath_.empty()) static_cast<void>(program_.env.DeleteFile(workPath_));
-    archiveWork_.reset();
     work_.reset();
     archive_.reset();
     log_.reset();
@@ -244,9 +222,9 @@ class Purge {
   Program& program_;
   ProgramState& s_;
   const bool phoneLog_;
-  std::unique_ptr<File> log_, work_, archive_, archiveWork_;
-  std::string workPath_, archivePath_, archiveWorkPath_;
-  std::string archived_;  // framed records bound for the archive
+  std::unique_ptr<File> log_, work_, archive_;
+  std::string workPath_, archivePath_;
+  int64_t archiveStart_ = 0;  // the archive's length before this purge
   int64_t newLength_ = 0;
 };
 

@@ -37,10 +37,15 @@ pid_t Fork(const ProgramState& state, Work work) {
 
 // Every call "C<number>" of a file, in order; each record must be what a walk
 // either way trusts: a length of 1 to 32767, the body, the same length again.
-std::vector<std::pair<int, char>> Calls(const std::string& nativePath) {
+// A purge killed while appending may leave the front of a record at the end
+// of the archive (the next purge cuts it off): `tornTail` allows that.
+std::vector<std::pair<int, char>> Calls(const std::string& nativePath, bool tornTail = false) {
   const std::string bytes = ReadWholeFile(nativePath);
   std::vector<std::pair<int, char>> calls;
   for (size_t at = 0, n = 0; at < bytes.size(); at += n + 4) {
+    if (tornTail && (at + 2 > bytes.size() ||
+                     at + 4 + DecodeRecordLength(bytes.substr(at, 2)) > bytes.size()))
+      break;
     n = at + 4 > bytes.size() ? 0 : size_t(DecodeRecordLength(bytes.substr(at, 2)));
     const std::string body = n == 0 ? "" : bytes.substr(at + 2, n);
     if (n == 0 || n > kMaxBodyLength || bytes.compare(at, n + 4, FrameRecord(body)) != 0) {
@@ -83,7 +88,7 @@ class PurgeCrashTest : public ProgramTest {
                (purged && !Kept(mark));
       ++inLog[number], ++anywhere[number], previous = number;
     }
-    for (const auto& [number, mark] : Calls(temp.file("ann") + "/ARCHIVE"))
+    for (const auto& [number, mark] : Calls(temp.file("ann") + "/ARCHIVE", !purged))
       wrong += mark != MARK_ARCHIVE || markOf[number] != MARK_ARCHIVE, ++anywhere[number];
     for (size_t i = 0; i < markOf.size(); ++i)
       wrong += Kept(markOf[i]) ? inLog[i] != 1 : markOf[i] == MARK_ARCHIVE && !anywhere[i];

@@ -109,9 +109,13 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
                                                          std::to_string(good.size()) +
                                                          ". Please call technical support.");
 
-  // The disk fills up while the kept calls are written.
-  faults.FailNth(FileOp::kWrite, faults.count(FileOp::kWrite) + 1, kDiskFull);
-  purgeStops(good, "Unknown Error  61");
+  // The disk fills up while the archived calls are written, or while the
+  // kept ones are, after the archived ones reached the archive: they are
+  // cut off again, since the log still holds them.
+  for (int nth : {1, 2}) {
+    faults.FailNth(FileOp::kWrite, faults.count(FileOp::kWrite) + nth, kDiskFull);
+    purgeStops(good, "Unknown Error  61");
+  }
 
   // Another purge's work file, or the archive being printed or purged
   // elsewhere: the lock is waited out on the clock, then the purge stops
@@ -127,6 +131,38 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
     EXPECT_GE(env.sleptMs() - slept, 9000);  // ten pauses of about a second
     EXPECT_EQ(ReadWholeFile(LogFile(0) + ".NEW"), held == ArchiveFile() ? "" : "held");
   }
+}
+
+TEST_F(PurgeTest, NewLogIsRenamedIntoPlaceUnderTheOldOnesLock) {
+  WriteWholeFile(LogFile(0), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
+  Status meanwhile;
+  faults.BeforeReplace([&](const std::string& replaced) {
+    // A poster on another workstation, at the moment of the rename.
+    std::unique_ptr<File> poster;
+    if (replaced == state.CurrentLogPath)
+      meanwhile = posix.OpenFile(replaced, FileAccess::kUpdate, &poster);
+  });
+  Purge();
+  EXPECT_EQ(meanwhile.code(), kPermissionDenied);
+  EXPECT_EQ(Log(0), Rec("Keep", MARK_NEW));
+}
+
+TEST_F(PurgeTest, PartOfARecordLeftAtTheArchivesEndIsCutOff) {
+  const std::string old = Rec("Old", MARK_ARCHIVE);
+  const std::string torn = Rec("Torn", MARK_ARCHIVE).substr(0, 20);
+  WriteWholeFile(LogFile(0), Rec("Arc", MARK_ARCHIVE));
+  WriteWholeFile(ArchiveFile(), old + old + torn);
+  Purge();
+  EXPECT_EQ(Archive(), old + old + Rec("Arc", MARK_ARCHIVE));
+
+  // Damage that no cut-short append leaves is not the purge's to mend.
+  for (const std::string& damage : {std::string("\0\0\0\0\0"), "x" + old}) {
+    WriteWholeFile(LogFile(0), Rec("Arc", MARK_ARCHIVE));
+    WriteWholeFile(ArchiveFile(), old + damage);
+    Purge();
+    EXPECT_EQ(Archive(), old + damage + Rec("Arc", MARK_ARCHIVE));
+  }
+  EXPECT_TRUE(boxes.shown().empty());
 }
 
 TEST_F(PurgeTest, PollBaselineFollowsOnlyTheUsersOwnLog) {
