@@ -99,6 +99,20 @@ TEST_F(ConfigFileTest, UnusableSettingsAskForTheOptionsUntilNo) {
   EXPECT_EQ(boxes.shown(), expected);
 }
 
+TEST_F(ConfigFileTest, AFileThatCannotBeReadEndsTheProgram) {
+  // Not missing but unreadable: no question, a stop box, and the end.
+  std::filesystem::create_directories(IniFile());
+  try {
+    ReadIniFile(program);
+    FAIL() << "the program went on";
+  } catch (const ProgramEnded& ended) {
+    EXPECT_EQ(ended.status, 1);
+  }
+  EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Telvo ", "Path/File access error75",
+                                                     BoxIcon::kStop, BoxButtons::kOk,
+                                                     kAnswerOk}}));
+}
+
 TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
   WriteIniFile(program, {"/srv/team.wgl", "cw", "Ann Smith", "Bob", kDefaultPadColor,
                          "/opt/telvo/telvo-popup", true, true, PopupChoice::kMailslotPopup});

@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <tuple>
+#include <unistd.h>
+
 #include "core/text.h"
 #include "support/program_fixture.h"
 
@@ -62,6 +65,31 @@ TEST_F(WorkgroupTest, NamesMatchIgnoringCaseAndTheLastWins) {
   ASSERT_TRUE(Load().ok());
   EXPECT_EQ(state.MyIndex, 2);
   EXPECT_EQ(state.DefaultIndex, 1);
+}
+
+TEST_F(WorkgroupTest, PollerStartsOnlyForTheUserWithTheInternalChoice) {
+  WriteList("Ann Smith,/a,APC,/a/x\r\nBob Brown,/b,BPC,/b/x\r\n");
+  int started = 0;
+  program.hooks.StartPoller = [&] { ++started; };
+  const std::tuple<const char*, const char*, int> cases[] = {
+      {"Bob Brown", "INTERNAL", 1}, {"Bob Brown", "EXTERNAL", 0}, {"Cy", "INTERNAL", 0}};
+  for (const auto& [name, choice, starts] : cases) {
+    started = 0;
+    state.MyName = name;
+    state.UsePopSetting = choice;
+    ASSERT_TRUE(Load().ok());
+    EXPECT_EQ(started, starts) << name << " " << choice;
+  }
+
+  // The options dialog reports a list it cannot read in its own way.
+  state.WorkgroupPath = UpperCase(temp.file("missing.wgl"));
+  state.ActiveWindow = kOptionsDialog;
+  EXPECT_EQ(Load().code(), kFileNotFound);
+  EXPECT_TRUE(boxes.shown().empty());
+  state.ActiveWindow = kMessagePad;
+  EXPECT_EQ(Load().code(), kFileNotFound);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo error Reading Workgroup list", "File not found53",
+                                      BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
 }
 
 TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {

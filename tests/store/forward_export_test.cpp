@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "store/call_actions.h"
 #include "store/phone_log.h"
 #include "store/post_message.h"
@@ -84,6 +86,16 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
   EXPECT_EQ(boxes.last().text.substr(0, 36), "Purge was performed by another user.");
   EXPECT_EQ(Log(0), "");
   EXPECT_EQ(relists, 1);
+}
+
+TEST_F(ForwardExportTest, AnExportThatFailsSaysSoAndTheProgramGoesOn) {
+  std::filesystem::create_directories(temp.file("ann/EXPORT.TXT"));
+  Apply(kActionExport);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo",
+                                      "The message was not exported.\rPath/File access error 75",
+                                      BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
+  EXPECT_EQ(Log(0), original);
+  EXPECT_EQ(redraws, 1);
 }
 
 TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) {

@@ -83,6 +83,11 @@ class CallPagingEngineTest : public ProgramTest, public CallCanvas {
 };
 
 TEST_F(CallPagingEngineTest, PagesDownAndUpInFileOrderSkippingNothing) {
+  WriteWholeFile(LogFile(0), "");
+  engine.LatestPage();
+  EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Ann", "No Phone Calls", BoxIcon::kStop}}));
+  EXPECT_EQ(state.PagingActive, 0);
+
   // Six one-line calls fit a page: 7 + 6 * (1 + 2) * 5 = 97, a seventh would end at 112.
   Pages sixes;
   for (int top = 9999; top >= 0; top -= 6) sixes.push_back(Range(top, std::max(0, top - 5)));

@@ -162,6 +162,12 @@ TEST_F(PrintLayoutTest, DamagedLogPrintsTheNewerCallsThenReportsWithTheLogClosed
   EXPECT_EQ(drawn.back(), "end");
   ASSERT_EQ(logFree, std::vector<bool>{true});
   EXPECT_NE(last().text.find("damaged at byte 7."), std::string::npos);
+
+  // A log that may be written but not read: nothing is printed.
+  faults.FailNth(FileOp::kRead, faults.count(FileOp::kRead) + 1, kPathFileAccessError);
+  EXPECT_EQ(Print(PrintRange{true, "", ""}), Lines{});
+  EXPECT_EQ(last(), (MessageBox{"Ann", "Insufficient file permissions to view calls",
+                                BoxIcon::kStop}));
 }
 
 }  // namespace
