@@ -5,12 +5,13 @@
 #include "store/phone_log.h"
 #include "store/post_message.h"
 #include "support/program_fixture.h"
+#include "support/records.h"
 
 namespace telvo::test {
 namespace {
 
 std::string Body(const std::string& caller, char mark = MARK_NEW) {
-  return std::string(1, mark) + "12-06-2026\x11" + caller + "\x11" "9:05 AM\x11" "555\x11" "m (CW)\x11";
+  return CallBody(caller, mark);
 }
 
 // A log of three calls listed as the call list leaves it, newest in row 0;

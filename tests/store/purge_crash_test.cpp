@@ -16,6 +16,7 @@
 #include "store/post_message.h"
 #include "store/purge.h"
 #include "support/program_fixture.h"
+#include "support/records.h"
 
 namespace telvo::test {
 namespace {
@@ -71,8 +72,9 @@ class PurgeCrashTest : public ProgramTest {
     std::string bytes;
     for (size_t n = markOf.size(), end = n + size_t(count); n < end; ++n) {
       markOf.push_back(marks[n % marks.size()]);
-      bytes += FrameRecord(markOf.back() + ("12-06-2026\x11" "C" + std::to_string(n)) +
-                           "\x11" "9:05 AM\x11" "555-0100\x11" + std::string(95, 'm') + "\x11");
+      bytes += CallRecord({.mark = markOf.back(),
+                           .caller = "C" + std::to_string(n),
+                           .message = std::string(95, 'm')});
     }
     std::ofstream(LogFile(0), std::ios::binary | std::ios::app) << bytes;
   }

@@ -7,16 +7,14 @@
 
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
+#include "support/records.h"
 
 namespace telvo::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Rec(const std::string& caller, char mark) {
-  return FrameRecord(std::string(1, mark) + "12-06-2026\x11" + caller +
-                     "\x11" "9:05 AM\x11" "555-0100\x11" "call back (CW)\x11");
-}
+std::string Rec(const std::string& caller, char mark) { return CallRecord(caller, mark); }
 
 class PurgeTest : public ProgramTest {
  protected:

@@ -7,6 +7,7 @@
 
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
+#include "support/records.h"
 
 namespace telvo::test {
 namespace {
@@ -17,7 +18,7 @@ using Pages = std::vector<Lines>;
 std::string Caller(int i) { return "C" + std::to_string(100000 + i); }
 
 std::string Record(const std::string& caller, char mark = MARK_NEW, const std::string& msg = "m") {
-  return FrameRecord(mark + ("12-06-2026\x11" + caller) + "\x11" "9:05 AM\x11\x11" + msg + "\x11");
+  return CallRecord({.mark = mark, .caller = caller, .phone = "", .message = msg});
 }
 
 // Calls C100000 (oldest) onwards, as the file holds them.

@@ -7,6 +7,7 @@
 
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
+#include "support/records.h"
 
 namespace telvo::test {
 namespace {
@@ -43,7 +44,7 @@ struct RecordingCanvas : PrintCanvas {
 
 std::string Body(char mark, std::string date, std::string caller, std::string time = "9:05 AM",
                  std::string phone = "", std::string message = "Hi") {
-  return mark + date + "\x11" + caller + "\x11" + time + "\x11" + phone + "\x11" + message + "\x11";
+  return CallBody({mark, date, caller, time, phone, message});
 }
 
 // The fixture answers the job's boxes, noting at each whether the job had let go of the log.
