@@ -63,7 +63,6 @@ class Env {
   // may give it), since colleagues write the same shared files and a rewrite
   // must never lock them out. The caller syncs the folder afterwards.
   virtual Status ReplaceFile(const std::string& from, const std::string& to) = 0;
-  virtual Status CopyFile(const std::string& from, const std::string& to) = 0;
   // Syncs the folder that holds `path`, so a rename in it is durable.
   virtual Status SyncFolderOf(const std::string& path) = 0;
   // The native path that a program path names on disk.
@@ -107,9 +106,6 @@ class EnvWrapper : public Env {
   Status DeleteFile(const std::string& path) override { return target_->DeleteFile(path); }
   Status ReplaceFile(const std::string& from, const std::string& to) override {
     return target_->ReplaceFile(from, to);
-  }
-  Status CopyFile(const std::string& from, const std::string& to) override {
-    return target_->CopyFile(from, to);
   }
   Status SyncFolderOf(const std::string& path) override { return target_->SyncFolderOf(path); }
   std::string ResolvePath(const std::string& path) override { return target_->ResolvePath(path); }

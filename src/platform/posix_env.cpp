@@ -150,22 +150,6 @@ Status PosixEnv::ReplaceFile(const std::string& from, const std::string& to) {
   return Status::Ok();
 }
 
-Status PosixEnv::CopyFile(const std::string& from, const std::string& to) {
-  std::unique_ptr<File> source, target;
-  Status s = OpenFile(from, FileAccess::kRead, &source);
-  if (s.ok()) s = OpenFile(to, FileAccess::kRewrite, &target);
-  int64_t offset = 0;
-  std::string chunk;
-  while (s.ok()) {
-    s = source->ReadAt(offset, 1 << 16, &chunk);
-    if (!s.ok() || chunk.empty()) break;
-    s = target->WriteAt(offset, chunk);
-    offset += static_cast<int64_t>(chunk.size());
-  }
-  if (s.ok()) s = target->Sync();
-  return s;
-}
-
 Status PosixEnv::SyncFolderOf(const std::string& path) {
   return SyncFolderOfNative(ResolvePath(path));
 }

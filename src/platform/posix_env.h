@@ -36,7 +36,6 @@ class PosixEnv : public Env {
   bool FileExists(const std::string& path) override;
   Status DeleteFile(const std::string& path) override;
   Status ReplaceFile(const std::string& from, const std::string& to) override;
-  Status CopyFile(const std::string& from, const std::string& to) override;
   Status SyncFolderOf(const std::string& path) override;
   std::string ResolvePath(const std::string& path) override;
   std::string WindowsDir() override;
