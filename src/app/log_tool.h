@@ -18,7 +18,9 @@ struct TerminalText {
 
 // Runs one command line (without the program name); returns the exit status:
 // 0 success, 1 a damaged log found by check or a refused or failed command,
-// 2 a usage error.
+// 2 a usage error (an OFFSET where no call begins is one). Results go to
+// `out`, every error to `err`. A failure after which the program would end
+// ends the run instead, with its status; `env` is never asked to end.
 int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out,
                std::ostream& err, TerminalText terminal = {});
 

@@ -35,8 +35,9 @@ class BlockReader {
       if (buffer_.size() < wanted && reached < available_) available_ = reached;
     }
     const int64_t last = std::min(end, available_);
-    *view = std::string_view(buffer_).substr(static_cast<size_t>(offset - start_),
-                                             static_cast<size_t>(std::max<int64_t>(last - offset, 0)));
+    *view =
+        std::string_view(buffer_).substr(static_cast<size_t>(offset - start_),
+                                         static_cast<size_t>(std::max<int64_t>(last - offset, 0)));
     return Status::Ok();
   }
 

@@ -14,6 +14,8 @@ namespace telvo {
 
 inline constexpr size_t kScanBlockBytes = size_t{1} << 20;
 
+// Either function may be left empty: the scan then goes on past what it
+// would have been told.
 struct LogScanVisitor {
   // A record whose lengths are trusted (as ReadRecordAt judges them); the
   // body lives in the scanner's buffer and only for this call.

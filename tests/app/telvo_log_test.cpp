@@ -1,13 +1,20 @@
-// telvo-log run as an administrator runs it: the built program, its output
-// and its exit status.
+// telvo-log run as an administrator runs it (the built program, its output
+// and its exit status), and as a library where a test needs a fake clock or
+// an injected failure.
+
+#include "app/log_tool.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
+#include <thread>
 
 #include "store/phone_log.h"
+#include "support/records.h"
 #include "support/test_env.h"
 
 namespace telvo::test {
@@ -25,10 +32,11 @@ class TelvoLogTest : public ::testing::Test {
     log = temp.file("ann/MESSAGES");
   }
 
-  ToolRun Tool(const std::string& args) {
+  // The built program, run by a shell in `folder`.
+  ToolRun Tool(const std::string& args, const std::string& folder = ".") {
     const std::string errFile = temp.file("stderr");
-    const std::string command = "LC_ALL=C.UTF-8 " + std::string(TELVO_LOG_BINARY) + " " + args +
-                                " 2>" + errFile;
+    const std::string command = "cd '" + folder + "' && LC_ALL=C.UTF-8 " +
+                                std::string(TELVO_LOG_BINARY) + " " + args + " 2>" + errFile;
     ToolRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     char buffer[4096];
@@ -37,6 +45,16 @@ class TelvoLogTest : public ::testing::Test {
     int raw = ::pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.err = ReadWholeFile(errFile);
+    return run;
+  }
+
+  // The same command through RunLogTool, on `env`.
+  ToolRun Library(Env& env, const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    ToolRun run;
+    run.status = RunLogTool(args, env, out, err);
+    run.out = out.str();
+    run.err = err.str();
     return run;
   }
 
@@ -64,13 +82,11 @@ TEST_F(TelvoLogTest, EachCommandEndToEnd) {
 
   EXPECT_EQ(Tool("mark " + log + " 0 archive").status, 0);
   EXPECT_EQ(Tool("mark " + log + " " + std::to_string(second) + " delete").status, 0);
-  ToolRun wrong = Tool("mark " + log + " 3 delete");
-  EXPECT_EQ(wrong.status, 1);
-  EXPECT_NE(wrong.err.find("no call begins at offset 3"), std::string::npos);
 
   EXPECT_EQ(Tool("export " + log + " " + std::to_string(third)).status, 1);
   ToolRun exported = Tool("export " + log + " " + std::to_string(third) + " --yes");
   EXPECT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(exported.out, "Al \"Q\" Smith\nMessage exported.\n");
   EXPECT_EQ(ReadWholeFile(temp.file("ann/EXPORT.TXT")),
             "\"01-04-2026\",\"11:00 AM\",\"Al \"\"Q\"\" Smith\",\"\",\" (AB)\"\r\n");
 
@@ -85,42 +101,160 @@ TEST_F(TelvoLogTest, EachCommandEndToEnd) {
   ToolRun help = Tool("purge --help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("usage: telvo-log purge"), std::string::npos);
-  EXPECT_EQ(Tool("frobnicate " + log).status, 2);
-  EXPECT_EQ(Tool("list " + temp.file("nobody/MESSAGES")).status, 1);
+}
+
+// Standard output carries results only: a script that reads it never sees
+// a complaint, and an empty log lists as nothing at all.
+TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
+  WriteWholeFile(log, "");
+  EXPECT_EQ(Tool("list " + log).out, "No Phone Calls\n");
+  ToolRun tsv = Tool("list " + log + " --tsv");
+  EXPECT_EQ(tsv.status, 0);
+  EXPECT_EQ(tsv.out + tsv.err, "");
+
+  WriteWholeFile(log, CallRecord("Ann") + CallRecord("Bob"));
+  // Offsets where no call begins are the user's mistake, not the log's damage.
+  for (const std::string& args : {"list " + log + " --before 3", "mark " + log + " 3 delete",
+                                  "export " + log + " 5 --yes"}) {
+    ToolRun run = Tool(args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_EQ(run.out, "") << args;
+    EXPECT_EQ(run.err.rfind("telvo-log: no call begins at byte ", 0), 0u) << run.err;
+  }
+  const std::string unchanged = ReadWholeFile(log);
+  for (const std::string& args :
+       std::vector<std::string>{"frobnicate " + log, "frobnicate --help", "list",
+                                "list " + temp.file("nobody/MESSAGES"), "purge " + log}) {
+    ToolRun run = Tool(args);
+    EXPECT_NE(run.status, 0) << args;
+    EXPECT_EQ(run.out, "") << args;
+    EXPECT_NE(run.err, "") << args;
+  }
+  EXPECT_EQ(ReadWholeFile(log), unchanged);
+
+  // A failure the store cannot recover from ends the program with its box,
+  // an error like any other.
+  PosixEnv posix;
+  FaultInjectionEnv faults(&posix);
+  faults.FailNth(FileOp::kOpen, 2, kDeviceIoError);  // the purge's work file
+  ToolRun fatal = Library(faults, {"purge", log, "--yes"});
+  EXPECT_EQ(fatal.status, 1);
+  EXPECT_EQ(fatal.out, "");
+  EXPECT_NE(fatal.err.find("Error opening .NEW file during purge."), std::string::npos);
+  EXPECT_NE(fatal.err.find("Program Ending"), std::string::npos);
+  EXPECT_EQ(ReadWholeFile(log), unchanged);
 }
 
 TEST_F(TelvoLogTest, ListPagesAndCheckFindsDamage) {
   std::string bytes;
-  for (int i = 0; i < 14; ++i)
-    bytes += FrameRecord("\x01" "01-02-2026\x11" "Caller " + std::to_string(i) +
-                         "\x11" "9:05 AM\x11\x11m\x11");
+  for (char i = 'A'; i < 'A' + 14; ++i) bytes += CallRecord(std::string("Caller ") + i);
+  const size_t size = bytes.size() / 14;
+  // A call whose body is its mark alone is a call with empty fields.
+  bytes += FrameRecord(std::string(1, MARK_NEW));
   WriteWholeFile(log, bytes);
   ToolRun page = Tool("list " + log);
   EXPECT_EQ(page.status, 0);
-  EXPECT_NE(page.out.find("Caller 13"), std::string::npos);
-  EXPECT_NE(page.out.find("Caller 2\n"), std::string::npos);
-  EXPECT_EQ(page.out.find("Caller 1\n"), std::string::npos);
-  const std::string more = "--before " + std::to_string(2 * (bytes.size() / 14));
+  EXPECT_NE(page.out.find("offset " + std::to_string(14 * size) + "  new"), std::string::npos);
+  EXPECT_NE(page.out.find("Caller D\n"), std::string::npos);
+  EXPECT_EQ(page.out.find("Caller C\n"), std::string::npos);
+  const std::string more = "--before " + std::to_string(3 * size);
   EXPECT_NE(page.err.find(more), std::string::npos) << page.err;
-  ToolRun rest = Tool("list " + log + " " + more + " --tsv");
-  EXPECT_EQ(rest.out, std::to_string(bytes.size() / 14) +
-                          "\tnew\t01-02-2026\t9:05 AM\tCaller 1\t\tm\n"
-                          "0\tnew\t01-02-2026\t9:05 AM\tCaller 0\t\tm\n");
+  ToolRun rest = Tool("list " + log + " " + more + " --tsv --count 2");
+  EXPECT_EQ(rest.out, std::to_string(2 * size) +
+                          "\tnew\t12-06-2026\t9:05 AM\tCaller C\t555-0100\tcall back (CW)\n" +
+                          std::to_string(size) +
+                          "\tnew\t12-06-2026\t9:05 AM\tCaller B\t555-0100\tcall back (CW)\n");
 
-  EXPECT_EQ(Tool("check " + log).status, 0);
-  // A length in the middle cut to zero: the region up to the next good
-  // record is reported, and the walk carries on after it.
-  const size_t size = bytes.size() / 14;
+  ToolRun healthy = Tool("check " + log);
+  EXPECT_EQ(healthy.status, 0);
+  EXPECT_EQ(healthy.out, "15 calls, " + std::to_string(bytes.size()) + " bytes, no damage\n");
+  // A length in the middle cut to zero, and a torn call at the end: each
+  // region runs to the next good record or the end of the file.
   bytes[5 * size] = 0;
   bytes[5 * size + 1] = 0;
+  bytes += CallRecord("Torn").substr(0, 9);
   WriteWholeFile(log, bytes);
   ToolRun check = Tool("check " + log);
   EXPECT_EQ(check.status, 1);
-  EXPECT_NE(check.out.find("damaged region at offset " + std::to_string(5 * size) + ": " +
-                           std::to_string(size) + " bytes"),
-            std::string::npos)
-      << check.out;
-  EXPECT_NE(check.out.find("13 calls"), std::string::npos) << check.out;
+  EXPECT_EQ(check.out, "damaged region at offset " + std::to_string(5 * size) + ": " +
+                           std::to_string(size) + " bytes\n" + "damaged region at offset " +
+                           std::to_string(bytes.size() - 9) + ": 9 bytes\n14 calls, " +
+                           std::to_string(bytes.size()) + " bytes, 2 damaged regions\n");
+}
+
+// A post or purge holds the lock for a moment: every command waits it out
+// as the program does, a clock tick at a time, and gives up after 11 tries.
+TEST_F(TelvoLogTest, WaitsOutALockHeldElsewhere) {
+  WriteWholeFile(log, CallRecord("Ann"));
+  PosixEnv posix;
+  std::unique_ptr<File> holder;
+  // Lets the lock go after the first tick of the fake clock.
+  struct ReleasingClock : FakeClockEnv {
+    using FakeClockEnv::FakeClockEnv;
+    void SleepMs(int ms) override {
+      FakeClockEnv::SleepMs(ms);
+      if (sleptMs() >= 1000) holder->reset();
+    }
+    std::unique_ptr<File>* holder = nullptr;
+  };
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"list", log}, {"check", log},
+                                             {"mark", log, "0", "important"},
+                                             {"export", log, "0", "--yes"}}) {
+    ASSERT_TRUE(posix.OpenFile(log, FileAccess::kUpdate, &holder).ok());
+    FaultInjectionEnv counted(&posix);
+    FakeClockEnv clock(&counted);
+    ToolRun locked = Library(clock, args);
+    EXPECT_EQ(locked.status, 1) << args[0];
+    EXPECT_EQ(locked.out, "");
+    EXPECT_EQ(locked.err, "telvo-log: " + log + ": Message file is locked up\n");
+    EXPECT_EQ(counted.count(FileOp::kOpen), 11);
+
+    ReleasingClock releasing(&posix);
+    releasing.holder = &holder;
+    ToolRun waited = Library(releasing, args);
+    EXPECT_EQ(waited.status, 0) << args[0] << ": " << waited.err;
+    EXPECT_GT(releasing.sleptMs(), 0);
+  }
+  EXPECT_EQ(ReadWholeFile(log)[2], MARK_IMPORTANT);
+
+  // The real program against a lock held by another process for a moment.
+  ASSERT_TRUE(posix.OpenFile(log, FileAccess::kUpdate, &holder).ok());
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    holder.reset();
+  });
+  ToolRun check = Tool("check " + log);
+  release.join();
+  EXPECT_EQ(check.status, 0) << check.err;
+}
+
+// The path is used as typed; only the log's own name is written as the
+// program writes it, so that the archive and the export file are found
+// beside a "messages" too.
+TEST_F(TelvoLogTest, UsesThePathAsTyped) {
+  std::filesystem::create_directories(temp.file("team"));
+  std::filesystem::create_directories(temp.file("TEAM"));
+  WriteWholeFile(temp.file("team/MESSAGES"), CallRecord("Lower"));
+  WriteWholeFile(temp.file("TEAM/MESSAGES"), CallRecord("Upper"));
+  EXPECT_EQ(Tool("mark " + temp.file("team/MESSAGES") + " 0 delete").status, 0);
+  EXPECT_EQ(ReadWholeFile(temp.file("team/MESSAGES"))[2], MARK_DELETE);
+  EXPECT_EQ(ReadWholeFile(temp.file("TEAM/MESSAGES")), CallRecord("Upper"));
+
+  // A bare name is a log in the working folder, its archive beside it.
+  std::filesystem::create_directories(temp.file("crew"));
+  WriteWholeFile(temp.file("crew/messages"),
+                 CallRecord("Kept") + CallRecord("Filed", MARK_ARCHIVE));
+  ToolRun purge = Tool("purge messages --yes", temp.file("crew"));
+  EXPECT_EQ(purge.status, 0) << purge.err;
+  EXPECT_EQ(ReadWholeFile(temp.file("crew/messages")), CallRecord("Kept"));
+  EXPECT_EQ(ReadWholeFile(temp.file("crew/ARCHIVE")), CallRecord("Filed", MARK_ARCHIVE));
+  EXPECT_EQ(Tool("export " + temp.file("crew/messages") + " 0 --yes").status, 0);
+  EXPECT_TRUE(std::filesystem::exists(temp.file("crew/EXPORT.TXT")));
+  // Where both spellings exist, the one typed is the log.
+  WriteWholeFile(temp.file("crew/MESSAGES"), CallRecord("Other"));
+  EXPECT_EQ(Tool("list " + temp.file("crew/messages") + " --tsv").out.find("Other"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,134 @@
+// list: a page of calls, newest first, as the call list pages through them.
+
+#include <climits>
+#include <ostream>
+
+#include "app/log_commands.h"
+
+namespace telvo {
+namespace {
+
+constexpr int64_t kPageCalls = 12;
+
+std::string MarkName(const std::string& mark) {
+  switch (mark.empty() ? 0 : mark[0]) {
+    case MARK_NEW: return "new";
+    case MARK_IMPORTANT: return "important";
+    case MARK_DELETE: return "delete";
+    case MARK_ARCHIVE: return "archive";
+    case ' ': return "new";  // the mark of calls from before marks had codes
+    default: {
+      const char* digits = "0123456789ABCDEF";
+      unsigned char byte = mark.empty() ? 0 : static_cast<unsigned char>(mark[0]);
+      return std::string("0x") + digits[byte >> 4] + digits[byte & 15];
+    }
+  }
+}
+
+// A field on one line of a tab-separated file, whatever it holds.
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+void PrintTsv(LogSession& session, const Record& record) {
+  const ProgramState& s = session.program.state;
+  session.out << record.start << '\t' << MarkName(s.RecMark);
+  for (const std::string* field : {&s.RecDate, &s.RecTime, &s.RecCaller, &s.RecPhone,
+                                   &s.RecMessage})
+    session.out << '\t' << session.boxes.ForTerminal(Escaped(*field));
+  session.out << '\n';
+}
+
+void PrintForPeople(LogSession& session, const Record& record) {
+  const ProgramState& s = session.program.state;
+  const ConsoleBoxes& t = session.boxes;
+  session.out << "offset " << record.start << "  " << MarkName(s.RecMark) << "  "
+              << t.ForTerminal(s.RecDate) << "  " << t.ForTerminal(s.RecTime) << "\n"
+              << "  caller:  " << t.ForTerminal(s.RecCaller) << "\n"
+              << "  phone:   " << t.ForTerminal(s.RecPhone) << "\n"
+              << "  message: ";
+  // The message's own lines are indented under its first.
+  std::string message = s.RecMessage;
+  for (size_t pos = 0; (pos = message.find("\r\n", pos)) != std::string::npos; pos += 12)
+    message.replace(pos, 2, "\n           ");
+  session.out << t.ForTerminal(message) << "\n";
+}
+
+void PrintCall(LogSession& session, const Record& record) {
+  ProgramState& s = session.program.state;
+  s.RecordText = record.body;
+  ParseRecord(s);
+  if (session.line.has("--tsv")) {
+    PrintTsv(session, record);
+  } else {
+    PrintForPeople(session, record);
+  }
+}
+
+int RunList(LogSession& session) {
+  const CommandLine& line = session.line;
+  if (line.positional.size() != 1) return session.Usage("list takes one LOG");
+  std::optional<int64_t> before;
+  if (line.has("--before") && !(before = ParseNumber(line.get("--before"))))
+    return session.Usage("--before takes a byte offset");
+  int64_t limit = line.has("--all") ? INT64_MAX : kPageCalls;
+  if (line.has("--count")) {
+    auto count = ParseNumber(line.get("--count"));
+    if (!count || *count == 0) return session.Usage("--count takes a number of calls");
+    limit = *count;
+  }
+
+  int64_t length = 0;
+  std::unique_ptr<File> log = session.OpenForReading(&length);
+  if (!log) return 1;
+  Record ignored;
+  if (before) {
+    if (int status = session.FindCall(*log, length, *before, &ignored)) return status;
+  }
+  // The first call must end exactly at the continuation point.
+  int64_t shown = 0, oldest = -1;
+  RecordRead stop = ReadRecordBefore(*log, length, before.value_or(length));
+  while (stop.outcome == ReadOutcome::kRecord && shown < limit) {
+    PrintCall(session, stop.record);
+    oldest = stop.record.start;
+    ++shown;
+    stop = ReadRecordBefore(*log, length, oldest);
+  }
+  log.reset();
+  if (stop.outcome == ReadOutcome::kDamaged) {
+    ReportLogDamage(session.program, stop.damageAt);
+    return 1;
+  }
+  if (stop.outcome == ReadOutcome::kFailed) return session.Fail(stop.status);
+  // Said to people only: a script reads an empty log as no lines at all.
+  if (shown == 0 && !before && !line.has("--tsv")) session.out << "No Phone Calls\n";
+  if (stop.outcome == ReadOutcome::kRecord)
+    session.err << "telvo-log: more calls: telvo-log list " << line.positional[0]
+                << " --before " << oldest << "\n";
+  return 0;
+}
+
+}  // namespace
+
+const LogCommand kListCommand = {
+    "list",
+    "usage: telvo-log list LOG [--all | --count N] [--before OFFSET] [--tsv]\n"
+    "Shows the newest 12 calls (a page, as the call list shows them), or N, or all.\n"
+    "--before OFFSET continues with the calls older than the call at OFFSET, as\n"
+    "the call list's Next does; the command names the offset to continue from.\n"
+    "--tsv writes one call a line: offset, mark, date, time, caller, phone and\n"
+    "message separated by tabs, with \\r, \\n, \\t and \\\\ escaped.\n",
+    RunList,
+};
+
+}  // namespace telvo

@@ -1,0 +1,28 @@
+#include "app/log_commands.h"
+
+namespace telvo {
+
+const char* const kLogToolUsage =
+    "usage: telvo-log COMMAND LOG [ARGUMENTS]\n"
+    "Inspects and changes one phone log (a MESSAGES file) or archive, under the\n"
+    "same locks as the Telvo program.\n"
+    "\n"
+    "commands:\n"
+    "  list    the calls, newest first, a page at a time\n"
+    "  post    appends a new call\n"
+    "  mark    changes the mark of one call\n"
+    "  purge   drops the calls marked delete, moves those marked archive\n"
+    "  export  appends one call to EXPORT.TXT beside the log\n"
+    "  check   walks the whole file and reports every damaged region\n"
+    "\n"
+    "telvo-log COMMAND --help describes a command.\n";
+
+const LogCommand* FindLogCommand(const std::string& name) {
+  for (const LogCommand* command : {&kListCommand, &kPostCommand, &kMarkCommand, &kPurgeCommand,
+                                    &kExportCommand, &kCheckCommand}) {
+    if (name == command->name) return command;
+  }
+  return nullptr;
+}
+
+}  // namespace telvo

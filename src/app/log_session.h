@@ -1,0 +1,58 @@
+#pragma once
+// What every telvo-log command works with: its command line, a Program whose
+// current log is the one the line names, and the ways of telling the user.
+// Results go to `out`; every complaint goes to `err`.
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/console_boxes.h"
+#include "app/log_tool.h"
+#include "core/program.h"
+#include "store/phone_log.h"
+
+namespace telvo {
+
+class LogSession {
+ public:
+  // `help` is the command's own usage text.
+  LogSession(const CommandLine& line, const char* help, Env& env, std::ostream& out,
+             std::ostream& err, TerminalText terminal);
+
+  // The exit status of a command line that makes no sense, after naming the
+  // problem and the command's usage.
+  int Usage(const std::string& problem);
+  // The exit status of a refused or failed command, after saying why.
+  int Fail(const std::string& problem);
+  int Fail(const Status& status);
+  // The exit status after a store operation: 1 when it told of a failure.
+  int Outcome() const;
+
+  // A command-line word (or an option's value) in the program's code page.
+  std::string Text(const std::string& typed) const;
+  std::string Input(const std::string& option) const { return Text(line.get(option)); }
+
+  // The log opened for reading under the shared lock, a writer's lock waited
+  // out as the program waits it out. Null after saying why (exit status 1).
+  std::unique_ptr<File> OpenForReading(int64_t* length);
+
+  // 0 when a call of the open log begins at `offset`, which is then in
+  // `call`. Otherwise the exit status after saying why: an offset that is
+  // not a call's start is the user's mistake (2), not damage of the log.
+  int FindCall(File& log, int64_t length, int64_t offset, Record* call);
+
+  const CommandLine& line;
+  std::ostream& out;
+  std::ostream& err;
+  ConsoleBoxes boxes;
+  Program program;
+
+ private:
+  const char* help_;
+  TerminalText terminal_;
+};
+
+}  // namespace telvo

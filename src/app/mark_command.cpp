@@ -1,0 +1,81 @@
+// mark and export: the call list's actions on one call, named by the byte
+// offset that list shows for it.
+
+#include <map>
+#include <ostream>
+
+#include "app/log_commands.h"
+#include "store/call_actions.h"
+
+namespace telvo {
+namespace {
+
+// Puts the call that begins at OFFSET in row 0 of the page memory, as if the
+// call list showed it there: the store's actions work on what the list
+// shows, and check it against the file again under the exclusive lock.
+int ShowCallAt(LogSession& session, const std::string& offsetText) {
+  const std::optional<int64_t> offset = ParseNumber(offsetText);
+  if (!offset) return session.Usage("OFFSET is the byte offset list shows for a call");
+  int64_t length = 0;
+  std::unique_ptr<File> log = session.OpenForReading(&length);
+  if (!log) return 1;
+  Record call;
+  if (int status = session.FindCall(*log, length, *offset, &call)) return status;
+  ProgramState& s = session.program.state;
+  s.PageStart[0] = call.start;
+  s.PageText[0] = std::move(call.body);
+  s.PageRow = 0;
+  return 0;
+}
+
+int RunAction(LogSession& session, int16_t action, const std::string& offsetText) {
+  if (int status = ShowCallAt(session, offsetText)) return status;
+  struct NoView : CallPageView {
+    void RedrawRow() override {}
+    void ShowNewestPage() override {}
+  } view;
+  session.program.state.CallAction = action;
+  ApplyCallAction(session.program, view);
+  return session.Outcome();
+}
+
+int RunMark(LogSession& session) {
+  const CommandLine& line = session.line;
+  if (line.positional.size() != 3) return session.Usage("mark needs LOG, OFFSET and a mark");
+  static const std::map<std::string, int16_t> kActions = {
+      {"new", kActionNew}, {"important", kActionImportant},
+      {"delete", kActionDelete}, {"archive", kActionArchive}};
+  auto action = kActions.find(line.positional[2]);
+  if (action == kActions.end())
+    return session.Usage("the mark is new, important, delete or archive");
+  int status = RunAction(session, action->second, line.positional[1]);
+  if (status == 0) session.out << "Marked " << action->first << ".\n";
+  return status;
+}
+
+int RunExport(LogSession& session) {
+  const CommandLine& line = session.line;
+  if (line.positional.size() != 2) return session.Usage("export needs LOG and OFFSET");
+  if (!line.has("--yes")) return session.Fail("export not confirmed: add --yes");
+  return RunAction(session, kActionExport, line.positional[1]);
+}
+
+}  // namespace
+
+const LogCommand kMarkCommand = {
+    "mark",
+    "usage: telvo-log mark LOG OFFSET new|important|delete|archive\n"
+    "Writes the mark of the call that begins at OFFSET (as list shows it). Nothing\n"
+    "is written when no call begins there.\n",
+    RunMark,
+};
+
+const LogCommand kExportCommand = {
+    "export",
+    "usage: telvo-log export LOG OFFSET --yes\n"
+    "Appends the call at OFFSET as one line to EXPORT.TXT beside the log.\n"
+    "--yes confirms; without it nothing is done.\n",
+    RunExport,
+};
+
+}  // namespace telvo

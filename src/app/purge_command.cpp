@@ -1,0 +1,30 @@
+// purge: drops the calls marked delete and archives those marked archive.
+
+#include <ostream>
+
+#include "app/log_commands.h"
+#include "store/purge.h"
+
+namespace telvo {
+namespace {
+
+int RunPurge(LogSession& session) {
+  if (session.line.positional.size() != 1) return session.Usage("purge needs LOG");
+  if (!session.line.has("--yes")) return session.Fail("purge not confirmed: add --yes");
+  PurgeCalls(session.program);
+  if (session.Outcome() == 0) session.out << "Purged.\n";
+  return session.Outcome();
+}
+
+}  // namespace
+
+const LogCommand kPurgeCommand = {
+    "purge",
+    "usage: telvo-log purge LOG --yes\n"
+    "Drops the calls marked delete. Purging a phone log (a file named MESSAGES)\n"
+    "moves the calls marked archive to the ARCHIVE file beside it; purging an\n"
+    "archive keeps them. --yes confirms; without it nothing is done.\n",
+    RunPurge,
+};
+
+}  // namespace telvo
