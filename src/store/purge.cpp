@@ -63,22 +63,21 @@ bool IsTornTail(File& archive, int64_t length, int64_t from) {
 // A purge killed while it appended to the archive leaves the calls in the
 // log (it is replaced only afterwards), and may leave part of a record at
 // the archive's end; that part is cut off before anything is appended
-// behind it.
+// behind it. Only a walk from the front finds it for sure: read backwards,
+// the front of a record whose body repeats a character can pass for a whole
+// record of that character's length.
 Status CutTornTail(File& archive, int64_t* length) {
-  RecordRead last = ReadRecordBefore(archive, *length, *length);
-  if (last.outcome == ReadOutcome::kFailed) return last.status;
-  if (last.outcome != ReadOutcome::kDamaged) return Status::Ok();
-  int64_t goodEnd = -1;
+  int64_t tailFrom = -1;
   Status status = ScanLog(archive, *length,
                           {.record = nullptr,
                            .damage = [&](int64_t from, int64_t to) {
-                             if (to == *length) goodEnd = from;
+                             if (to == *length) tailFrom = from;
                              return true;
                            }});
-  if (!status.ok() || goodEnd < 0 || !IsTornTail(archive, *length, goodEnd)) return status;
-  status = archive.Truncate(goodEnd);
+  if (!status.ok() || tailFrom < 0 || !IsTornTail(archive, *length, tailFrom)) return status;
+  status = archive.Truncate(tailFrom);
   if (status.ok()) status = archive.Sync();
-  if (status.ok()) *length = goodEnd;
+  if (status.ok()) *length = tailFrom;
   return status;
 }
 
@@ -134,7 +133,6 @@ class Purge {
               &archive_))
       return false;
     Status status = archive_->Length(&archiveStart_);
-    if (status.ok()) status = CutTornTail(*archive_, &archiveStart_);
     if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
     return true;
   }
@@ -144,15 +142,26 @@ class Purge {
   bool Sort() {
     SequentialWriter kept(*work_);
     std::optional<SequentialWriter> archived;
-    if (phoneLog_) archived.emplace(*archive_, archiveStart_);
-    SequentialWriter& archivedTo = phoneLog_ ? *archived : kept;
+    Status archiveStatus;
+    // The archive is made ready (its end checked) only when a call is
+    // archived, so a purge that archives nothing never reads it.
+    auto archiveWriter = [&]() -> SequentialWriter* {
+      if (!phoneLog_) return &kept;
+      if (!archived && archiveStatus.ok()) {
+        archiveStatus = CutTornTail(*archive_, &archiveStart_);
+        if (archiveStatus.ok()) archived.emplace(*archive_, archiveStart_);
+      }
+      return archived ? &*archived : nullptr;
+    };
     int64_t damageAt = -1;
     Status status = ScanLog(*log_, s_.LogLength,
                             {.record = [&](int64_t, std::string_view body) {
                                const char mark = body[0];
                                if (IsKeptMark(mark)) AppendRecord(kept, body);
-                               if (mark == MARK_ARCHIVE) AppendArchivedRecord(archivedTo, s_, body);
-                               return kept.ok() && archivedTo.ok();
+                               if (mark != MARK_ARCHIVE) return kept.ok();
+                               SequentialWriter* to = archiveWriter();
+                               if (to) AppendArchivedRecord(*to, s_, body);
+                               return to && to->ok() && kept.ok();
                              },
                              .damage = [&](int64_t from, int64_t) {
                                damageAt = from;
@@ -160,7 +169,8 @@ class Purge {
                              }});
     if (!status.ok()) return Undo([&] { ReportLogFailure(program_, status); });
     if (damageAt >= 0) return Undo([&] { ReportLogDamage(program_, damageAt); });
-    if (phoneLog_) status = archived->Finish();
+    status = archiveStatus;
+    if (status.ok() && archived) status = archived->Finish();
     if (status.ok()) status = kept.Finish();
     if (!status.ok()) {
       return Undo([&] { ShowStop(program_, s_.CurrentLogOwner, ReplaceFailureText(status.code())); });
