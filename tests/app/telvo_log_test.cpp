@@ -51,11 +51,8 @@ class TelvoLogTest : public ::testing::Test {
   // The same command through RunLogTool, on `env`.
   ToolRun Library(Env& env, const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    ToolRun run;
-    run.status = RunLogTool(args, env, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    const int status = RunLogTool(args, env, out, err);
+    return {status, out.str(), err.str()};
   }
 
   TempDir temp;

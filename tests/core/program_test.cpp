@@ -22,16 +22,6 @@ TEST_F(MessageBoxFacadeTest, BoxesShowWhatTheStateSays) {
   ShowError(program);
   EXPECT_EQ(boxes.last().icon, BoxIcon::kStop);
   EXPECT_EQ(state.BoxAnswer, kAnswerOk);
-
-  state.NoticeText = "Error in writing ini file";
-  state.ErrorNumber = 61;
-  EXPECT_THROW(FatalFileError(program), ProgramEnded);
-  EXPECT_EQ(boxes.last(),
-            (MessageBox{"Telvo",
-                        "Error in writing ini file\nPlease call technical support. Unknown "
-                        "error  61\nProgram Ending",
-                        BoxIcon::kNone, BoxButtons::kOk, kAnswerOk}));
-  EXPECT_EQ(WindowsDir(program), temp.path() + "/config/");
 }
 
 TEST_F(MessageBoxFacadeTest, PauseOneTickWaitsForTheNextWholeSecond) {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <tuple>
-#include <unistd.h>
 
 #include "core/text.h"
 #include "support/program_fixture.h"

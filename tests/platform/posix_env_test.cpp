@@ -18,10 +18,8 @@ namespace fs = std::filesystem;
 
 TEST(PathResolutionTest, ComponentsAreMatchedIgnoringCase) {
   TempDir temp;
-  fs::create_directories(temp.file("srv/Phone/ann"));
-  fs::create_directories(temp.file("srv/phone/ann"));
-  fs::create_directories(temp.file("srv/PHONE/bob"));
-  fs::create_directories(temp.file("srv/PHONE/Bob"));
+  for (const char* dir : {"srv/Phone/ann", "srv/phone/ann", "srv/PHONE/bob", "srv/PHONE/Bob"})
+    fs::create_directories(temp.file(dir));
   const std::string root = temp.path();
   // An exact spelling wins; otherwise the first match in byte order.
   EXPECT_EQ(ResolveProgramPath(root + "/srv/phone/ann"), root + "/srv/phone/ann");
@@ -105,22 +103,14 @@ TEST_F(ReplacedLogTest, LogReplacedBetweenOpenAndLockIsOpenedAgain) {
     // after our open, before our lock.
     if (calls++ == 0) fs::rename(log + ".NEW", log);
   });
-  PadValues pad;
-  pad.selectedIndex = 0;
-  pad.caller = "Joe";
-  PostMessage(program, pad);
+  PostMessage(program, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
+                        .message = ""});
   EXPECT_EQ(state.FileError, 0);
   EXPECT_EQ(calls, 2);
   const std::string bytes = Log(0);
   ASSERT_GT(bytes.size(), replacement.size());
   EXPECT_EQ(bytes.substr(0, replacement.size()), replacement);
 }
-
-}  // namespace
-}  // namespace telvo::test
-
-namespace telvo::test {
-namespace {
 
 TEST(PosixEnvTest, OneInstanceAndDetachedPrograms) {
   TempDir temp;

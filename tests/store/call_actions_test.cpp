@@ -10,10 +10,6 @@
 namespace telvo::test {
 namespace {
 
-std::string Body(const std::string& caller, char mark = MARK_NEW) {
-  return CallBody(caller, mark);
-}
-
 // A log of three calls listed as the call list leaves it, newest in row 0;
 // the fixture is the view and notes each redraw as "row@start:body".
 class CallActionsTest : public ProgramTest, public CallPageView {
@@ -44,9 +40,8 @@ class CallActionsTest : public ProgramTest, public CallPageView {
   }
   std::string With(char mark, size_t at) { return std::string(original).replace(at, 1, 1, mark); }
 
-  const size_t oldSize = FrameRecord(Body("Old")).size();
-  const std::string original =
-      FrameRecord(Body("Old")) + FrameRecord(Body("Mid")) + FrameRecord(Body("New"));
+  const size_t oldSize = CallRecord("Old").size();
+  const std::string original = CallRecord("Old") + CallRecord("Mid") + CallRecord("New");
   std::vector<std::string> redrawn;
   int relisted = 0;
 };
@@ -58,7 +53,7 @@ TEST_F(CallActionsTest, WritesOnlyTheMarkByteAndRedrawsTheRow) {
   for (auto [action, mark] : actions) {
     Apply(1, action);
     EXPECT_EQ(Log(0), With(mark, oldSize + 2)) << action;
-    EXPECT_EQ(redrawn.back(), "1@" + std::to_string(oldSize) + ":" + Body("Mid", mark));
+    EXPECT_EQ(redrawn.back(), "1@" + std::to_string(oldSize) + ":" + CallBody("Mid", mark));
   }
   // "&New" on a call that is already new still writes its byte.
   Apply(1, kActionNew);
@@ -66,10 +61,8 @@ TEST_F(CallActionsTest, WritesOnlyTheMarkByteAndRedrawsTheRow) {
   EXPECT_EQ(Log(0), original);
 
   // A message posted to the person after the listing only appends.
-  PadValues late;
-  late.selectedIndex = 0;
-  late.caller = "Late";
-  PostMessage(program, late);
+  PostMessage(program, {.selectedIndex = 0, .caller = "Late", .date = "", .time = "", .phone = "",
+                        .message = ""});
   const std::string posted = Log(0).substr(original.size());
   ASSERT_FALSE(posted.empty());
   Apply(2, kActionArchive);

@@ -22,12 +22,9 @@ int PostFromChild(const ProgramState& people, int poster, int count) {
   program.state.MyInitials = "P" + std::to_string(poster);
   int failures = 0;
   for (int i = 0; i < count; ++i) {
-    PadValues pad;
-    pad.selectedIndex = 0;
-    pad.caller = "Poster " + std::to_string(poster);
-    pad.date = "12-06-2026";
-    pad.time = "9:05 AM";
-    pad.message = std::to_string(i);
+    const PadValues pad{.selectedIndex = 0, .caller = "Poster " + std::to_string(poster),
+                        .date = "12-06-2026", .time = "9:05 AM", .phone = "",
+                        .message = std::to_string(i)};
     // Waiters all wake on the same second, and a poster on a long run can
     // outlast one person's eleven tries; that person then presses OK again,
     // and nothing was written by the refused try.
@@ -136,10 +133,8 @@ TEST_F(PostingConcurrencyTest, LockReleasedAfterTwoSecondsLetsThePostThrough) {
 
   Program realClock(posix, boxes);
   realClock.state = state;
-  PadValues pad;
-  pad.selectedIndex = 0;
-  pad.caller = "Joe";
-  PostMessage(realClock, pad);
+  PostMessage(realClock, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
+                          .message = ""});
   EXPECT_EQ(WaitAll({holder}), 0);
   EXPECT_EQ(realClock.state.FileError, 0);
   EXPECT_GE(realClock.state.LockRetries, 1);
