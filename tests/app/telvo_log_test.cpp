@@ -198,7 +198,7 @@ TEST_F(TelvoLogTest, WaitsOutALockHeldElsewhere) {
        std::vector<std::vector<std::string>>{{"list", log}, {"check", log},
                                              {"mark", log, "0", "important"},
                                              {"export", log, "0", "--yes"}}) {
-    ASSERT_TRUE(posix.OpenFile(log, FileAccess::kUpdate, &holder).ok());
+    ASSERT_OK(posix.OpenFile(log, FileAccess::kUpdate, &holder));
     FaultInjectionEnv counted(&posix);
     FakeClockEnv clock(&counted);
     ToolRun locked = Library(clock, args);
@@ -216,7 +216,7 @@ TEST_F(TelvoLogTest, WaitsOutALockHeldElsewhere) {
   EXPECT_EQ(ReadWholeFile(log)[2], MARK_IMPORTANT);
 
   // The real program against a lock held by another process for a moment.
-  ASSERT_TRUE(posix.OpenFile(log, FileAccess::kUpdate, &holder).ok());
+  ASSERT_OK(posix.OpenFile(log, FileAccess::kUpdate, &holder));
   std::thread release([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     holder.reset();

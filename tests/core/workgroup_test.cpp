@@ -30,7 +30,7 @@ TEST_F(WorkgroupTest, FieldsArePeopleInListOrder) {
       "\"Smith, Ann\",  /srv/smith  ,  smithpc  ,/srv/smith/alert\r\n\r\nAl,C:\\A,x,y\r\n";
   for (const std::string& text : {list, list + "\r\n"}) {  // the second ends with an empty line
     WriteList(text);
-    ASSERT_TRUE(Load().ok());
+    ASSERT_OK(Load());
     EXPECT_EQ(names, (Names{"Ann Smith", "Smith, Ann", "Al"}));
     EXPECT_EQ(state.PersonComputer, (Names{"ANNPC", "SMITHPC", "X", ""}));
     const std::string ann = "\\\\SERVER\\PHONE\\ANN\\";
@@ -42,13 +42,13 @@ TEST_F(WorkgroupTest, FieldsArePeopleInListOrder) {
   // The short lines "A,B,C,D" and "Bo,C:\B,Z" are not counted, yet their
   // fields are read in turn, so Bo's alert is the next line's name.
   WriteList("A,B,C,D\r\nBo,C:\\B,Z\r\nCy Long,C:\\C,W,V\r\nDi Long,C:\\D,U,T\r\n");
-  ASSERT_TRUE(Load().ok());
+  ASSERT_OK(Load());
   EXPECT_EQ(state.PersonName, (Names{"A", "Bo", ""}));
   EXPECT_EQ(state.PersonAlert, (Names{"D", "CY LONG", ""}));
   // A list that ends before the people counted: the rest is empty, and an
   // empty entry is nobody, not the absent name.
   WriteList("Alice Long,C:\\A\r\nBob Longer,C:\\B");
-  ASSERT_TRUE(Load().ok());
+  ASSERT_OK(Load());
   EXPECT_EQ(state.PersonName, (Names{"Alice Long", "", ""}));
   EXPECT_EQ(state.PersonComputer, (Names{"BOB LONGER", "", ""}));
   EXPECT_EQ(state.MyIndex, -1);
@@ -61,7 +61,7 @@ TEST_F(WorkgroupTest, NamesMatchIgnoringCaseAndTheLastWins) {
   WriteList("Ann Smith,/a,APC,/a/x\r\nZo\xEB Lee,/z,ZPC,/z/x\r\nANN SMITH,/c,CPC,/c/x\r\n");
   state.MyName = "ann smith";
   state.DefaultRecipient = "ZO\xCB LEE";
-  ASSERT_TRUE(Load().ok());
+  ASSERT_OK(Load());
   EXPECT_EQ(state.MyIndex, 2);
   EXPECT_EQ(state.DefaultIndex, 1);
 }
@@ -76,7 +76,7 @@ TEST_F(WorkgroupTest, PollerStartsOnlyForTheUserWithTheInternalChoice) {
     started = 0;
     state.MyName = name;
     state.UsePopSetting = choice;
-    ASSERT_TRUE(Load().ok());
+    ASSERT_OK(Load());
     EXPECT_EQ(started, starts) << name << " " << choice;
   }
 
@@ -125,7 +125,7 @@ TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {
   EXPECT_EQ(exitStatus(second), 0);
 
   // A writer in another process: the reading fails; the people read before stay.
-  ASSERT_TRUE(Load().ok());
+  ASSERT_OK(Load());
   const pid_t writer = hold(FileAccess::kUpdate, [] { return true; });
   EXPECT_TRUE(held());
   ASSERT_EQ(Load().code(), kPermissionDenied);

@@ -75,12 +75,12 @@ TEST(PosixEnvTest, ReadersShareWritersExclude) {
   const std::string path = temp.file("LIST.WGL");
   WriteWholeFile(path, "x");
   std::unique_ptr<File> reader, second, writer;
-  ASSERT_TRUE(env.OpenFile(path, FileAccess::kRead, &reader).ok());
-  EXPECT_TRUE(env.OpenFile(path, FileAccess::kRead, &second).ok());
+  ASSERT_OK(env.OpenFile(path, FileAccess::kRead, &reader));
+  EXPECT_OK(env.OpenFile(path, FileAccess::kRead, &second));
   EXPECT_EQ(env.OpenFile(path, FileAccess::kUpdate, &writer).code(), kPermissionDenied);
   reader.reset();
   second.reset();
-  ASSERT_TRUE(env.OpenFile(path, FileAccess::kUpdate, &writer).ok());
+  ASSERT_OK(env.OpenFile(path, FileAccess::kUpdate, &writer));
   EXPECT_EQ(env.OpenFile(path, FileAccess::kRead, &reader).code(), kPermissionDenied);
   EXPECT_EQ(env.OpenFile(path, FileAccess::kUpdate, &second).code(), kPermissionDenied);
 }

@@ -96,14 +96,14 @@ TEST(LogScanTest, FindsWhatTheRecordWalkFindsInAnyBlockSize) {
     int64_t length = 0;
     WriteWholeFile(path, RandomLog(random, &length));
     std::unique_ptr<File> file;
-    ASSERT_TRUE(posix.OpenFile(path, FileAccess::kRead, &file).ok());
+    ASSERT_OK(posix.OpenFile(path, FileAccess::kRead, &file));
     const Events expected = Reference(*file, length);
     // Tiny blocks put record after record across a block's end.
     for (size_t block : {size_t{1}, size_t{7}, size_t{64} + seed % 50, kScanBlockBytes}) {
       Status status;
       EXPECT_EQ(Scan(*file, length, block, &status), expected)
           << "seed " << seed << ", block " << block;
-      EXPECT_TRUE(status.ok());
+      EXPECT_OK(status);
     }
   }
 }
@@ -123,7 +123,7 @@ TEST(LogScanTest, ReadsLargeBlocksStopsWhenAskedAndReportsFailures) {
   WriteWholeFile(temp.file("MESSAGES"), bytes);
   const int64_t length = static_cast<int64_t>(bytes.size());
   std::unique_ptr<File> file;
-  ASSERT_TRUE(faults.OpenFile(temp.file("MESSAGES"), FileAccess::kRead, &file).ok());
+  ASSERT_OK(faults.OpenFile(temp.file("MESSAGES"), FileAccess::kRead, &file));
 
   Status status;
   Events events = Scan(*file, length, kScanBlockBytes, &status);

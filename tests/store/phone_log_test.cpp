@@ -93,7 +93,7 @@ TEST_F(PhoneLogTest, DamagedLengthsStopBothWalks) {
 
 TEST_F(PhoneLogTest, LockedLogIsTriedElevenTimes) {
   std::unique_ptr<File> holder;
-  ASSERT_TRUE(posix.OpenFile(state.PersonLog[0], FileAccess::kUpdate, &holder).ok());
+  ASSERT_OK(posix.OpenFile(state.PersonLog[0], FileAccess::kUpdate, &holder));
   faults.ResetCounts();
   EXPECT_EQ(OpenPhoneLog(program), nullptr);
   EXPECT_EQ(faults.count(FileOp::kOpen), 11);

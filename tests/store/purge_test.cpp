@@ -122,7 +122,7 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
   for (const std::string& held : {LogFile(0) + ".NEW", ArchiveFile()}) {
     SCOPED_TRACE(held);
     std::unique_ptr<File> holder;
-    ASSERT_TRUE(posix.OpenFile(held, FileAccess::kUpdate, &holder).ok());
+    ASSERT_OK(posix.OpenFile(held, FileAccess::kUpdate, &holder));
     const int64_t slept = env.sleptMs();
     purgeStops(good, "Message file is locked up", held);
     EXPECT_EQ(state.LockRetries, kMaxOpenTries);

@@ -1,6 +1,8 @@
 #pragma once
 // Test doubles for the platform layer.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -10,6 +12,19 @@
 
 #include "platform/env.h"
 #include "platform/posix_env.h"
+
+namespace telvo::test {
+
+// A failed operation in a test's message names its code and its file.
+inline ::testing::AssertionResult IsOk(const char* expression, const Status& status) {
+  if (status.ok()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << expression << " failed: " << status.ToString();
+}
+
+}  // namespace telvo::test
+
+#define ASSERT_OK(expression) ASSERT_PRED_FORMAT1(::telvo::test::IsOk, expression)
+#define EXPECT_OK(expression) EXPECT_PRED_FORMAT1(::telvo::test::IsOk, expression)
 
 namespace telvo::test {
 
