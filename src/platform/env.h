@@ -39,7 +39,9 @@ enum class FileAccess {
   // may be written but not read is opened for writing only; its reads then
   // fail with 75.
   kUpdate,
-  // Like kUpdate, but the contents are emptied after the lock is granted.
+  // Like kUpdate, but the contents are emptied after the lock is granted:
+  // a work file, which its writer renames over the file it replaces and
+  // then syncs that folder, so its creation alone is not synced.
   kRewrite,
 };
 

@@ -204,8 +204,9 @@ Status OpenLockedFile(const std::string& nativePath, FileAccess access,
       return StatusFromErrno(err, nativePath);
     }
     // A call reported as delivered must survive a power cut, and a new
-    // file's name lives in its folder.
-    if (opened.created) {
+    // file's name lives in its folder. A work file opened to be rewritten is
+    // renamed into place later, and its folder synced then.
+    if (opened.created && access == FileAccess::kUpdate) {
       Status synced = SyncFolderOfNative(nativePath);
       if (!synced.ok()) {
         ::close(fd);

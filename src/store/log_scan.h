@@ -18,13 +18,21 @@ inline constexpr size_t kScanBlockBytes = size_t{1} << 20;
 // would have been told.
 struct LogScanVisitor {
   // A record whose lengths are trusted (as ReadRecordAt judges them); the
-  // body lives in the scanner's buffer and only for this call.
+  // body lives in the scanner's buffer and only for this call, between the
+  // record's two lengths (see ScannedRecordBytes).
   std::function<bool(int64_t start, std::string_view body)> record;
   // Trust was lost at `from`, the start of the walk or the end of a trusted
   // record; `to` is the first later offset where a trusted record begins, or
   // the end of the file.
   std::function<bool(int64_t from, int64_t to)> damage;
 };
+
+// The whole record around a body the scanner gave: its leading length, the
+// body and its trailing length, as the file holds them, copied without
+// framing them anew.
+inline std::string_view ScannedRecordBytes(std::string_view body) {
+  return std::string_view(body.data() - 2, body.size() + 4);
+}
 
 // Visits the log's records and damaged regions in file order until a
 // visitor returns false or the file ends. Each read is `blockBytes` long,

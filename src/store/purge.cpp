@@ -1,5 +1,6 @@
 #include "store/purge.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -20,10 +21,18 @@ void AppendRecord(SequentialWriter& writer, std::string_view body) {
   writer.Append(length);
 }
 
+// Does the body hold the five fields, each ended, and nothing behind them?
+// Written anew from its parsed fields it would come out the same.
+bool HasItsFields(std::string_view body) {
+  return !body.empty() && body.back() == FIELD_END &&
+         std::count(body.begin(), body.end(), FIELD_END) == 5;
+}
+
 // An archived call is written anew from its parsed fields, which gives back
 // the same bytes for every record the program writes. A malformed body could
 // grow past what a length can hold; it then keeps its own bytes.
 void AppendArchivedRecord(SequentialWriter& writer, ProgramState& s, std::string_view body) {
+  if (HasItsFields(body)) return writer.Append(ScannedRecordBytes(body));
   s.RecordText.assign(body);
   ParseRecord(s);
   std::string rebuilt = s.RecMark;
@@ -157,7 +166,7 @@ class Purge {
     Status status = ScanLog(*log_, s_.LogLength,
                             {.record = [&](int64_t, std::string_view body) {
                                const char mark = body[0];
-                               if (IsKeptMark(mark)) AppendRecord(kept, body);
+                               if (IsKeptMark(mark)) kept.Append(ScannedRecordBytes(body));
                                if (mark != MARK_ARCHIVE) return kept.ok();
                                SequentialWriter* to = archiveWriter();
                                if (to) AppendArchivedRecord(*to, s_, body);
