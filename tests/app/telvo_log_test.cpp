@@ -5,7 +5,11 @@
 #include "app/log_tool.h"
 
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +19,7 @@
 
 #include "store/phone_log.h"
 #include "support/records.h"
+#include "platform/posix_env.h"
 #include "support/test_env.h"
 
 namespace telvo::test {
@@ -252,6 +257,38 @@ TEST_F(TelvoLogTest, UsesThePathAsTyped) {
   WriteWholeFile(temp.file("crew/MESSAGES"), CallRecord("Other"));
   EXPECT_EQ(Tool("list " + temp.file("crew/messages") + " --tsv").out.find("Other"),
             std::string::npos);
+}
+
+}  // namespace
+}  // namespace telvo::test
+
+namespace telvo::test {
+namespace {
+
+TEST(TelvoLogNotifyTest, PostSendsItsDatagramBeforeItEnds) {
+  // The tool uses the system's port: a listener takes it unless it is busy.
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in addr = {};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(kDefaultMessengerPort);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(fd);
+    GTEST_SKIP() << "port " << kDefaultMessengerPort << " is in use";
+  }
+  TempDir temp;
+  const std::string command = std::string(TELVO_LOG_BINARY) + " post " + temp.file("MESSAGES") +
+                              " --caller Joe --sender Carol --computer 127.0.0.1 >/dev/null";
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    pollfd ready{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&ready, 1, 2000), 1) << "post " << i << " sent nothing";
+    char buffer[256];
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0))),
+              std::string("Carol\0" "127.0.0.1\0" "Joe\0", 20));
+  }
+  ::close(fd);
 }
 
 }  // namespace

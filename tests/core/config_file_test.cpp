@@ -1,6 +1,7 @@
 #include "core/config_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <limits>
@@ -120,8 +121,13 @@ TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
       "BackColor= 12632319\r\nPopUp=/OPT/TELVO/TELVO-POPUP\r\nDeliver=Minimized\r\n"
       "Splash=YES\r\nUsepop=EXTERNAL\r\nPopUp=/OPT/TELVO/TELVO-POPUP\r\n";
   EXPECT_EQ(ReadWholeFile(IniFile()), written);
+  // The file replaced keeps the bits its owner gave it.
+  ASSERT_EQ(::chmod(IniFile().c_str(), 0640), 0);
   const IniChoices other{"", "", "", "", -5, "", false, false, PopupChoice::kNoPopup};
   WriteIniFile(program, other);
+  struct stat st = {};
+  EXPECT_EQ(::stat(IniFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(ReadWholeFile(IniFile()),
             "WorkGroup=\r\nInitials=\r\nName=\r\nDefault Recipient=\r\nBackColor=-5\r\nPopUp=\r\n"
             "Deliver=NotMinimized\r\nSplash=NO\r\nUsepop=NO\r\nPopUp=\r\n");
