@@ -22,6 +22,9 @@ struct MessageBox {
   BoxButtons buttons = BoxButtons::kOk;
   // The answer of the default button (what Enter gives).
   int defaultAnswer = kAnswerOk;
+  // Kept above every other window and brought to the front, even over
+  // other programs: a notice that must not wait behind them.
+  bool keepAbove = false;
 
   bool operator==(const MessageBox&) const = default;
 };

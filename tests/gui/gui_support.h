@@ -1,0 +1,31 @@
+#pragma once
+// Helpers for driving windows offscreen: finding controls by object name and
+// answering the modal windows that a click opens.
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+namespace telvo::test {
+
+// The child of `window` with this object name, or a failure in the test.
+template <typename Control>
+Control* Find(QWidget* window, const char* name) {
+  auto* control = window->findChild<Control*>(QString::fromLatin1(name));
+  if (!control) ADD_FAILURE() << "no control " << name;
+  return control;
+}
+
+// Runs `answer` on the next modal window (a dialog or a box) once it is
+// shown, so a test can click through what a handler opens.
+inline void WhenModalShows(std::function<void(QWidget*)> answer) {
+  auto poll = std::make_shared<std::function<void()>>();
+  *poll = [answer, poll] {
+    if (QWidget* modal = QApplication::activeModalWidget()) return answer(modal);
+    QTimer::singleShot(5, *poll);
+  };
+  QTimer::singleShot(0, *poll);
+}
+
+}  // namespace telvo::test
