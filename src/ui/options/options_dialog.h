@@ -1,0 +1,12 @@
+#pragma once
+// The options dialog (Form4), shown modally.
+
+#include <QWidget>
+
+#include "core/program.h"
+
+namespace telvo {
+
+void ShowOptionsDialog(Program& program, QWidget* parent);
+
+}  // namespace telvo
