@@ -18,6 +18,7 @@ struct ProgramHooks {
   std::function<void()> ShowSplash;   // modal splash screen
   std::function<void()> ShowOptions;  // modal options dialog
   std::function<void()> StartPoller;  // switches the new-call poller on
+  std::function<void()> StopPoller;   // switches it off
 
   // --- Call list dispositions ------------------------------------------------
   // Shows the message pad modally, pre-filled with `pad`, for a forward, and
