@@ -1,6 +1,10 @@
 #pragma once
 // A person's alert: a note they leave for whoever takes their calls, kept in
-// the alert file the workgroup list names for them.
+// the alert file the workgroup list names for them. The file holds the text
+// as typed (lines ended by CR LF), then a line "Posted h:mm AM/PM mm-dd-yyyy"
+// and a final CR LF.
+
+#include <string>
 
 #include "core/program.h"
 
@@ -10,5 +14,15 @@ namespace telvo {
 // alert was read, 53 when the person has no alert file; any other failure
 // has been reported.
 void ReadAlert(Program& program, int person);
+
+// Stores `text` (lines ended by CR LF) as the alert of `person`, stamped with
+// the present moment. Returns false, with the user told, when a colleague
+// kept the file locked: the alert is not saved and may be tried again. Any
+// other failure ends the program.
+bool WriteAlert(Program& program, int person, const std::string& text);
+
+// Deletes the alert file of `person`; a failure is reported and the file
+// stays.
+void RemoveAlert(Program& program, int person);
 
 }  // namespace telvo

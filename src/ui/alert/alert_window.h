@@ -1,13 +1,52 @@
 #pragma once
 // The alert window (Form5), shown modally for the person `person`: in
 // AlertMode 1 it shows the alert to the message taker, in AlertMode 0 it lets
-// the user edit it.
+// the user edit it. AlertMode and AlertText are set before it opens.
 
-#include <QWidget>
+#include <QDialog>
+#include <array>
+#include <string>
 
 #include "core/program.h"
 
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace telvo {
+
+class AlertWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Loads the window without showing it.
+  AlertWindow(Program& program, int person, QWidget* parent = nullptr);
+
+  // 0 OK, 1 Cancel, 2 Remove.
+  void Command1_Click(int index);
+  void Text1_DblClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Form_Load();
+  void CreateControls();
+  void PlaceControls();
+  void ApplyPadFonts();
+  void WriteHeading();
+  bool Editing() const;
+  std::string EditedAlert() const;
+
+  Program& program_;
+  int person_;
+  std::array<QLabel*, 2> heading_{};
+  QPlainTextEdit* text1_ = nullptr;
+  std::array<QPushButton*, 3> command1_{};
+  // The alert as loaded, in the form it would be written: OK writes only
+  // when the text differs, so an unchanged alert keeps its time stamp.
+  std::string loaded_;
+};
 
 void ShowAlertWindow(Program& program, int person, QWidget* parent);
 

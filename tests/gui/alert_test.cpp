@@ -1,0 +1,134 @@
+#include "ui/alert/alert_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "gui/gui_support.h"
+#include "store/alert_file.h"
+#include "support/program_fixture.h"
+
+namespace telvo::test {
+namespace {
+
+const std::string kStored = "<b>x</b> <img src=x>\r\nPosted 4:07 PM 12-05-2026\r\n";
+
+class AlertWindowTest : public ProgramTest {
+ protected:
+  AlertWindowTest() { SetPeople({"<b>Ann"}); }
+
+  std::string AlertFile() const { return temp.file("<b>ann/ALERT.TXT"); }
+  std::string Stored() const { return ReadWholeFile(AlertFile()); }
+
+  // What the pad does before it opens the window.
+  std::unique_ptr<AlertWindow> Open(int mode) {
+    state.AlertMode = static_cast<int16_t>(mode);
+    ReadAlert(program, 0);
+    auto window = std::make_unique<AlertWindow>(program, 0);
+    window->show();
+    return window;
+  }
+  static QPlainTextEdit* Text1(QWidget* w) { return Find<QPlainTextEdit>(w, "Text1"); }
+  static QString Heading(QWidget* w, const char* line) { return Find<QLabel>(w, line)->text(); }
+  static void Click(QWidget* w, int index) {
+    Find<QPushButton>(w, ("Command1(" + std::to_string(index) + ")").c_str())->click();
+  }
+};
+
+TEST_F(AlertWindowTest, ShowsTheAlertToTheTakerAsPlainText) {
+  WriteWholeFile(AlertFile(), kStored);
+  auto window = Open(1);
+  EXPECT_EQ(window->windowTitle(), "Alert for <b>Ann");
+  EXPECT_EQ(state.ActiveWindow, kAlertWindow);
+  EXPECT_EQ(Heading(window.get(), "Heading1"), "Please note the following message.");
+  EXPECT_EQ(Text1(window.get())->toPlainText(),
+            "<b>x</b> <img src=x>\nPosted 4:07 PM 12-05-2026");
+  EXPECT_TRUE(Text1(window.get())->isReadOnly());
+  QTest::mouseDClick(Text1(window.get())->viewport(), Qt::LeftButton);
+  EXPECT_TRUE(boxes.shown().empty());
+
+  Click(window.get(), 0);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(Stored(), kStored);
+
+  // The taker may remove it too.
+  window = Open(1);
+  Click(window.get(), 2);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(std::filesystem::exists(AlertFile()));
+}
+
+TEST_F(AlertWindowTest, EditorWritesOnlyWhatChanged) {
+  auto window = Open(0);
+  EXPECT_EQ(Heading(window.get(), "Heading1"), "Enter a message you want people");
+  EXPECT_EQ(Heading(window.get(), "Heading2"), "taking calls for <b>Ann to know.");
+  EXPECT_EQ(Find<QLabel>(window.get(), "Heading2")->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(Text1(window.get())->toPlainText().isEmpty());
+  QTest::mouseDClick(Text1(window.get())->viewport(), Qt::LeftButton);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Be sure to enter an alert"}));
+  Click(window.get(), 0);
+  EXPECT_FALSE(std::filesystem::exists(AlertFile()));
+
+  window = Open(0);
+  QTest::keyClicks(Text1(window.get()), "Out");
+  QTest::keyClick(Text1(window.get()), Qt::Key_Return);
+  QTest::keyClicks(Text1(window.get()), "back Monday");
+  Click(window.get(), 0);
+  const std::string saved = "Out\r\nback Monday\r\nPosted 9:05 AM 12-06-2026\r\n";
+  EXPECT_EQ(Stored(), saved);
+
+  // Reopened and closed unchanged a minute later: the time stamp stays.
+  env.SetNow({2026, 12, 6, 9, 6, 0});
+  window = Open(0);
+  EXPECT_EQ(Text1(window.get())->toPlainText(), "Out\nback Monday\nPosted 9:05 AM 12-06-2026");
+  Click(window.get(), 0);
+  EXPECT_EQ(Stored(), saved);
+  // Cancel keeps what was typed out of the file; an emptied text is an alert.
+  for (int button : {1, 0}) {
+    window = Open(0);
+    Text1(window.get())->clear();
+    Click(window.get(), button);
+    if (button == 1) EXPECT_EQ(Stored(), saved);
+  }
+  EXPECT_EQ(Stored(), "\r\nPosted 9:06 AM 12-06-2026\r\n");
+}
+
+TEST_F(AlertWindowTest, LockedAlertKeepsTheWindowOpenWithItsText) {
+  WriteWholeFile(AlertFile(), kStored);
+  auto window = Open(0);
+  Text1(window.get())->setPlainText("Away");
+  std::unique_ptr<File> reader;
+  ASSERT_OK(posix.OpenFile(state.PersonAlert[0], FileAccess::kRead, &reader));
+  Click(window.get(), 0);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Message file is locked up"}));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(Text1(window.get())->toPlainText(), "Away");
+  EXPECT_EQ(Stored(), kStored);
+  EXPECT_GE(env.sleptMs(), 9000);  // waited for the colleague first
+  EXPECT_FALSE(std::filesystem::exists(AlertFile() + ".NEW"));
+
+  reader.reset();
+  Click(window.get(), 0);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(Stored(), "Away\r\nPosted 9:05 AM 12-06-2026\r\n");
+}
+
+TEST_F(AlertWindowTest, OpensModallyAndSaysWhenRemoveFails) {
+  WriteWholeFile(AlertFile(), kStored);
+  state.AlertMode = 0;
+  ReadAlert(program, 0);
+  std::filesystem::remove(AlertFile());
+  WhenModalShows([&](QWidget* modal) {
+    EXPECT_EQ(modal->objectName(), "Form5");
+    Click(modal, 2);
+  });
+  ShowAlertWindow(program, 0, nullptr);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Error Deleting Alert"}));
+}
+
+}  // namespace
+}  // namespace telvo::test

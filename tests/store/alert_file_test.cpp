@@ -1,0 +1,97 @@
+#include "store/alert_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/program_fixture.h"
+
+namespace telvo::test {
+namespace {
+
+const std::string kStored = "Out today\r\nPosted 4:07 PM 12-05-2026\r\n";
+
+class AlertFileTest : public ProgramTest {
+ protected:
+  AlertFileTest() {
+    SetPeople({"Ann"});
+    env.SetNow({2026, 12, 6, 16, 7, 0});
+  }
+  std::string AlertFile() const { return temp.file("ann/ALERT.TXT"); }
+  void Store(const std::string& bytes) { WriteWholeFile(AlertFile(), bytes); }
+  bool HasWorkFile() const { return std::filesystem::exists(AlertFile() + ".NEW"); }
+};
+
+TEST_F(AlertFileTest, ReadsTheAlertWithoutItsLastLineEnd) {
+  Store(kStored);
+  ReadAlert(program, 0);
+  EXPECT_EQ(state.AlertError, 0);
+  EXPECT_EQ(state.AlertText, "Out today\r\nPosted 4:07 PM 12-05-2026");
+
+  std::filesystem::remove(AlertFile());
+  ReadAlert(program, 0);
+  EXPECT_EQ(state.AlertError, kFileNotFound);
+  EXPECT_EQ(state.AlertText, "");
+
+  // Too short to hold the line end the program always writes.
+  for (const char* shortFile : {"", "x"}) {
+    Store(shortFile);
+    ReadAlert(program, 0);
+    EXPECT_EQ(state.AlertError, 0);
+    EXPECT_EQ(state.AlertText, "");
+  }
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(AlertFileTest, OtherReadFailuresAreReported) {
+  std::filesystem::remove_all(temp.file("ann"));
+  ReadAlert(program, 0);
+  EXPECT_EQ(state.AlertError, kPathNotFound);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo error reading alert", "Path not found76"}));
+
+  // A save that never ends is waited for, then reported.
+  SetPeople({"Ann"});
+  Store(kStored);
+  std::unique_ptr<File> writer;
+  ASSERT_OK(posix.OpenFile(state.PersonAlert[0], FileAccess::kUpdate, &writer));
+  ReadAlert(program, 0);
+  EXPECT_EQ(state.AlertError, kPermissionDenied);
+  EXPECT_EQ(state.AlertText, "");
+  EXPECT_EQ(boxes.last().text, "Permission denied70");
+  EXPECT_GE(env.sleptMs(), 9000);
+}
+
+TEST_F(AlertFileTest, WritingReplacesTheFileAndKeepsItsMode) {
+  Store(kStored);
+  ::chmod(AlertFile().c_str(), 0660);
+  env.SetNow({2026, 1, 2, 9, 5, 0});
+  ASSERT_TRUE(WriteAlert(program, 0, "Out\r\n\xA0"));
+  EXPECT_EQ(ReadWholeFile(AlertFile()), "Out\r\n\xA0\r\nPosted 9:05 AM 01-02-2026\r\n");
+  struct stat st{};
+  ASSERT_EQ(::stat(AlertFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0660u);
+  EXPECT_FALSE(HasWorkFile());
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(AlertFileTest, FailedWriteEndsTheProgramWithTheOldAlertWhole) {
+  auto failing = [&](auto inject) {
+    Store(kStored);
+    inject();
+    EXPECT_THROW(static_cast<void>(WriteAlert(program, 0, "New")), ProgramEnded);
+    EXPECT_EQ(ReadWholeFile(AlertFile()), kStored);
+    EXPECT_FALSE(HasWorkFile());
+  };
+  failing([&] { faults.FailNth(FileOp::kWrite, 1, kDiskFull); });
+  EXPECT_EQ(boxes.last(),
+            (MessageBox{"Telvo",
+                        "Error in writing alert file.\nPlease call technical support. "
+                        "Unknown error  61\nProgram Ending"}));
+  failing([&] { faults.ShortWriteNth(2); });
+  failing([&] { faults.FailNth(FileOp::kRename, 1, kPathFileAccessError); });
+  EXPECT_EQ(state.ErrorNumber, kPathFileAccessError);
+}
+
+}  // namespace
+}  // namespace telvo::test
