@@ -1,0 +1,258 @@
+// The pad's handlers: what its list, its text boxes and its buttons do.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "core/config_file.h"
+#include "core/pad_rules.h"
+#include "store/phone_log.h"
+#include "store/post_message.h"
+#include "ui/common/qt_text.h"
+#include "ui/help/help_window.h"
+#include "ui/options/options_dialog.h"
+#include "ui/pad/message_pad.h"
+
+namespace telvo {
+
+void MessagePad::ClearPad() {
+  Check1_->setChecked(false);
+  Caller_->clear();
+  phone_->clear();
+  message_->clear();
+  Caller_->setFocus();
+  s_.AlertShownFor = -1;
+}
+
+void MessagePad::StampDateTime() {
+  const StampTexts stamp = StampFor(program_.env.Now());
+  Date_->setText(ToQt(stamp.date));
+  Time_->setText(ToQt(stamp.time));
+}
+
+void MessagePad::Caller_Change() {
+  const bool usable = CallerAllowsDelivery(FromQt(Caller_->text()));
+  Command2_->setEnabled(usable);
+  if (usable) StampDateTime();
+  Date_->setEnabled(usable);
+  Time_->setEnabled(usable);
+}
+
+int MessagePad::Selected() const { return List1_->currentRow(); }
+
+PadValues MessagePad::Values() const {
+  PadValues pad;
+  pad.selectedIndex = Selected();
+  pad.caller = FromQt(Caller_->text());
+  pad.date = FromQt(Date_->text());
+  pad.time = FromQt(Time_->text());
+  pad.phone = FromQt(phone_->text());
+  pad.message = StoredMessage(FromQt(message_->toPlainText()));
+  pad.urgent = Check1_->isChecked();
+  return pad;
+}
+
+void MessagePad::Form_Activate() {
+  if (s_.ActiveWindow == kAlertWindow) {
+    s_.ActiveWindow = kMessagePad;
+    return;
+  }
+  SelectDefaultPerson();
+  if (s_.ForwardMode != 1) ClearPad();
+}
+
+// The pad's own choice of person shows no alert. Its selection runs the
+// list's handler only when it selects someone; the flag is dropped either
+// way, so the user's next selection does show one.
+void MessagePad::SelectDefaultPerson() {
+  s_.SkipAlertOnce = 1;
+  const int row = s_.DefaultIndex < List1_->count() ? s_.DefaultIndex : -1;
+  {
+    const QSignalBlocker quiet(List1_);
+    List1_->setCurrentRow(row);
+  }
+  if (row >= 0) List1_Click();
+  s_.SkipAlertOnce = 0;
+}
+
+void MessagePad::List1_Click() {
+  const int person = Selected();
+  if (s_.ForwardMode != 1) Command5_[0]->setEnabled(true);
+  Command2_->setText(ToQt(DeliverCaption(s_.NameOf(person))));
+  Caller_->setFocus();
+  if (s_.SkipAlertOnce == 1) {
+    s_.SkipAlertOnce = 0;
+    return;
+  }
+  s_.AlertMode = 1;
+  s_.AlertShownFor = static_cast<int16_t>(person);
+  alerts_.read(program_, person);
+  if (s_.AlertError == 0) {
+    ShowAlert(person);
+  } else {
+    s_.AlertError = 0;
+  }
+}
+
+// The View button's way to the call list, and only while that button could
+// be pressed: not in a forward, and never for no one.
+void MessagePad::List1_DblClick() {
+  if (Command5_[0]->isEnabled() && Selected() >= 0) Command5_Click(0);
+}
+
+void MessagePad::ShowAlert(int person) {
+  // The alert window is in charge while it is open; when it closes, the
+  // pad's activation finds it so and keeps the selection and the fields.
+  s_.ActiveWindow = kAlertWindow;
+  alerts_.show(program_, person, this);
+  AfterWindowClosedOver();
+}
+
+void MessagePad::AfterWindowClosedOver() {
+  if (isVisible()) Form_Activate();
+}
+
+bool MessagePad::DateIsValid() {
+  const std::optional<std::string> date = PadDate(FromQt(Date_->text()));
+  if (!date) {
+    s_.BoxTitle = "Telvo ";
+    s_.BoxText = "Invalid Date";
+    ShowError(program_);
+    return false;
+  }
+  Date_->setText(ToQt(*date));
+  return true;
+}
+
+void MessagePad::Deliver() {
+  s_.FileError = 0;
+  PostMessage(program_, Values());
+  if (s_.FileError == 0 && s_.ForwardMode == 1) forwardDelivered_ = true;
+}
+
+MessagePad::Next MessagePad::OkAction() {
+  if (!DateIsValid()) return Next::kStay;
+  const int person = Selected();
+  if (person >= 0 && s_.AlertShownFor != person) {
+    s_.AlertMode = 1;
+    s_.AlertShownFor = -1;
+    alerts_.read(program_, person);
+    if (s_.AlertError == 0) {
+      ShowAlert(person);
+    } else {
+      s_.AlertError = 0;
+    }
+  }
+  Deliver();
+  if (s_.FileError == 0 && s_.ForwardMode == 1) return Next::kUnload;
+  if (s_.DeliverSetting == "MINIMIZED") showMinimized();
+  return Next::kStay;
+}
+
+void MessagePad::Command2_Click() {
+  if (OkAction() == Next::kUnload) Unload();
+}
+
+void MessagePad::Command1_Click() {
+  ClearPad();
+  if (s_.ForwardMode == 1) {
+    s_.ForwardMode = 0;
+    Unload();
+  } else if (s_.DeliverSetting == "MINIMIZED") {
+    showMinimized();
+  }
+}
+
+bool MessagePad::OfferDelivery() {
+  s_.FileError = 0;
+  if (!DateIsValid()) return false;
+  if (HoldsTypedMessage(FromQt(Caller_->text()), FromQt(message_->toPlainText()),
+                        FromQt(phone_->text()))) {
+    s_.BoxTitle = "Telvo";
+    s_.BoxText = "Do you want to deliver this message";
+    if (AskYesNo(program_) == kAnswerYes) {
+      Deliver();
+    } else {
+      ClearPad();
+    }
+  } else {
+    ClearPad();
+  }
+  return s_.FileError == 0;
+}
+
+MessagePad::Next MessagePad::CloseAction() {
+  if (!OfferDelivery()) {
+    // A View button asked for the call list; the pad stays in charge.
+    if (s_.ActiveWindow == kCallList) s_.ActiveWindow = kMessagePad;
+    return Next::kStay;
+  }
+  if (s_.ForwardMode != 1 && s_.ActiveWindow != kCallList) s_.KeepRunning = 0;
+  return Next::kUnload;
+}
+
+void MessagePad::Command3_Click() {
+  if (CloseAction() == Next::kUnload) Unload();
+}
+
+void MessagePad::Command4_Click(int index) {
+  message_->setPlainText(ToQt(WithCannedPhrase(FromQt(message_->toPlainText()), index)));
+}
+
+void MessagePad::Command5_Click(int index) {
+  const int person = index == 0 ? Selected() : s_.MyIndex;
+  if (person < 0 || person >= s_.PeopleCount) return;
+  const auto slot = static_cast<size_t>(person);
+  s_.SelectedPerson = static_cast<int16_t>(person);
+  if (index == 0) s_.DefaultRecipient = s_.PersonName[slot];
+  s_.CurrentLogPath = s_.PersonLog[slot];
+  s_.CurrentLogOwner = s_.PersonName[slot];
+  s_.ReadDenied = 0;
+  // A probe only: a locked or missing log has been reported, and the call
+  // list will say so again.
+  OpenPhoneLog(program_).reset();
+  if (s_.ReadDenied == kPathFileAccessError) {
+    s_.BoxTitle = s_.PersonName[slot];
+    s_.BoxText = "Insufficient file permissions to view calls";
+    ShowError(program_);
+    return;
+  }
+  s_.ActiveWindow = kCallList;
+  if (CloseAction() != Next::kUnload) return;
+  // Delivering what the pad held made its recipient the current person;
+  // the call list is for the person whose log was asked for.
+  s_.SelectedPerson = static_cast<int16_t>(person);
+  s_.CurrentLogPath = s_.PersonLog[slot];
+  s_.CurrentLogOwner = s_.PersonName[slot];
+  Unload();
+}
+
+void MessagePad::Command6_Click() {
+  if (HoldsTypedMessage(FromQt(Caller_->text()), FromQt(message_->toPlainText()),
+                        FromQt(phone_->text())) &&
+      !OfferDelivery()) {
+    return;
+  }
+  ShowOptionsDialog(program_, this);
+  AfterWindowClosedOver();
+  ReadIniFile(program_);
+  Unload();
+}
+
+void MessagePad::Command7_Click() {
+  const int person = Selected();
+  if (person < 0) return;
+  s_.AlertMode = 0;
+  alerts_.read(program_, person);
+  const bool readable = s_.AlertError == 0 || s_.AlertError == kFileNotFound;
+  s_.AlertError = 0;
+  if (!readable) return;
+  ShowAlert(person);
+  s_.AlertError = 0;
+}
+
+void MessagePad::Command8_Click() { ShowHelp(this); }
+
+}  // namespace telvo

@@ -1,0 +1,20 @@
+#pragma once
+// How the message pad reads a person's alert and shows the alert window.
+// The pad goes through these two calls only, so a test can stand in for the
+// alert file and the window.
+
+#include <QWidget>
+#include <functional>
+
+#include "core/program.h"
+#include "store/alert_file.h"
+#include "ui/alert/alert_window.h"
+
+namespace telvo {
+
+struct PadAlerts {
+  std::function<void(Program&, int person)> read = ReadAlert;
+  std::function<void(Program&, int person, QWidget* parent)> show = ShowAlertWindow;
+};
+
+}  // namespace telvo

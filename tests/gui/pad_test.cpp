@@ -1,0 +1,462 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <map>
+
+#include "core/text.h"
+#include "gui/gui_support.h"
+#include "support/program_fixture.h"
+#include "support/records.h"
+#include "ui/common/fonts.h"
+#include "ui/pad/message_pad.h"
+
+namespace telvo::test {
+namespace {
+
+class PadTest : public ProgramTest {
+ protected:
+  PadTest() {
+    SetPeople({"Ann", "Bob", "Cy & <b>Di</b>"});
+    std::string list;
+    for (int i = 0; i < state.PeopleCount; ++i) {
+      const std::string folder = LogFile(i).substr(0, LogFile(i).size() - 9);
+      list += state.PersonName[i] + "," + folder + "," + state.PersonComputer[i] + "," + folder +
+              "/ALERT.TXT\r\n";
+    }
+    WriteWholeFile(temp.file("team.wgl"), list);
+    state.WorkgroupPath = UpperCase(temp.file("team.wgl"));
+    state.MyName = "Ann";
+    state.MyInitials = "CW";
+    state.DefaultRecipient = "Ann";
+    state.PadColor = 0xC0C0FF;
+    state.KeepRunning = 1;
+  }
+  ~PadTest() override { delete pad; }
+
+  // A fresh pad, shown as the switch window shows it. Alerts come from
+  // `alerts` (person to text) and each showing is noted with its AlertMode.
+  MessagePad* Open(bool realAlerts = false) {
+    PadAlerts fake{[this](Program&, int person) {
+                     ++alertReads;
+                     state.AlertError = alerts.count(person) ? 0 : kFileNotFound;
+                     state.AlertText = alerts.count(person) ? alerts[person] : "";
+                   },
+                   [this](Program&, int person, QWidget*) {
+                     alertsShown.push_back({person, state.AlertMode});
+                   }};
+    pad = new MessagePad(program, nullptr, realAlerts ? PadAlerts{} : std::move(fake));
+    QObject::connect(pad, &MessagePad::Unloaded, [this] { ++unloads; });
+    pad->show();
+    return pad;
+  }
+  bool Closed() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return pad.isNull();
+  }
+
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(pad, name); }
+  QPushButton* Button(const char* name) { return Find<QPushButton>(pad, name); }
+  QPlainTextEdit* Message() { return Find<QPlainTextEdit>(pad, "message"); }
+  QListWidget* List() { return Find<QListWidget>(pad, "List1"); }
+  void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+  void Choose(int row) {
+    const QRect item = List()->visualItemRect(List()->item(row));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, item.center());
+  }
+  void DoubleClick(QPoint at) {
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, at);
+  }
+  void Type(const char* name, const char* text) { QTest::keyClicks(Edit(name), text); }
+
+  QPointer<MessagePad> pad;
+  std::map<int, std::string> alerts;
+  std::vector<std::pair<int, int>> alertsShown;
+  int alertReads = 0;
+  int unloads = 0;
+};
+
+TEST_F(PadTest, TypedMessageLandsInTheRecipientsLogAndThePadIsCleared) {
+  Open();
+  EXPECT_EQ(Edit("Date")->text(), "12-06-2026");
+  EXPECT_EQ(Edit("Time")->text(), " 9:05 AM");
+  EXPECT_FALSE(Button("Command2")->isEnabled());
+
+  Choose(1);
+  env.SetNow({2026, 12, 6, 14, 30, 0});
+  Type("Caller", "Joe <b>Bloggs</b>");
+  EXPECT_EQ(Edit("Time")->text(), " 2:30 PM");  // typing the caller stamps the time
+  QTest::keyClicks(Message(), "About");
+  QTest::keyClick(Message(), Qt::Key_Return);
+  QTest::keyClicks(Message(), "the lease");
+  Type("phone", "555-0100");
+  QTest::mouseClick(Find<QCheckBox>(pad, "Check1"), Qt::LeftButton, {}, QPoint(6, 6));
+  Click("Command2");
+
+  const std::string first = CallRecord({MARK_IMPORTANT, "12-06-2026", "Joe <b>Bloggs</b>",
+                                        "2:30 PM", "555-0100", "About\r\nthe lease (CW)"});
+  EXPECT_EQ(Log(1), first);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Edit("Caller")->text() + Edit("phone")->text() + Message()->toPlainText(), "");
+  EXPECT_FALSE(Find<QCheckBox>(pad, "Check1")->isChecked());
+  EXPECT_FALSE(Button("Command2")->isEnabled());
+  EXPECT_EQ(Edit("Date")->text(), "12-06-2026");
+  EXPECT_EQ(Edit("Time")->text(), " 2:30 PM");
+  EXPECT_FALSE(pad->isMinimized());
+
+  // The delivery choice "MINIMIZED"; restoring the pad re-stamps it.
+  state.DeliverSetting = "MINIMIZED";
+  Type("Caller", "Kim");
+  Edit("Date")->setText("1/2/1999");
+  Click("Command2");
+  // A month-first date is delivered in the log's form.
+  EXPECT_EQ(Log(1), first + CallRecord({MARK_NEW, "01-02-1999", "Kim", "2:30 PM", "", " (CW)"}));
+  EXPECT_TRUE(pad->isMinimized());
+  env.SetNow({2026, 12, 7, 8, 0, 0});
+  pad->showNormal();
+  EXPECT_EQ(Edit("Date")->text(), "12-07-2026");
+  EXPECT_EQ(Edit("Time")->text(), " 8:00 AM");
+}
+
+TEST_F(PadTest, RefusedDeliveriesKeepThePadAsItWas) {
+  state.DefaultRecipient = "Nobody";
+  Open();
+  EXPECT_EQ(List()->currentRow(), -1);
+  EXPECT_EQ(Button("Command2")->text(), "OK");
+  EXPECT_FALSE(Button("Command5(0)")->isEnabled());
+  Type("Caller", "Joe");
+  Click("Command2");
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "No \"For:\" Person Selected", BoxIcon::kStop,
+                                      BoxButtons::kOk, kAnswerOk}));
+  EXPECT_EQ(alertReads, 0);
+
+  Choose(0);
+  Edit("Caller")->setText("  ");
+  Click("Command2");
+  EXPECT_EQ(boxes.last().text, "Caller name required.");
+
+  Edit("Caller")->setText("Joe");
+  Edit("Date")->setText("12-31-2026 noon");
+  Click("Command2");
+  EXPECT_EQ(boxes.last(),
+            (MessageBox{"Telvo ", "Invalid Date", BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
+  EXPECT_EQ(boxes.shown().size(), 3u);
+  EXPECT_EQ(Edit("Caller")->text(), "Joe");
+  EXPECT_EQ(Edit("Date")->text(), "12-31-2026 noon");
+  EXPECT_FALSE(env.FileExists(state.PersonLog[0]));
+}
+
+TEST_F(PadTest, CloseOffersToDeliverWhatThePadHoldsThenEnds) {
+  // Blanks in the phone field are something to deliver; Yes delivers.
+  Open();
+  Type("Caller", "Joe");
+  Type("phone", " ");
+  boxes.Answer(kAnswerYes);
+  Click("Command3");
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Do you want to deliver this message",
+                                      BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo}));
+  EXPECT_EQ(Log(0), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+  EXPECT_EQ(state.KeepRunning, 0);
+  EXPECT_TRUE(Closed());
+  EXPECT_EQ(unloads, 1);
+
+  // No (the default) clears the pad and ends; Escape presses Close.
+  const std::string delivered = Log(0);
+  state.KeepRunning = 1;
+  Open();
+  Type("phone", "555");
+  pad->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(pad));
+  QTest::keyClick(pad, Qt::Key_Escape);
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(state.KeepRunning, 0);
+  EXPECT_TRUE(Closed());
+  EXPECT_EQ(Log(0), delivered);
+
+  // With nothing typed there is nothing to ask.
+  state.KeepRunning = 1;
+  Open();
+  Click("Command3");
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_TRUE(Closed());
+  EXPECT_EQ(unloads, 3);
+}
+
+TEST_F(PadTest, ClosingTheWindow) {
+  // An invalid date is reported, yet the window closes and the program goes
+  // on: the switch window shows a new pad.
+  Open();
+  Type("Caller", "Joe");
+  Edit("Date")->setText("someday");
+  pad->close();
+  EXPECT_EQ(boxes.last().text, "Invalid Date");
+  EXPECT_TRUE(Closed());
+  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_EQ(unloads, 1);
+
+  // A refused delivery keeps the window open.
+  Open();
+  Type("phone", "555");
+  boxes.Answer(kAnswerYes);
+  pad->close();
+  EXPECT_EQ(boxes.last().text, "Caller name required.");
+  EXPECT_FALSE(Closed());
+  EXPECT_TRUE(pad->isVisible());
+  // Qt activates the pad again when a box closes over it: the fields stay.
+  QWidget box;
+  box.show();
+  box.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  pad->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(pad));
+  EXPECT_EQ(Edit("phone")->text(), "555");
+  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_EQ(unloads, 1);
+}
+
+TEST_F(PadTest, DateAndTimeFollowTheClockAndCannedPhrasesJoinTheMessage) {
+  Open();
+  env.SetNow({2026, 12, 6, 11, 59, 0});
+  Type("Caller", "J");
+  EXPECT_EQ(Edit("Time")->text(), "11:59 AM");
+  EXPECT_TRUE(Edit("Date")->isEnabled());
+  // Changing the caller after the date was typed puts the present back.
+  Edit("Date")->setText("01-01-2020");
+  Type("Caller", "o");
+  EXPECT_EQ(Edit("Date")->text(), "12-06-2026");
+  Edit("Caller")->clear();
+  EXPECT_FALSE(Button("Command2")->isEnabled());
+  EXPECT_FALSE(Edit("Time")->isEnabled());
+
+  Click("Command4(0)");
+  EXPECT_EQ(Message()->toPlainText(), "Please call.");
+  Click("Command4(1)");
+  EXPECT_EQ(Message()->toPlainText(), "Please call. Will call back.");
+  Message()->setPlainText("  see\nme  ");
+  Click("Command4(2)");
+  EXPECT_EQ(Message()->toPlainText(), "see\nme Returned your call.");
+  // Cancel clears all but the date and time.
+  Click("Command1");
+  EXPECT_EQ(Message()->toPlainText(), "");
+  EXPECT_EQ(Edit("Time")->text(), "11:59 AM");
+  EXPECT_FALSE(Closed());
+}
+
+TEST_F(PadTest, AnAlertIsShownOnceWhenItsPersonIsChosen) {
+  alerts = {{0, "Ann is out"}, {1, "<b>Bob</b> is away"}};
+  Open();
+  // The pad's own selection of Ann shows nothing.
+  EXPECT_EQ(List()->currentRow(), 0);
+  EXPECT_TRUE(alertsShown.empty());
+  Type("Caller", "Joe");
+  Choose(1);
+  ASSERT_EQ(alertsShown, (std::vector<std::pair<int, int>>{{1, 1}}));
+  // Back from the alert window the typed caller and the selection stay.
+  EXPECT_EQ(Edit("Caller")->text(), "Joe");
+  EXPECT_EQ(List()->currentRow(), 1);
+  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  Click("Command2");
+  EXPECT_EQ(alertsShown.size(), 1u);  // seen already: OK delivers without it
+  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+
+  // The delivery cleared the pad, so the next OK shows the alert first.
+  Type("Caller", "Kim");
+  Click("Command2");
+  EXPECT_EQ(alertsShown.back(), std::make_pair(1, 1));
+  EXPECT_EQ(alertsShown.size(), 2u);
+
+  // Someone without an alert: nothing shown, nothing left behind.
+  Choose(2);
+  EXPECT_EQ(alertsShown.size(), 2u);
+  EXPECT_EQ(state.AlertError, 0);
+  // "Alert" opens the editor even for no alert file.
+  Click("Command7");
+  EXPECT_EQ(alertsShown.back(), std::make_pair(2, 0));
+  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+}
+
+TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {
+  WriteWholeFile(LogFile(1).substr(0, LogFile(1).size() - 8) + "ALERT.TXT",
+                 "<b>Out</b> today\r\nPosted 8:00 AM 12-06-2026\r\n");
+  Open(true);
+  Type("Caller", "Joe");
+  QString shown;
+  WhenModalShows([&](QWidget* window) {
+    shown = Find<QPlainTextEdit>(window, "Text1")->toPlainText();
+    QTest::mouseClick(Find<QPushButton>(window, "Command1(1)"), Qt::LeftButton);
+  });
+  Choose(1);
+  EXPECT_EQ(shown, "<b>Out</b> today\nPosted 8:00 AM 12-06-2026");
+  EXPECT_EQ(Edit("Caller")->text(), "Joe");
+  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  Click("Command2");  // seen already: delivered at once
+  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+}
+
+TEST_F(PadTest, WithNoOneSelectedAlertAndDoubleClickDoNothing) {
+  alerts = {{1, "Bob is away"}};
+  state.DefaultRecipient = "Nobody";
+  Open();
+  Click("Command7");
+  DoubleClick(QPoint(2, List()->height() - 4));
+  EXPECT_EQ(alertReads, 0);
+  EXPECT_EQ(unloads, 0);
+  EXPECT_FALSE(Closed());
+
+  // Double-clicking a name is "View Selected Log".
+  DoubleClick(List()->visualItemRect(List()->item(1)).center());
+  EXPECT_EQ(alertsShown, (std::vector<std::pair<int, int>>{{1, 1}}));
+  EXPECT_TRUE(Closed());
+  EXPECT_EQ(state.ActiveWindow, kCallList);
+  EXPECT_EQ(state.SelectedPerson, 1);
+  EXPECT_EQ(state.DefaultRecipient, "Bob");
+}
+
+TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
+  // A typed message delivered on the way keeps the view on the user's own log.
+  Open();
+  Choose(1);
+  Type("Caller", "Joe");
+  boxes.Answer(kAnswerYes);
+  Click("Command5(1)");
+  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+  EXPECT_TRUE(Closed());
+  EXPECT_EQ(unloads, 1);
+  EXPECT_EQ(state.ActiveWindow, kCallList);
+  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_EQ(state.SelectedPerson, 0);
+  EXPECT_EQ(state.CurrentLogPath, state.PersonLog[0]);
+
+  // An invalid date stops the view, and the pad is in charge again.
+  Open();
+  Type("Caller", "Joe");
+  Edit("Date")->setText("99-99-99");
+  Click("Command5(0)");
+  EXPECT_EQ(boxes.last().text, "Invalid Date");
+  EXPECT_FALSE(Closed());
+  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+
+  // A log that may be written but not read is not listed.
+  faults.ResetCounts();
+  faults.FailNth(FileOp::kRead, 1, kPathFileAccessError);
+  Click("Command5(0)");
+  EXPECT_EQ(boxes.last(), (MessageBox{"Ann", "Insufficient file permissions to view calls",
+                                      BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
+  EXPECT_FALSE(Closed());
+  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+}
+
+TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
+  std::filesystem::create_directories(temp.file("config"));
+  WriteWholeFile(temp.file("config/TELVO.INI"),
+                 "WorkGroup=" + state.WorkgroupPath + "\r\nInitials=AB\r\nName=Bob\r\n");
+  Open();
+  int optionsShown = 0;
+  WhenModalShows([&](QWidget* options) {
+    optionsShown += options->objectName() == "Form4";
+    QTest::mouseClick(Find<QPushButton>(options, "Command3"), Qt::LeftButton);
+  });
+  Type("Caller", "Joe");
+  Edit("Date")->setText("not a date");
+  Click("Command6");
+  EXPECT_EQ(optionsShown, 0);
+  ASSERT_FALSE(Closed());
+  EXPECT_EQ(boxes.last().text, "Invalid Date");
+
+  Edit("Date")->setText("12-06-2026");
+  boxes.Answer(kAnswerNo);
+  Click("Command6");
+  EXPECT_EQ(optionsShown, 1);
+  EXPECT_EQ(boxes.last().text, "Do you want to deliver this message");
+  EXPECT_FALSE(env.FileExists(state.PersonLog[0]));
+  EXPECT_TRUE(Closed());
+  EXPECT_EQ(unloads, 1);
+  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_EQ(state.MyInitials, "AB");
+}
+
+TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
+  const PadValues call{-1,        "Joe", "01-02-2026",
+                       "8:00 AM", "555", "See me\r\nsoon [Forwarded] 12-06-2026"};
+  state.ForwardMode = 1;
+  state.SkipSwitch = 1;
+  WhenModalShows([&](QWidget* modal) {
+    pad = qobject_cast<MessagePad*>(modal);
+    ASSERT_NE(pad, nullptr);
+    EXPECT_EQ(Message()->toPlainText(), "See me\nsoon [Forwarded] 12-06-2026");
+    EXPECT_EQ(Edit("Date")->text(), "12-06-2026");  // stamped when first shown
+    for (const char* off : {"Command5(0)", "Command5(1)", "Command6", "Command3"})
+      EXPECT_FALSE(Button(off)->isEnabled()) << off;
+    // The close box runs OK, and the pad stays while nothing was delivered.
+    Edit("Date")->setText("soon");
+    pad->close();
+    EXPECT_TRUE(pad->isVisible());
+    Edit("Date")->setText("12-06-2026");
+    Choose(1);
+    pad->close();
+  });
+  EXPECT_TRUE(ShowPadForForward(program, call, nullptr));
+  EXPECT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "555",
+                                "See me\r\nsoon [Forwarded] 12-06-2026 (CW)"}));
+  EXPECT_EQ(state.ForwardMode, 1);
+  EXPECT_EQ(state.SkipSwitch, 0);
+
+  // A refused delivery keeps the pad; Cancel abandons the forward.
+  state.DefaultRecipient = "Nobody";
+  state.SkipSwitch = 1;
+  WhenModalShows([&](QWidget* modal) {
+    pad = qobject_cast<MessagePad*>(modal);
+    pad->close();
+    EXPECT_EQ(boxes.last().text, "No \"For:\" Person Selected");
+    EXPECT_TRUE(pad->isVisible());
+    Click("Command1");
+  });
+  EXPECT_FALSE(ShowPadForForward(program, call, nullptr));
+  EXPECT_EQ(state.ForwardMode, 0);
+  EXPECT_EQ(unloads, 0);
+}
+
+TEST_F(PadTest, LooksAsConfigured) {
+  Open();
+  EXPECT_EQ(pad->objectName(), "Form1");
+  EXPECT_EQ(pad->windowTitle(), "Message Pad");
+  const QColor pink(0xFF, 0xC0, 0xC0);
+  // What is drawn beside the Urgent box's text, and in the window's corner.
+  QCheckBox* urgent = Find<QCheckBox>(pad, "Check1");
+  EXPECT_EQ(urgent->grab().toImage().pixelColor(urgent->width() - 2, 2), pink);
+  EXPECT_EQ(pad->grab().toImage().pixelColor(2, 2), pink);
+  const QRect screen = pad->screen()->availableGeometry();
+  EXPECT_NEAR(pad->width(), screen.width() * 8 / 11, 1);
+  EXPECT_NEAR(pad->height(), screen.height() * 16 / 20, 1);
+
+  // On a small screen the fonts step down until 24 lines fit in 90 units.
+  const double unitHeight = pad->height() / 100.0;
+  const double points = Edit("Caller")->font().pointSizeF();
+  const auto step = std::find(kFontLadder.begin(), kFontLadder.end(), points);
+  ASSERT_NE(step, kFontLadder.end());
+  ASSERT_NE(step, kFontLadder.begin());
+  auto units = [&](double size) {
+    return 24 * QFontMetricsF(MsSansSerif(size)).height() / unitHeight;
+  };
+  EXPECT_GT(units(*(step - 1)), 90);
+  if (points > 8.25) {
+    EXPECT_LE(units(points), 90);
+  }
+  EXPECT_EQ(Button("Command2")->font().pointSizeF(), points == 8.25 ? 8.25 : *(step + 1));
+
+  // Names are shown as written: no markup, no shortcut letters.
+  EXPECT_EQ(List()->item(2)->text(), "Cy & <b>Di</b>");
+  Choose(2);
+  EXPECT_EQ(Button("Command2")->text(), "&Deliver to Cy && <b>Di</b>");
+}
+
+}  // namespace
+}  // namespace telvo::test
