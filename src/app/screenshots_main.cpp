@@ -1,0 +1,162 @@
+// Renders the program's windows, offscreen, into PNG files for the README:
+// the message pad, the options dialog, an alert, the splash screen and the
+// help window, over a sample workgroup in a throwaway folder.
+//
+//   telvo_screenshots OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "app/screenshot_workgroup.h"
+#include "core/config_file.h"
+#include "platform/posix_env.h"
+#include "store/alert_file.h"
+#include "ui/alert/alert_window.h"
+#include "ui/help/help_window.h"
+#include "ui/options/options_dialog.h"
+#include "ui/pad/message_pad.h"
+#include "ui/splash/splash_screen.h"
+
+namespace telvo {
+namespace {
+
+// Nothing here should ask anything: a box means the sample is wrong, and a
+// real one would wait offscreen for ever. It is told and counted instead.
+class ReportingBoxes : public MessageBoxes {
+ public:
+  int Show(const MessageBox& box) override {
+    std::cerr << "telvo_screenshots: box \"" << box.caption << "\": " << box.text << "\n";
+    ++shown_;
+    return box.defaultAnswer;
+  }
+  int shown() const { return shown_; }
+
+ private:
+  int shown_ = 0;
+};
+
+bool Save(QWidget* window, const QString& folder, const char* name) {
+  window->show();
+  QApplication::processEvents();
+  const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+  if (window->grab().save(path)) return true;
+  std::cerr << "telvo_screenshots: cannot write " << path.toStdString() << "\n";
+  return false;
+}
+
+void Fill(QLineEdit* box, const QString& text) { box->setText(text); }
+void Fill(QPlainTextEdit* box, const QString& text) { box->setPlainText(text); }
+
+// Types into a control of `window`, if it is there: a renamed control leaves
+// the picture emptier, not the renderer broken.
+template <typename Control>
+void Type(QWidget* window, const char* name, const QString& text) {
+  if (auto* control = window->findChild<Control*>(QString::fromLatin1(name)))
+    Fill(control, text);
+  else
+    std::cerr << "telvo_screenshots: no control " << name << "\n";
+}
+
+void Configure(Program& program, const SampleWorkgroup& sample) {
+  program.hooks.ShowSplash = [] {};
+  program.hooks.ShowOptions = [] {};
+  program.hooks.StartPoller = [] {};
+  program.hooks.StopPoller = [] {};
+  program.hooks.ClearPad = [] {};
+  IniChoices choices;
+  choices.workgroupPath = sample.listPath;
+  choices.name = kSampleName;
+  choices.initials = kSampleInitials;
+  choices.defaultRecipient = kSampleDefaultRecipient;
+  choices.popup = PopupChoice::kInternal;
+  WriteIniFile(program, choices);
+  ReadIniFile(program);
+}
+
+// The splash halfway through its animation: the message on its way along
+// the line.
+bool RenderSplash(const QString& folder) {
+  SplashScreen splash;
+  splash.Timer1()->stop();
+  while (splash.SplashStep() < 6) splash.Timer1_Timer();
+  splash.Timer1_Timer();
+  splash.Timer1_Timer();
+  splash.Timer1_Timer();
+  return Save(&splash, folder, "splash.png");
+}
+
+bool RenderHelp(const QString& folder) {
+  ShowHelp(nullptr);
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->objectName() == QStringLiteral("HelpWindow") && window->isVisible())
+      return Save(window, folder, "help.png");
+  std::cerr << "telvo_screenshots: the help window did not open\n";
+  return false;
+}
+
+// A call being taken: the pad stamps the date and time as the caller is
+// typed. Alerts are not shown over it.
+bool RenderPad(Program& program, const QString& folder) {
+  PadAlerts alerts;
+  alerts.show = [](Program&, int, QWidget*) {};
+  auto* pad = new MessagePad(program, nullptr, alerts);
+  pad->show();
+  QApplication::processEvents();
+  Type<QLineEdit>(pad, "Caller", QStringLiteral("Carol White"));
+  Type<QLineEdit>(pad, "phone", QStringLiteral("555-0142"));
+  Type<QPlainTextEdit>(pad, "message", QStringLiteral("About Thursday's meeting. Please call."));
+  const bool saved = Save(pad, folder, "pad.png");
+  pad->hide();
+  return saved;
+}
+
+bool RenderOptions(Program& program, const QString& folder) {
+  OptionsDialog options(program);
+  const bool saved = Save(&options, folder, "options.png");
+  options.hide();
+  return saved;
+}
+
+// The alert as the message taker sees it on picking its author.
+bool RenderAlert(Program& program, const SampleWorkgroup& sample, const QString& folder) {
+  program.state.AlertMode = 1;
+  ReadAlert(program, sample.alertPerson);
+  AlertWindow alert(program, sample.alertPerson);
+  const bool saved = Save(&alert, folder, "alert.png");
+  alert.hide();
+  return saved;
+}
+
+int Run(const QString& folder) {
+  SampleWorkgroup sample;
+  if (!MakeSampleWorkgroup(&sample)) return 1;
+  ::setenv("XDG_CONFIG_HOME", sample.configHome.c_str(), 1);
+
+  PosixEnv env;
+  ReportingBoxes boxes;
+  Program program(env, boxes);
+  Configure(program, sample);
+  const bool saved = RenderSplash(folder) && RenderHelp(folder) && RenderPad(program, folder) &&
+                     RenderOptions(program, folder) && RenderAlert(program, sample, folder);
+  std::error_code ignored;
+  std::filesystem::remove_all(sample.root, ignored);
+  return saved && boxes.shown() == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace telvo
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::cerr << "usage: telvo_screenshots OUTPUT_FOLDER\n";
+    return 2;
+  }
+  return telvo::Run(QString::fromLocal8Bit(argv[1]));
+}

@@ -1,0 +1,40 @@
+#include "core/startup.h"
+
+#include "core/config_file.h"
+
+namespace telvo {
+namespace {
+
+constexpr int kRefusedSecondInstance = 1;
+
+void RefuseSecondInstance(Program& program) {
+  if (program.env.AcquireSingleInstance()) return;
+  program.state.BoxTitle = "Telvo";
+  program.state.BoxText = "Application Already Running";
+  ShowError(program);
+  program.env.EndProgram(kRefusedSecondInstance);
+}
+
+// Started once and left alone: it is not watched, restarted or stopped,
+// and outlives this program. Env::StartProgram drops its failures.
+void StartExternalPopup(Program& program) {
+  const ProgramState& s = program.state;
+  if (s.UsePopSetting == "EXTERNAL" && !s.PopupProgram.empty())
+    program.env.StartProgram(s.PopupProgram);
+}
+
+}  // namespace
+
+void StartUp(Program& program) {
+  RefuseSecondInstance(program);
+  ReadIniFile(program);
+  // Only "NO" shows it: a file without a Splash line suppresses it too.
+  if (program.state.SplashSetting == "NO" && program.hooks.ShowSplash) program.hooks.ShowSplash();
+  // The record marks are constants (program_state.h): nothing to set.
+  StartExternalPopup(program);
+  // The poller starts when the pad finds the user in the workgroup list.
+  if (program.hooks.StopPoller) program.hooks.StopPoller();
+  program.state.KeepRunning = 1;
+}
+
+}  // namespace telvo

@@ -1,0 +1,76 @@
+#include "notify/poller.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace telvo {
+namespace {
+
+// The user's own phone log, or "" when the user is not in the list.
+std::string MyLog(const ProgramState& s) {
+  if (s.UsePopSetting != "INTERNAL" || s.MyIndex < 0) return {};
+  // The last slot is always empty; an index beyond the people is no one.
+  if (s.MyIndex >= s.PeopleCount || static_cast<size_t>(s.MyIndex) >= s.PersonLog.size()) return {};
+  return s.PersonLog[static_cast<size_t>(s.MyIndex)];
+}
+
+int32_t ClampToInt32(int64_t length) {
+  return static_cast<int32_t>(std::min<int64_t>(length, std::numeric_limits<int32_t>::max()));
+}
+
+// Shows a box with the poller marked busy, so a tick that comes while it is
+// open (the timer keeps running under a modal box) leaves it alone.
+void ShowBox(Program& program, PollerState& poller, const MessageBox& box) {
+  poller.boxOpen = true;
+  program.boxes.Show(box);
+  poller.boxOpen = false;
+}
+
+void ReportUnreadable(Program& program, PollerState& poller, const Status& failure) {
+  if (poller.failureShown) return;
+  poller.failureShown = true;
+  ShowBox(program, poller,
+          {"Telvo",
+           "Internal popup error finding my file. " + failure.description() + " " +
+               std::to_string(failure.code()),
+           BoxIcon::kStop, BoxButtons::kOk, kAnswerOk});
+}
+
+void AnnounceNewCalls(Program& program, PollerState& poller) {
+  MessageBox box{"Telvo", "Telvo message posted.", BoxIcon::kInformation, BoxButtons::kOk,
+                 kAnswerOk};
+  box.keepAbove = true;
+  ShowBox(program, poller, box);
+}
+
+}  // namespace
+
+void PollerTick(Program& program, PollerState& poller) {
+  if (poller.boxOpen) return;
+  ProgramState& s = program.state;
+  const std::string log = MyLog(s);
+  if (log.empty()) return;
+  if (log != poller.watchedLog) {
+    // Another user or workgroup: the new log's calls are not news.
+    poller.watchedLog = log;
+    poller.PollerPrimed = false;
+    poller.failureShown = false;
+    s.LastLogLength = 0;
+  }
+
+  int64_t length = 0;
+  const Status measured = program.env.FileLength(log, &length);
+  if (!measured.ok()) return ReportUnreadable(program, poller, measured);
+  poller.failureShown = false;
+
+  if (length > s.LastLogLength && poller.PollerPrimed) {
+    AnnounceNewCalls(program, poller);
+  } else if (length > s.LastLogLength) {
+    poller.PollerPrimed = true;
+  }
+  // Also after a purge made the log shorter: growth counts from there.
+  s.LastLogLength = ClampToInt32(length);
+}
+
+}  // namespace telvo

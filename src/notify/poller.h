@@ -1,0 +1,29 @@
+#pragma once
+// The internal popup: every tick of the switch window's timer looks at the
+// length of the user's own phone log and announces growth in a box.
+
+#include <string>
+
+#include "core/program.h"
+
+namespace telvo {
+
+// What the poller remembers between ticks, beside LastLogLength.
+struct PollerState {
+  // Set by the first growth seen: calls that were there before the program
+  // started are not announced.
+  bool PollerPrimed = false;
+  // The failure box was shown and the log has not been readable since, so
+  // an unreachable share does not bring a box every ten seconds.
+  bool failureShown = false;
+  // The log the baseline belongs to; another one starts a fresh baseline.
+  std::string watchedLog;
+  // A box of this poller is open; a tick meanwhile must not stack another.
+  bool boxOpen = false;
+};
+
+// One tick. Does nothing unless the user chose the internal popup and is in
+// the workgroup list.
+void PollerTick(Program& program, PollerState& poller);
+
+}  // namespace telvo

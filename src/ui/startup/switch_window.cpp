@@ -1,0 +1,84 @@
+#include "ui/startup/switch_window.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include "core/startup.h"
+#include "ui/calllist/placeholder_call_list.h"
+#include "ui/startup/pad_opener.h"
+
+namespace telvo {
+namespace {
+
+constexpr int kPollIntervalMs = 10000;
+constexpr int kEndedNormally = 0;
+
+}  // namespace
+
+SwitchWindow::SwitchWindow(Program& program)
+    : program_(program), Timer1_(new QTimer(this)) {
+  setObjectName(QStringLiteral("Form7"));
+  Timer1_->setObjectName(QStringLiteral("Timer1"));
+  // Off until the first activation: nothing is polled during the start-up.
+  Timer1_->setInterval(kPollIntervalMs);
+  connect(Timer1_, &QTimer::timeout, this, &SwitchWindow::Timer1_Timer);
+  program_.hooks.StartPoller = [this] { StartPoller(); };
+  program_.hooks.StopPoller = [this] { Timer1_->stop(); };
+  // Between the pad and the call list no window is open for a moment; only
+  // this window decides when the program ends.
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+}
+
+SwitchWindow::~SwitchWindow() {
+  program_.hooks.StartPoller = nullptr;
+  program_.hooks.StopPoller = nullptr;
+}
+
+void SwitchWindow::Start() {
+  Form_Load();
+  HandOver();
+}
+
+void SwitchWindow::HandOver() {
+  QMetaObject::invokeMethod(this, &SwitchWindow::Form_Activate, Qt::QueuedConnection);
+}
+
+void SwitchWindow::Form_Load() { StartUp(program_); }
+
+void SwitchWindow::Form_Activate() {
+  ProgramState& s = program_.state;
+  if (s.KeepRunning == 0) {
+    // A clean quit: main() then ends the program, letting the last
+    // notifications go out.
+    QCoreApplication::exit(kEndedNormally);
+    return;
+  }
+  if (s.ActiveWindow == kCallList) {
+    s.ActiveWindow = kMessagePad;
+    OpenCallList();
+    return;
+  }
+  mainWindow_ = OpenMessagePad(program_, *this);
+}
+
+void SwitchWindow::OpenCallList() {
+  ProgramState& s = program_.state;
+  const auto person = static_cast<size_t>(s.SelectedPerson);
+  s.CurrentLogPath = person < s.PersonLog.size() ? s.PersonLog[person] : std::string();
+  s.CurrentLogOwner = s.NameOf(s.SelectedPerson);
+  auto* list = new PlaceholderCallList(program_);
+  list->setAttribute(Qt::WA_DeleteOnClose);
+  connect(list, &PlaceholderCallList::Unloaded, this, &SwitchWindow::HandOver);
+  list->show();
+  mainWindow_ = list;
+}
+
+void SwitchWindow::StartPoller() {
+  // The pad loads the workgroup each time it opens: a running countdown is
+  // kept rather than begun again.
+  if (!Timer1_->isActive()) Timer1_->start();
+}
+
+void SwitchWindow::Timer1_Timer() { PollerTick(program_, poller_); }
+
+}  // namespace telvo

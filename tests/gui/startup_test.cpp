@@ -1,0 +1,120 @@
+#include "ui/startup/switch_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+
+#include "core/config_file.h"
+#include "core/text.h"
+#include "core/workgroup.h"
+#include "gui_support.h"
+#include "support/program_fixture.h"
+#include "ui/common/qt_text.h"
+
+namespace telvo::test {
+namespace {
+
+using Events = std::vector<std::string>;
+
+class StartupWindowTest : public ProgramTest {
+ protected:
+  StartupWindowTest() {
+    std::filesystem::create_directories(temp.file("config"));
+    std::filesystem::create_directories(temp.file("ann"));
+    std::filesystem::create_directories(temp.file("bob"));
+    WriteWholeFile(List(), "Ann," + temp.file("ann") + ",ANNPC,/none\r\n<b>Bob</b>," +
+                               temp.file("bob") + ",BOBPC,/none\r\n");
+    program.hooks.ShowSplash = [this] { events.push_back("splash"); };
+    program.hooks.ShowOptions = [this] { events.push_back("options"); };
+  }
+  ~StartupWindowTest() override {
+    delete form7->mainWindow();
+    form7.reset();
+  }
+
+  std::string List() const { return temp.file("team.wgl"); }
+  IniChoices Choices() const {
+    return {List(), "AS", "Ann", "", kDefaultPadColor, "", false, true, PopupChoice::kInternal};
+  }
+  // The main window the switch opens next, once it shows.
+  QWidget* Opened(const char* name) {
+    for (int waited = 0; waited < 200; ++waited) {
+      QWidget* window = form7->mainWindow();
+      if (window && window->objectName() == name && window->isVisible()) return window;
+      QTest::qWait(5);
+    }
+    ADD_FAILURE() << name << " did not open";
+    return nullptr;
+  }
+  QTimer* Timer1() { return Find<QTimer>(form7.get(), "Timer1"); }
+
+  std::unique_ptr<SwitchWindow> form7 = std::make_unique<SwitchWindow>(program);
+  Events events;
+};
+
+TEST_F(StartupWindowTest, FirstStartConfiguresThenOpensThePadWithThePoller) {
+  boxes.Answer(kAnswerYes);
+  program.hooks.ShowOptions = [this] {
+    events.push_back("options");
+    WriteIniFile(program, Choices());
+  };
+  form7->Start();
+  EXPECT_EQ(events, (Events{"splash", "options"}));
+  ASSERT_FALSE(boxes.shown().empty());
+  EXPECT_EQ(boxes.shown()[0].text, "Cannot find TELVO.INI in " +
+                                       UpperCase(temp.file("config/")) +
+                                       " Do you want to configure options?");
+  EXPECT_FALSE(Timer1()->isActive());  // nothing is polled during the start-up
+
+  ASSERT_NE(Opened("Form1"), nullptr);
+  EXPECT_EQ(state.KeepRunning, 1);
+  // The pad found the user in the list, who chose the internal popup.
+  EXPECT_TRUE(Timer1()->isActive());
+  EXPECT_EQ(Timer1()->interval(), 10000);
+}
+
+TEST_F(StartupWindowTest, ClosingThePadQuitsTheEventLoop) {
+  WriteIniFile(program, Choices());
+  form7->Start();
+  QWidget* pad = Opened("Form1");
+  ASSERT_NE(pad, nullptr);
+  QTimer::singleShot(0, pad, [pad] { pad->close(); });
+  QTimer stuck;  // a switch that fails to quit must not hang the tests
+  stuck.setSingleShot(true);
+  QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  stuck.start(3000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(state.KeepRunning, 0);
+  EXPECT_EQ(form7->mainWindow(), nullptr);  // no pad came back
+}
+
+TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) {
+  WriteIniFile(program, Choices());
+  ReadIniFile(program);
+  std::vector<std::string> names;
+  ASSERT_OK(LoadWorkgroup(program, names));
+  state.SelectedPerson = 1;
+  state.ActiveWindow = kCallList;
+  state.KeepRunning = 1;
+  form7->HandOver();
+
+  QWidget* list = Opened("Form2");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(state.CurrentLogPath, state.PersonLog[1]);
+  EXPECT_EQ(state.ActiveWindow, kCallList);
+  auto* whose = Find<QLabel>(list, "Label1");
+  EXPECT_EQ(whose->textFormat(), Qt::PlainText);
+  EXPECT_EQ(whose->text(), "Phone calls of <b>Bob</b>");
+
+  Find<QPushButton>(list, "Command1_6")->click();
+  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_NE(Opened("Form1"), nullptr);
+}
+
+}  // namespace
+}  // namespace telvo::test
