@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include "ui/common/windows_colour.h"
+
 namespace telvo {
 namespace {
 
@@ -53,18 +55,6 @@ std::optional<QString> ScriptedCommonDialogs::OpenFile(QWidget*, const OpenFileR
 std::optional<int32_t> ScriptedCommonDialogs::ChooseColor(QWidget*, int32_t) {
   ++colorRequests_;
   return NextAnswer(colors_, std::optional<int32_t>());
-}
-
-QColor ToQColor(int32_t windowsColor) {
-  const auto bits = static_cast<uint32_t>(windowsColor);
-  return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
-                static_cast<int>((bits >> 16) & 0xFF));
-}
-
-int32_t ToWindowsColor(const QColor& color) {
-  return static_cast<int32_t>(static_cast<uint32_t>(color.red()) |
-                              static_cast<uint32_t>(color.green()) << 8 |
-                              static_cast<uint32_t>(color.blue()) << 16);
 }
 
 }  // namespace telvo

@@ -4,7 +4,6 @@
 // windows ask `CommonDialogs::Instance()`; tests install a
 // ScriptedCommonDialogs for their duration.
 
-#include <QColor>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -64,9 +63,5 @@ class ScriptedCommonDialogs : public CommonDialogs {
   std::vector<OpenFileRequest> fileRequests_;
   int colorRequests_ = 0;
 };
-
-// Windows colour values (0x00BBGGRR), as the configuration keeps them.
-QColor ToQColor(int32_t windowsColor);
-int32_t ToWindowsColor(const QColor& color);
 
 }  // namespace telvo

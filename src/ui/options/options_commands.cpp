@@ -10,6 +10,7 @@
 #include "core/options_rules.h"
 #include "ui/common/file_dialogs.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/windows_colour.h"
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"
 
@@ -57,7 +58,7 @@ void OptionsDialog::ChooseWorkgroup() {
 
 void OptionsDialog::EnterPickMode(int labelIndex) {
   SetLabel(labelIndex, "Choose from list");
-  Paint(label1_[static_cast<size_t>(labelIndex)], kLightYellow);
+  PaintBackground(label1_[static_cast<size_t>(labelIndex)], kLightYellow);
   EnableMainControls(false);
   text1_->setEnabled(false);
   list1_->setEnabled(true);
@@ -68,7 +69,7 @@ void OptionsDialog::List1_Click(int row) {
   if (!pickMode_ || row < 0 || row >= static_cast<int>(names_.size())) return;
   const int labelIndex = lastCommand1_ == 1 ? 1 : 2;
   SetLabel(labelIndex, names_[static_cast<size_t>(row)]);
-  Paint(label1_[static_cast<size_t>(labelIndex)], kWhite);
+  PaintBackground(label1_[static_cast<size_t>(labelIndex)], kWhite);
   pickMode_ = false;
   // Every Command1 button comes back, the popup program's too, whatever the
   // notification choice, until an option button is clicked again.
@@ -82,7 +83,7 @@ void OptionsDialog::ChooseColour() {
   backColor_ = *chosen;
   for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(check1_),
                            static_cast<QWidget*>(check2_)})
-    Paint(control, backColor_);
+    PaintBackground(control, backColor_);
 }
 
 void OptionsDialog::ChoosePopupProgram() {

@@ -15,6 +15,7 @@
 #include "ui/common/fonts.h"
 #include "ui/common/layout_units.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/windows_colour.h"
 
 namespace telvo {
 namespace {
@@ -65,7 +66,7 @@ void OptionsDialog::CreateControls() {
     QLabel* label = Make<QLabel>(this, Indexed("Label1", i));
     label->setTextFormat(Qt::PlainText);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Paint(label, kWhite);
+    PaintBackground(label, kWhite);
     label1_[static_cast<size_t>(i)] = label;
   }
 
@@ -120,10 +121,10 @@ void OptionsDialog::Form_Load() {
   backColor_ = s.PadColor;
   for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(check1_),
                            static_cast<QWidget*>(check2_)})
-    Paint(control, s.PadColor);
+    PaintBackground(control, s.PadColor);
   // The option buttons hold their own colour: a colour chosen later paints
   // only the dialog and the check boxes.
-  for (QRadioButton* option : option1_) Paint(option, s.PadColor);
+  for (QRadioButton* option : option1_) PaintBackground(option, s.PadColor);
   s.ActiveWindow = kOptionsDialog;
 
   SizeAndCentre(this, 8.0 / 11.0, 16.0 / 20.0);
@@ -217,15 +218,6 @@ void OptionsDialog::EnableMainControls(bool enabled) {
 void OptionsDialog::SetLabel(int index, const std::string& text) {
   labelText_[static_cast<size_t>(index)] = text;
   label1_[static_cast<size_t>(index)]->setText(ToQt(text));
-}
-
-void OptionsDialog::Paint(QWidget* control, int32_t windowsColor) {
-  QPalette palette = control->palette();
-  palette.setColor(QPalette::Window, ToQColor(windowsColor));
-  control->setPalette(palette);
-  // Buttons fill with the button colour unless told otherwise.
-  control->setBackgroundRole(QPalette::Window);
-  control->setAutoFillBackground(true);
 }
 
 bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {

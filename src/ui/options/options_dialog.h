@@ -61,7 +61,6 @@ class OptionsDialog : public QDialog {
   // mode locks.
   void EnableMainControls(bool enabled);
   void SetLabel(int index, const std::string& text);
-  void Paint(QWidget* control, int32_t windowsColor);
   PopupChoice SelectedPopup() const;
   IniChoices Choices() const;
 

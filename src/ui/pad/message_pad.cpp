@@ -16,6 +16,7 @@
 #include "ui/common/fonts.h"
 #include "ui/common/layout_units.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/windows_colour.h"
 
 namespace telvo {
 namespace {
@@ -33,19 +34,6 @@ Control* Make(QWidget* parent, const char* name, const char* caption = nullptr,
   }
   if (tooltip) control->setToolTip(QString::fromLatin1(tooltip));
   return control;
-}
-
-// A colour as the configuration holds it: 0x00BBGGRR.
-QColor FromWindowsColour(int32_t value) {
-  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-void Paint(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  // A check box fills with its button colour, a window with its own.
-  palette.setColor(widget->backgroundRole(), colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
 }
 
 }  // namespace
@@ -135,9 +123,8 @@ void MessagePad::SetTabOrder() {
 
 void MessagePad::Form_Load() {
   s_.ActiveWindow = kMessagePad;
-  const QColor colour = FromWindowsColour(s_.PadColor);
-  Paint(this, colour);
-  Paint(Check1_, colour);
+  PaintBackground(this, s_.PadColor);
+  PaintBackground(Check1_, s_.PadColor);
   Check1_->setChecked(false);
   SizeAndCentre(this, 8.0 / 11.0, 16.0 / 20.0);
   LayOut();
