@@ -36,8 +36,7 @@ class StartUpTest : public ProgramTest {
     WriteWholeFile(temp.file("config/TELVO.INI"),
                    "WorkGroup=" + temp.file("team.wgl") + "\r\nInitials=AS\r\n" + lines);
   }
-  // Runs a start-up in a program of its own, whose started programs are
-  // recorded.
+  // Runs a start-up in a program of its own that records the programs it starts.
   Events Start() {
     StartRecordingEnv recording(&env);
     Program started(recording, boxes);

