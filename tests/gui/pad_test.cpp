@@ -444,6 +444,19 @@ TEST_F(PadTest, LooksAsConfigured) {
   EXPECT_EQ(List()->item(2)->text(), "Cy & <b>Di</b>");
   Choose(2);
   EXPECT_EQ(Button("Command2")->text(), "&Deliver to Cy && <b>Di</b>");
+
+  // The Tab key visits the controls in the order people are used to.
+  std::vector<std::string> order;
+  QWidget* control = List();
+  for (int i = 0; i < 17; ++i, control = control->nextInFocusChain()) {
+    while (control->focusPolicy() == Qt::NoFocus || !control->objectName().size())
+      control = control->nextInFocusChain();
+    order.push_back(control->objectName().toStdString());
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"List1", "Caller", "message", "phone", "Command4(0)",
+                                             "Command4(1)", "Command4(2)", "Command2",
+                                             "Command5(0)", "Command5(1)", "Command1", "Command6",
+                                             "Command7", "Date", "Time", "Command8", "Check1"}));
 }
 
 }  // namespace
