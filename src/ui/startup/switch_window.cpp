@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 
 #include "core/startup.h"
-#include "ui/calllist/placeholder_call_list.h"
+#include "ui/calllist/call_list_window.h"
 #include "ui/startup/pad_opener.h"
 
 namespace telvo {
@@ -66,9 +66,11 @@ void SwitchWindow::OpenCallList() {
   const auto person = static_cast<size_t>(s.SelectedPerson);
   s.CurrentLogPath = person < s.PersonLog.size() ? s.PersonLog[person] : std::string();
   s.CurrentLogOwner = s.NameOf(s.SelectedPerson);
-  auto* list = new PlaceholderCallList(program_);
+  // Loading the window lists the calls; it may end the program when no font
+  // fits the screen.
+  auto* list = new CallListWindow(program_);
   list->setAttribute(Qt::WA_DeleteOnClose);
-  connect(list, &PlaceholderCallList::Unloaded, this, &SwitchWindow::HandOver);
+  connect(list, &CallListWindow::Unloaded, this, &SwitchWindow::HandOver);
   list->show();
   mainWindow_ = list;
 }

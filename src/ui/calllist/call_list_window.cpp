@@ -1,0 +1,326 @@
+#include "ui/calllist/call_list_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QKeyEvent>
+#include <QWindowStateChangeEvent>
+#include <cmath>
+
+#include "store/call_actions.h"
+#include "store/phone_log.h"
+#include "store/purge.h"
+#include "ui/about/about_box.h"
+#include "ui/calllist/call_icons.h"
+#include "ui/common/fonts.h"
+#include "ui/common/layout_units.h"
+#include "ui/common/qt_text.h"
+#include "ui/common/windows_colour.h"
+#include "ui/help/help_window.h"
+#include "ui/print/print_job.h"
+
+namespace telvo {
+namespace {
+
+constexpr double kUnitsAcross = 100;
+constexpr double kUnitsDown = 100;
+constexpr int kLinesThatMustFit = 30;
+constexpr double kRoomForLines = 96;
+constexpr int kNoFontFits = 1;
+constexpr int32_t kArchiveBackground = 0x80FFFF;  // light yellow
+
+struct ButtonText {
+  const char* caption;
+  const char* tooltip;
+};
+constexpr ButtonText kButtons[8] = {
+    {"Next", "Display the next screen of calls"},
+    {"Previous", "Display the previous screen of calls"},
+    {"Latest", "Display the most recent calls"},
+    {"Print", "Print a range or all calls on your printer"},
+    {"Purge", "Remove the deleted calls.  Calls marked for archive go in your archive"},
+    {"Old Calls", "Toggle between active and archived calls"},
+    {"Done", "Return to the message pad"},
+    {"Help", "Display help screens"},
+};
+enum ButtonIndex { kNext, kPrevious, kLatest, kPrint, kPurge, kOldCalls, kDone, kHelp };
+
+constexpr CallIcon kPictures[] = {CallIcon::kPhone, CallIcon::kCheck, CallIcon::kNail,
+                                  CallIcon::kUrgent};
+constexpr const char* kPictureNames[] = {"Phone", "Check", "Nail", "Urgent"};
+
+QString Indexed(const char* name, int index) {
+  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+}  // namespace
+
+QColor PaletteColour(int index) {
+  static const QColor palette[16] = {
+      {0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
+      {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
+      {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
+      {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255}};
+  return palette[index & 15];
+}
+
+QFont ChooseCallListFont(Program& program, const QWidget& window) {
+  const LayoutUnits units(window, kUnitsAcross, kUnitsDown);
+  for (const double points : kFontLadder) {
+    const QFont font = MsSansSerif(points);
+    if (kLinesThatMustFit * TextHeightInUnits(font, units) <= kRoomForLines) return font;
+  }
+  ProgramState& s = program.state;
+  s.NoticeText = "No Suitable Font Found\nProgram Ending";
+  ShowNotice(program, "Telvo", s.NoticeText);
+  program.env.EndProgram(kNoFontFits);
+  return MsSansSerif(kFontLadder.back());  // not reached: the program has ended
+}
+
+CallListWindow::CallListWindow(Program& program, QWidget* parent)
+    : QWidget(parent, Qt::Window), program_(program), engine_(program, *this) {
+  setObjectName(QStringLiteral("Form2"));
+  CreateControls();
+  Form_Load();
+}
+
+void CallListWindow::CreateControls() {
+  for (int i = 0; i < 8; ++i) {
+    auto* button = new QPushButton(QString::fromLatin1(kButtons[i].caption), this);
+    button->setObjectName(Indexed("Command1", i));
+    button->setToolTip(QString::fromLatin1(kButtons[i].tooltip));
+    connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    Command1_[i] = button;
+  }
+  // The hidden pictures a row's icon is given a copy of.
+  for (int i = 0; i < 4; ++i) {
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QLatin1String(kPictureNames[i]));
+    picture->setPixmap(CallIconPicture(kPictures[i]));
+    picture->hide();
+  }
+  for (int row = 0; row < kPageRows; ++row) {
+    auto* icon = new QLabel(this);
+    icon->setObjectName(Indexed("Button", row));
+    icon->setScaledContents(true);
+    icon->installEventFilter(this);
+    Button_[row] = icon;
+  }
+
+  ActMenu_ = new QMenu(QStringLiteral("Actions"), this);
+  ActMenu_->setObjectName(QStringLiteral("ActMenu"));
+  auto item = [this](QMenu* menu, const char* name, const char* caption, void (CallListWindow::*handler)()) {
+    QAction* action = menu->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  del_ = item(ActMenu_, "del", "&Delete", &CallListWindow::del_Click);
+  rol_ = item(ActMenu_, "rol", "&Archive", &CallListWindow::rol_Click);
+  imp_ = item(ActMenu_, "imp", "&Important", &CallListWindow::imp_Click);
+  exp_ = item(ActMenu_, "exp", "&Export", &CallListWindow::exp_Click);
+  forw_ = item(ActMenu_, "forw", "&Forward", &CallListWindow::forw_Click);
+  newt_ = item(ActMenu_, "newt", "&New", &CallListWindow::newt_Click);
+  hmenu_ = new QMenu(QStringLiteral("Help Menu"), this);
+  hmenu_->setObjectName(QStringLiteral("hmenu"));
+  item(hmenu_, "conts", "&Contents", &CallListWindow::conts_Click);
+  item(hmenu_, "about", "&About", &CallListWindow::about_Click);
+}
+
+void CallListWindow::Form_Load() {
+  ProgramState& s = program_.state;
+  s.ActiveWindow = kCallList;
+  setWindowTitle(ToQt("Calls for " + s.NameOf(s.SelectedPerson)));
+  background_ = Qt::white;
+  SizeAndCentre(this, 1.0, 18.0 / 20.0);
+  for (QLabel* icon : Button_) {
+    icon->setToolTip(QStringLiteral("Click for call disposition choices"));
+    icon->hide();
+  }
+  const QFont font = ChooseCallListFont(program_, *this);
+  setFont(font);
+  for (QPushButton* button : Command1_) button->setFont(font);
+  buttonWidth_ = std::round(TextWidth("Old Calls      "));
+  LayOut();
+  s.PagingActive = 0;
+  engine_.ShowCallPage();
+}
+
+void CallListWindow::LayOut() {
+  const LayoutUnits units(*this, kUnitsAcross, kUnitsDown);
+  for (int i = 0; i < 8; ++i) units.PlaceControl(Command1_[i], 0, i * buttonWidth_, buttonWidth_, 5);
+  for (int row = 0; row < kPageRows; ++row)
+    units.PlaceControl(Button_[row], iconTop_[row], 1, 3, 4);
+}
+
+bool CallListWindow::PhoneLogShown() const {
+  return IsPhoneLogPath(program_.state.CurrentLogPath);
+}
+
+// --- the canvas -------------------------------------------------------------
+
+void CallListWindow::Clear() {
+  drawn_.clear();
+  for (QLabel* icon : Button_) icon->hide();
+  update();
+}
+
+double CallListWindow::TextWidth(std::string_view text) {
+  const LayoutUnits units(*this, kUnitsAcross, kUnitsDown);
+  return units.UnitsAcross(QFontMetricsF(font()).horizontalAdvance(ToQt(std::string(text))));
+}
+
+double CallListWindow::LineHeight() {
+  return TextHeightInUnits(font(), LayoutUnits(*this, kUnitsAcross, kUnitsDown));
+}
+
+void CallListWindow::DrawText(double x, double y, std::string_view text) {
+  drawn_[{y, x}] = {std::string(text), colour_};
+  update();
+}
+
+void CallListWindow::ShowRowIcon(int row, double top, CallIcon icon) {
+  iconTop_[row] = top;
+  LayoutUnits(*this, kUnitsAcross, kUnitsDown).PlaceControl(Button_[row], top, 1, 3, 4);
+  const int picture = static_cast<int>(icon);
+  Button_[row]->setPixmap(
+      findChild<QLabel*>(QLatin1String(kPictureNames[picture]))->pixmap());
+  Button_[row]->show();
+}
+
+std::vector<CallListWindow::DrawnText> CallListWindow::Page() const {
+  std::vector<DrawnText> page;
+  for (const auto& [at, text] : drawn_) page.push_back({at.second, at.first, text.first, text.second});
+  return page;
+}
+
+void CallListWindow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), background_);
+  painter.setFont(font());
+  const double ascent = QFontMetricsF(font()).ascent();
+  const double perX = width() / kUnitsAcross;
+  const double perY = height() / kUnitsDown;
+  for (const auto& [at, text] : drawn_) {
+    painter.setPen(PaletteColour(text.second));
+    // Drawn as plain text: callers and messages are shown as they were typed.
+    painter.drawText(QPointF(at.second * perX, at.first * perY + ascent), ToQt(text.first));
+  }
+}
+
+// --- events -------------------------------------------------------------------
+
+void CallListWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayOut();
+}
+
+void CallListWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+void CallListWindow::Form_Resize() {
+  // Coming back from minimized lists the newest calls again.
+  if (lastState_ & Qt::WindowMinimized) {
+    program_.state.PagingActive = 0;
+    engine_.ShowCallPage();
+  }
+  lastState_ = windowState();
+}
+
+void CallListWindow::keyPressEvent(QKeyEvent* event) {
+  // Escape presses Done, the window's cancel button, wherever the focus is.
+  if (event->key() == Qt::Key_Escape) {
+    Command1_Click(kDone);
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void CallListWindow::closeEvent(QCloseEvent* event) {
+  if (!unloaded_) Form_Unload();
+  event->accept();
+}
+
+void CallListWindow::Form_Unload() {
+  unloaded_ = true;
+  program_.state.ActiveWindow = kMessagePad;
+  emit Unloaded();
+}
+
+bool CallListWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    for (int row = 0; row < kPageRows; ++row) {
+      if (watched != Button_[row]) continue;
+      Button_MouseDown(row, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void CallListWindow::Command1_Click(int index) {
+  ProgramState& s = program_.state;
+  switch (index) {
+    case kNext: engine_.NextPage(); break;
+    case kPrevious: engine_.PreviousPage(); break;
+    case kLatest: engine_.LatestPage(); break;
+    case kPrint: RunPrintJob(program_, this); break;
+    case kPurge: {
+      s.BoxTitle = "Purge Answered Phone Calls";
+      s.BoxText = std::string("You are about to purge answered phone calls") +
+                  (PhoneLogShown() ? " from your active calls." : " from your archived calls.") +
+                  " Do you want to continue?";
+      if (AskYesNo(program_) != kAnswerYes) break;
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      PurgeCalls(program_);
+      QApplication::restoreOverrideCursor();
+      s.PagingActive = 0;
+      engine_.ShowCallPage();
+      break;
+    }
+    case kOldCalls:
+      s.PagingActive = 0;
+      ShowView(PhoneLogShown());
+      engine_.ShowCallPage();
+      break;
+    case kDone: close(); break;
+    case kHelp: hmenu_->exec(QCursor::pos()); break;
+    default: break;
+  }
+}
+
+void CallListWindow::ShowView(bool archive) {
+  ProgramState& s = program_.state;
+  const auto person = static_cast<size_t>(s.SelectedPerson);
+  const auto& paths = archive ? s.PersonArchive : s.PersonLog;
+  s.CurrentLogPath = person < paths.size() ? paths[person] : std::string();
+  Command1_[kOldCalls]->setText(archive ? QStringLiteral("Active Calls") : QStringLiteral("Old Calls"));
+  background_ = archive ? ToQColor(kArchiveBackground) : palette().color(QPalette::Base);
+  setWindowTitle(ToQt((archive ? "Purged Calls for " : "Calls for ") + s.NameOf(s.SelectedPerson)));
+  update();
+}
+
+void CallListWindow::Button_MouseDown(int index, const QPoint& at) {
+  ProgramState& s = program_.state;
+  s.PageRow = static_cast<int16_t>(index);
+  s.CallAction = kActionNone;
+  const bool archive = !PhoneLogShown();
+  for (QAction* action : {forw_, imp_, newt_}) action->setEnabled(!archive);
+  exp_->setEnabled(true);
+  ActMenu_->exec(at);
+  if (s.CallAction > 0) ApplyCallAction(program_, engine_);
+}
+
+void CallListWindow::conts_Click() { ShowHelp(this, QStringLiteral("Introduction")); }
+
+void CallListWindow::about_Click() { ShowAboutBox(program_, this); }
+
+}  // namespace telvo

@@ -1,0 +1,120 @@
+#pragma once
+// The call list (Form2): one person's calls, from the phone log or the
+// archive, a page at a time, with the row of command buttons along the top
+// and, in front of each call, the icon whose Actions menu marks, forwards or
+// exports it. The paging engine lays the calls out; this window is the
+// canvas it draws on and remembers what was drawn, in layout units, so the
+// page follows the window's size.
+//
+// Controls carry their names as object names; the members of an array carry
+// their index in parentheses: "Command1(0)" to "Command1(7)", "Button(0)" to
+// "Button(11)".
+
+#include <QColor>
+#include <QWidget>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/program.h"
+#include "ui/calllist/call_canvas.h"
+#include "ui/calllist/call_paging_engine.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace telvo {
+
+// The window's font: the largest of the ladder with which 30 lines fit in
+// 96 of `window`'s 100 units down. When none does, says so and ends the
+// program.
+QFont ChooseCallListFont(Program& program, const QWidget& window);
+
+// The standard 16-colour palette (0 black ... 15 white).
+QColor PaletteColour(int index);
+
+class CallListWindow : public QWidget, public CallCanvas {
+  Q_OBJECT
+
+ public:
+  // Loads the window over the phone log in CurrentLogPath and lists its
+  // newest calls. May end the program when no font fits the screen.
+  explicit CallListWindow(Program& program, QWidget* parent = nullptr);
+
+  // One text on the page as drawn: where (in layout units), what, and its
+  // palette colour.
+  struct DrawnText {
+    double x;
+    double y;
+    std::string text;  // Windows-1252 bytes, as the log holds them
+    int colour;
+    bool operator==(const DrawnText&) const = default;
+  };
+  // The page as it is drawn now, top to bottom, left to right.
+  std::vector<DrawnText> Page() const;
+
+  // CallCanvas
+  void Clear() override;
+  double TextWidth(std::string_view text) override;
+  double LineHeight() override;
+  void SetTextColor(int paletteIndex) override { colour_ = paletteIndex; }
+  void DrawText(double x, double y, std::string_view text) override;
+  void ShowRowIcon(int row, double top, CallIcon icon) override;
+
+ signals:
+  // The window has unloaded and hands over to the switch window.
+  void Unloaded();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+  void Form_Load();
+  void LayOut();
+  void Form_Resize();
+  void Form_Unload();
+  void Command1_Click(int index);
+  void Button_MouseDown(int index, const QPoint& at);
+  void del_Click() { program_.state.CallAction = kActionDelete; }
+  void rol_Click() { program_.state.CallAction = kActionArchive; }
+  void imp_Click() { program_.state.CallAction = kActionImportant; }
+  void exp_Click() { program_.state.CallAction = kActionExport; }
+  void forw_Click() { program_.state.CallAction = kActionForward; }
+  void newt_Click() { program_.state.CallAction = kActionNew; }
+  void conts_Click();
+  void about_Click();
+  bool PhoneLogShown() const;
+  void ShowView(bool archive);
+
+  Program& program_;
+  CallPagingEngine engine_;
+  QPushButton* Command1_[8] = {};
+  QLabel* Button_[kPageRows] = {};
+  double iconTop_[kPageRows] = {};
+  QMenu* ActMenu_ = nullptr;
+  QAction* del_ = nullptr;
+  QAction* rol_ = nullptr;
+  QAction* imp_ = nullptr;
+  QAction* exp_ = nullptr;
+  QAction* forw_ = nullptr;
+  QAction* newt_ = nullptr;
+  QMenu* hmenu_ = nullptr;
+  QColor background_;
+  double buttonWidth_ = 0;  // W, in units
+  int colour_ = 0;
+  // Keyed by position (y, x): a redrawn row's texts replace the old ones.
+  std::map<std::pair<double, double>, std::pair<std::string, int>> drawn_;
+  Qt::WindowStates lastState_ = Qt::WindowNoState;
+  bool unloaded_ = false;
+};
+
+}  // namespace telvo

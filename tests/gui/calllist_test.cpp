@@ -1,0 +1,371 @@
+#include "ui/calllist/call_list_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <array>
+#include <functional>
+#include <tuple>
+
+#include "core/text.h"
+#include "gui/gui_support.h"
+#include "support/program_fixture.h"
+#include "support/records.h"
+#include "ui/calllist/call_icons.h"
+#include "ui/help/help_window.h"
+#include "ui/startup/pad_opener.h"
+
+namespace telvo::test {
+namespace {
+
+using Captions = std::vector<std::string>;
+using Page = std::vector<CallListWindow::DrawnText>;
+
+constexpr char kMarks[] = {MARK_NEW, MARK_DELETE, MARK_ARCHIVE, MARK_IMPORTANT};
+
+std::string Caller(int i) { return "C" + std::to_string(100 + i); }
+
+// What the paging engine draws, measured with the window's font.
+struct RecordingCanvas : CallCanvas {
+  explicit RecordingCanvas(CallCanvas& measure) : measure(measure) {}
+  void Clear() override { texts.clear(), icons.clear(); }
+  double TextWidth(std::string_view text) override { return measure.TextWidth(text); }
+  double LineHeight() override { return measure.LineHeight(); }
+  void SetTextColor(int index) override { colour = index; }
+  void DrawText(double x, double y, std::string_view text) override {
+    texts[{y, x}] = {std::string(text), colour};
+  }
+  void ShowRowIcon(int row, double, CallIcon icon) override { icons[row] = icon; }
+  Page Drawn() const {
+    Page page;
+    for (const auto& [at, text] : texts) page.push_back({at.second, at.first, text.first, text.second});
+    return page;
+  }
+  CallCanvas& measure;
+  std::map<std::pair<double, double>, std::pair<std::string, int>> texts;
+  std::map<int, CallIcon> icons;
+  int colour = 0;
+};
+
+class CallListTest : public ProgramTest {
+ protected:
+  CallListTest() {
+    SetPeople({"Ann", "Bob"});
+    std::string list;
+    for (int i = 0; i < state.PeopleCount; ++i) {
+      const std::string folder = LogFile(i).substr(0, LogFile(i).size() - 9);
+      list += state.PersonName[i] + "," + folder + "," + state.PersonComputer[i] + "," + folder +
+              "/ALERT.TXT\r\n";
+    }
+    WriteWholeFile(temp.file("team.wgl"), list);
+    state.WorkgroupPath = UpperCase(temp.file("team.wgl"));
+    state.MyName = "Ann";
+    state.MyInitials = "CW";
+    state.DefaultRecipient = "Ann";
+    state.KeepRunning = 1;
+    state.SelectedPerson = 0;
+    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogOwner = "Ann";
+  }
+  ~CallListTest() override { delete window; }
+
+  CallListWindow* Open() {
+    window = new CallListWindow(program);
+    QObject::connect(window, &CallListWindow::Unloaded, [this] { ++unloads; });
+    window->show();
+    return window;
+  }
+  void Click(int index) {
+    Find<QPushButton>(window, ("Command1(" + std::to_string(index) + ")").c_str())->click();
+  }
+  QLabel* Icon(int row) {
+    return Find<QLabel>(window, ("Button(" + std::to_string(row) + ")").c_str());
+  }
+  // Chooses `caption` (none: closes the menu) from the next pop-up menu and
+  // returns the captions that were enabled in it.
+  std::shared_ptr<Captions> WhenMenuShows(const std::string& caption) {
+    auto enabled = std::make_shared<Captions>();
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [=] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu) return QTimer::singleShot(5, *poll);
+      QAction* chosen = nullptr;
+      for (QAction* action : menu->actions()) {
+        if (action->isEnabled()) enabled->push_back(action->text().toStdString());
+        if (action->text().toStdString() == caption) chosen = action;
+      }
+      if (chosen) chosen->trigger();
+      menu->close();
+    };
+    QTimer::singleShot(0, *poll);
+    return enabled;
+  }
+  // Presses `mouse` on row's icon and chooses `caption` from the Actions menu.
+  Captions Choose(int row, const std::string& caption, Qt::MouseButton mouse = Qt::LeftButton) {
+    const auto enabled = WhenMenuShows(caption);
+    QTest::mousePress(Icon(row), mouse, {}, QPoint(2, 2));
+    return *enabled;
+  }
+  // The caller column's texts with their colours.
+  std::vector<std::pair<std::string, int>> Callers() {
+    std::vector<std::pair<std::string, int>> callers;
+    for (const auto& text : window->Page())
+      if (text.x == kCallerColumnX) callers.push_back({text.text, text.colour});
+    return callers;
+  }
+  bool IconShows(int row, CallIcon icon) {
+    return Icon(row)->isVisible() &&
+           Icon(row)->pixmap().toImage() == CallIconPicture(icon).toImage();
+  }
+  QColor Background() { return window->grab().toImage().pixelColor(window->width() - 3, window->height() - 3); }
+  std::string Archive(int person) const {
+    return ReadWholeFile(LogFile(person).substr(0, LogFile(person).size() - 8) + "ARCHIVE");
+  }
+
+  QPointer<CallListWindow> window;
+  int unloads = 0;
+};
+
+TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
+  std::string log;
+  for (int i = 0; i < 40; ++i)
+    log += CallRecord({.mark = kMarks[i % 4],
+                       .caller = i == 39 ? "<i>x</i>&" : Caller(i),
+                       .message = std::string(static_cast<size_t>(1 + i % 5) * 30, 'x')});
+  WriteWholeFile(LogFile(0), log);
+  Open();
+  EXPECT_EQ(window->windowTitle(), "Calls for Ann");
+
+  // The same engine on the same file, drawing on a recording canvas.
+  ScriptedMessageBoxes otherBoxes;
+  Program other{env, otherBoxes};
+  other.state = state;
+  RecordingCanvas recorded(*window);
+  CallPagingEngine engine(other, recorded);
+
+  auto same = [&](const char* step) {
+    SCOPED_TRACE(step);
+    ASSERT_FALSE(window->Page().empty());
+    EXPECT_EQ(window->Page(), recorded.Drawn());
+    for (int row = 0; row < kPageRows; ++row) {
+      if (recorded.icons.count(row)) {
+        EXPECT_TRUE(IconShows(row, recorded.icons[row])) << row;
+        EXPECT_EQ(Icon(row)->toolTip(), "Click for call disposition choices");
+      } else {
+        EXPECT_FALSE(Icon(row)->isVisible()) << row;
+      }
+    }
+    // Texts and icons by the mark: new black, deleted grey, archived red, important blue.
+    for (const auto& [caller, colour] : Callers()) {
+      if (caller[0] != 'C') continue;
+      const int i = std::stoi(caller.substr(1)) - 100;
+      EXPECT_EQ(colour, (std::array{0, 7, 12, 9}[i % 4])) << caller;
+    }
+  };
+  engine.LatestPage();
+  same("opened");
+  // Markup in a record is drawn as written.
+  EXPECT_EQ(Callers().front(), (std::pair<std::string, int>{"<i>x</i>&", 9}));
+  const QImage shown = window->grab().toImage();
+  bool red = false;
+  for (int y = 0; y < shown.height() && !red; ++y)
+    for (int x = 0; x < shown.width() && !red; ++x) red = shown.pixelColor(x, y) == QColor(255, 0, 0);
+  EXPECT_TRUE(red);
+
+  int pages = 1;
+  for (;; ++pages) {
+    Click(0);
+    if (!boxes.shown().empty()) break;
+    engine.NextPage();
+    same("next");
+  }
+  EXPECT_GT(pages, 2);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo ", "No more messages.", BoxIcon::kStop}));
+  boxes.Clear();
+  for (int up = 1; up < pages; ++up) {
+    Click(1);
+    engine.PreviousPage();
+    same("previous");
+  }
+  EXPECT_TRUE(boxes.shown().empty());
+  Click(1);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo ", "Beginning of messages reached.", BoxIcon::kStop}));
+  Click(0);
+  Click(0);
+  Click(2);
+  engine.LatestPage();
+  same("latest");
+
+  // Restored from minimized, the list starts again from the newest call.
+  Click(0);
+  window->setWindowState(Qt::WindowMinimized);
+  window->setWindowState(Qt::WindowNoState);
+  same("restored");
+}
+
+TEST_F(CallListTest, ActionsMarkTheCallOnDiskAndRedrawItsRow) {
+  const CallFields older{.caller = "Old"}, newest{.caller = "Joe"};
+  WriteWholeFile(LogFile(0), CallRecord(older) + CallRecord(newest));
+  WriteWholeFile(temp.file("ann/ARCHIVE"), CallRecord("Kept"));
+  Open();
+  EXPECT_EQ(Background(), QColor(Qt::white));
+  const Captions all{"&Delete", "&Archive", "&Important", "&Export", "&Forward", "&New"};
+  const std::vector<std::tuple<std::string, char, int, CallIcon>> steps{
+      {"&Delete", MARK_DELETE, 7, CallIcon::kCheck},
+      {"&Archive", MARK_ARCHIVE, 12, CallIcon::kNail},
+      {"&Important", MARK_IMPORTANT, 9, CallIcon::kUrgent},
+      {"&New", MARK_NEW, 0, CallIcon::kPhone}};
+  for (const auto& [caption, mark, colour, icon] : steps) {
+    SCOPED_TRACE(caption);
+    // Any mouse button opens the menu.
+    EXPECT_EQ(Choose(0, caption, mark == MARK_ARCHIVE ? Qt::RightButton : Qt::LeftButton), all);
+    CallFields marked = newest;
+    marked.mark = mark;
+    EXPECT_EQ(Log(0), CallRecord(older) + CallRecord(marked));
+    EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Joe", colour}, {"Old", 0}}));
+    EXPECT_TRUE(IconShows(0, icon));
+  }
+  // A menu closed without a choice changes nothing.
+  EXPECT_EQ(Choose(1, ""), all);
+  EXPECT_EQ(Log(0), CallRecord(older) + CallRecord(newest));
+
+  boxes.Answer(kAnswerYes);
+  Choose(1, "&Export");
+  EXPECT_EQ(ReadWholeFile(temp.file("ann/EXPORT.TXT")),
+            "\"12-06-2026\",\"9:05 AM\",\"Old\",\"555-0100\",\"call back (CW)\"\r\n");
+
+  // The archive: other caption, colours and menu.
+  Click(5);
+  EXPECT_EQ(window->windowTitle(), "Purged Calls for Ann");
+  EXPECT_EQ(Find<QPushButton>(window, "Command1(5)")->text(), "Active Calls");
+  EXPECT_EQ(Background(), QColor(255, 255, 128));
+  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Kept", 0}}));
+  EXPECT_EQ(Choose(0, "&Delete"), (Captions{"&Delete", "&Archive", "&Export"}));
+  EXPECT_EQ(Archive(0), CallRecord({.mark = MARK_DELETE, .caller = "Kept"}));
+
+  Click(5);
+  EXPECT_EQ(window->windowTitle(), "Calls for Ann");
+  EXPECT_EQ(Find<QPushButton>(window, "Command1(5)")->text(), "Old Calls");
+  EXPECT_EQ(Background(), window->palette().color(QPalette::Base));
+  EXPECT_EQ(Choose(0, ""), all);
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(CallListTest, PurgeAsksFirstAndListsAgain) {
+  const std::string log = CallRecord({.mark = MARK_ARCHIVE, .caller = "Arch"}) +
+                          CallRecord({.mark = MARK_DELETE, .caller = "Del"}) +
+                          CallRecord("Stay");
+  WriteWholeFile(LogFile(0), log);
+  Open();
+  boxes.Answer(kAnswerNo);
+  Click(4);
+  EXPECT_EQ(boxes.last(),
+            (MessageBox{"Purge Answered Phone Calls",
+                        "You are about to purge answered phone calls from your active calls. Do "
+                        "you want to continue?",
+                        BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo}));
+  EXPECT_EQ(Log(0), log);
+
+  boxes.Answer(kAnswerYes);
+  Click(4);
+  EXPECT_EQ(Log(0), CallRecord("Stay"));
+  EXPECT_EQ(Archive(0), CallRecord({.mark = MARK_ARCHIVE, .caller = "Arch"}));
+  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Stay", 0}}));
+
+  Click(5);
+  boxes.Answer(kAnswerNo);
+  Click(4);
+  EXPECT_EQ(boxes.last().text,
+            "You are about to purge answered phone calls from your archived calls. Do you want "
+            "to continue?");
+}
+
+TEST_F(CallListTest, ForwardDeliversThroughThePadThenMarksTheOriginal) {
+  InstallForwardHook(program);
+  const CallFields call{.date = "11-30-2026", .caller = "Joe", .time = "4:15 PM"};
+  WriteWholeFile(LogFile(0), CallRecord(call));
+  Open();
+
+  // Declined: no pad, no mark.
+  boxes.Answer(kAnswerNo);
+  Choose(0, "&Forward");
+  EXPECT_EQ(boxes.last().text, "Do you want to forward this call to someone else?");
+  EXPECT_EQ(Log(0), CallRecord(call));
+
+  boxes.Answer(kAnswerYes);
+  std::map<std::string, std::string> padFields;
+  std::vector<bool> ready;
+  WhenModalShows([&](QWidget* pad) {
+    for (const char* name : {"Caller", "phone"})
+      padFields[name] = Find<QLineEdit>(pad, name)->text().toStdString();
+    // Filled after the pad's load, which would otherwise have left these off.
+    for (const char* name : {"Command2", "Date", "Time"})
+      ready.push_back(pad->findChild<QWidget*>(QLatin1String(name))->isEnabled());
+    Find<QListWidget>(pad, "List1")->setCurrentRow(1);
+    Find<QPushButton>(pad, "Command2")->click();
+    pad->hide();  // a pad that failed to deliver must not hold the test
+  });
+  Choose(0, "&Forward");
+  EXPECT_EQ(padFields,
+            (std::map<std::string, std::string>{{"Caller", "Joe"}, {"phone", "555-0100"}}));
+  EXPECT_EQ(ready, (std::vector<bool>{true, true, true}));
+  // Delivered with the date and time of the forwarding, the forwarder's initials after it.
+  EXPECT_EQ(Log(1), CallRecord(CallFields{
+                        .caller = "Joe", .message = "call back (CW) [Forwarded] 12-06-2026 (CW)"}));
+  CallFields marked = call;
+  marked.mark = MARK_DELETE;
+  EXPECT_EQ(Log(0), CallRecord(marked));
+  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Joe", 7}}));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(unloads, 0);
+}
+
+TEST_F(CallListTest, DoneEscapeAndTheCloseBoxHandBackToThePad) {
+  WriteWholeFile(LogFile(0), CallRecord("Joe"));
+  Open();
+  // Eight equal buttons along the top, left to right.
+  for (int i = 0; i < 8; ++i) {
+    auto* button = Find<QPushButton>(window, ("Command1(" + std::to_string(i) + ")").c_str());
+    EXPECT_EQ(button->width(), Find<QPushButton>(window, "Command1(0)")->width());
+    EXPECT_NEAR(button->x(), i * button->width(), i + 1);
+    EXPECT_EQ(button->y(), 0);
+  }
+  // Help offers the help page and the About box.
+  const auto helpMenu = WhenMenuShows("&Contents");
+  Click(7);
+  EXPECT_EQ(*helpMenu, (Captions{"&Contents", "&About"}));
+  HelpWindow* help = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* shown = qobject_cast<HelpWindow*>(top); shown && shown->isVisible()) help = shown;
+  ASSERT_NE(help, nullptr);
+  help->close();
+
+  Click(6);
+  EXPECT_EQ(unloads, 1);
+  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  delete window;
+  Open();
+  EXPECT_EQ(state.ActiveWindow, kCallList);
+  QTest::keyClick(window, Qt::Key_Escape);
+  EXPECT_EQ(unloads, 2);
+  delete window;
+  Open();
+  window->close();
+  EXPECT_EQ(unloads, 3);
+}
+
+TEST_F(CallListTest, NoFontFittingATinyScreenEndsTheProgram) {
+  QWidget tiny;
+  tiny.resize(400, 60);
+  EXPECT_THROW(ChooseCallListFont(program, tiny), ProgramEnded);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "No Suitable Font Found\nProgram Ending"}));
+}
+
+}  // namespace
+}  // namespace telvo::test
