@@ -1,23 +1,29 @@
 // Renders the program's windows, offscreen, into PNG files for the README:
-// the message pad, the options dialog, an alert, the splash screen and the
-// help window, over a sample workgroup in a throwaway folder.
+// the message pad, the options dialog, an alert, the splash screen, the
+// help window and the About box, over a sample workgroup in a throwaway
+// folder.
 //
 //   telvo_screenshots OUTPUT_FOLDER
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <memory>
 
 #include "app/screenshot_workgroup.h"
 #include "core/config_file.h"
 #include "platform/posix_env.h"
 #include "store/alert_file.h"
+#include "ui/about/about_box.h"
 #include "ui/alert/alert_window.h"
+#include "ui/common/qt_message_boxes.h"
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"
 #include "ui/pad/message_pad.h"
@@ -133,6 +139,38 @@ bool RenderAlert(Program& program, const SampleWorkgroup& sample, const QString&
   return saved;
 }
 
+// The About box is a real message box, so it is grabbed while it is open and
+// then closed. The poll gives up after a few seconds rather than wait
+// offscreen for ever, and its pending timers hold it only weakly, so none of
+// them acts once this function has returned.
+bool RenderAbout(Program& program, const QString& folder) {
+  struct Grab {
+    bool seen = false;
+    bool saved = false;
+  };
+  auto grab = std::make_shared<Grab>();
+  auto poll = std::make_shared<std::function<void(int)>>();
+  *poll = [grab, folder, weak = std::weak_ptr(poll)](int left) {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      grab->seen = true;
+      grab->saved = Save(box, folder, "about.png");
+      box->accept();
+    } else if (left > 0) {
+      QTimer::singleShot(10, [weak, left] {
+        if (auto next = weak.lock()) (*next)(left - 1);
+      });
+    }
+  };
+  QTimer::singleShot(0, [weak = std::weak_ptr(poll)] {
+    if (auto first = weak.lock()) (*first)(500);
+  });
+  QtMessageBoxes real;
+  Program about(program.env, real);
+  ShowAboutBox(about, nullptr);
+  if (!grab->seen) std::cerr << "telvo_screenshots: the About box did not open\n";
+  return grab->saved;
+}
+
 int Run(const QString& folder) {
   SampleWorkgroup sample;
   if (!MakeSampleWorkgroup(&sample)) return 1;
@@ -143,7 +181,8 @@ int Run(const QString& folder) {
   Program program(env, boxes);
   Configure(program, sample);
   const bool saved = RenderSplash(folder) && RenderHelp(folder) && RenderPad(program, folder) &&
-                     RenderOptions(program, folder) && RenderAlert(program, sample, folder);
+                     RenderOptions(program, folder) && RenderAlert(program, sample, folder) &&
+                     RenderAbout(program, folder);
   std::error_code ignored;
   std::filesystem::remove_all(sample.root, ignored);
   return saved && boxes.shown() == 0 ? 0 : 1;

@@ -1,8 +1,23 @@
 #include "ui/about/about_box.h"
 
-namespace telvo {
+#include "ui/splash/rights_notice.h"
 
-// Stands in until the About box is built.
-void ShowAboutBox(Program&, QWidget*) {}
+namespace telvo {
+namespace {
+
+// Compiled in: the version a person quotes when reporting a problem.
+constexpr char kVersion[] = "1.4.5";
+
+}  // namespace
+
+void ShowAboutBox(Program& program, QWidget*) {
+  ProgramState& s = program.state;
+  // Two carriage returns alone make the empty line; the Qt boxes show each
+  // one as a line break.
+  s.NoticeText = std::string("Telvo Version ") + kVersion + "\r\r" + kRightsNotice;
+  // 0xA9 is the copyright sign in the program's code page.
+  s.BoxAnswer = program.boxes.Show(
+      {"About  Telvo\xA9", s.NoticeText, BoxIcon::kNone, BoxButtons::kOk, kAnswerOk});
+}
 
 }  // namespace telvo

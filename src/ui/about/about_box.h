@@ -1,5 +1,6 @@
 #pragma once
-// The About box, shown modally.
+// The About box: the program's name, version and rights notice in a plain
+// message box with OK only, shown modally.
 
 #include <QWidget>
 
@@ -7,6 +8,10 @@
 
 namespace telvo {
 
+// Composes the box's text in NoticeText, shows it through the program's
+// boxes and stores the answer (always OK) in BoxAnswer. `parent` is the
+// window that asked; the box, like every box of the program, centres on
+// the active window.
 void ShowAboutBox(Program& program, QWidget* parent);
 
 }  // namespace telvo

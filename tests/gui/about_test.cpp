@@ -1,0 +1,65 @@
+#include "ui/about/about_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include "gui/gui_support.h"
+#include "support/program_fixture.h"
+#include "ui/common/qt_message_boxes.h"
+
+namespace telvo::test {
+namespace {
+
+class AboutBoxTest : public ProgramTest {};
+
+TEST_F(AboutBoxTest, NamesTheVersionAndTheRightsInAPlainBox) {
+  state.BoxAnswer = kAnswerNo;
+  ShowAboutBox(program, nullptr);
+
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  const MessageBox& box = boxes.last();
+  // Windows-1252 bytes: 0xA9 is the copyright sign, right after the name.
+  EXPECT_EQ(box.caption, "About  Telvo\xA9");
+  // The empty line is two carriage returns and nothing else.
+  EXPECT_EQ(box.text,
+            "Telvo Version 1.4.5\r\r"
+            "Copyright \xA9 2026 the Telvo developers. All rights reserved.");
+  EXPECT_EQ(box.icon, BoxIcon::kNone);
+  EXPECT_EQ(box.buttons, BoxButtons::kOk);
+  EXPECT_EQ(state.NoticeText, box.text);
+  EXPECT_EQ(state.BoxAnswer, kAnswerOk);
+}
+
+TEST_F(AboutBoxTest, APersonSeesTheSignAndOneEmptyLineAndOnlyOk) {
+  QtMessageBoxes real;
+  Program shown(env, real);
+  QString title, text;
+  bool plain = false;
+  int buttons = 0;
+  WhenModalShows([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (!box) {  // closed all the same, so the test fails instead of hanging
+      ADD_FAILURE() << "not a message box";
+      modal->close();
+      return;
+    }
+    title = box->windowTitle();
+    text = box->text();
+    plain = box->icon() == QMessageBox::NoIcon;
+    buttons = static_cast<int>(box->buttons().size());
+    box->button(QMessageBox::Ok)->click();
+  });
+  ShowAboutBox(shown, nullptr);
+  // Compared as UTF-8, so a failure prints readable text.
+  EXPECT_EQ(title.toStdString(), "About  Telvo\u00A9");
+  EXPECT_EQ(text.toStdString(),
+            "Telvo Version 1.4.5\n\n"
+            "Copyright \u00A9 2026 the Telvo developers. All rights reserved.");
+  EXPECT_TRUE(plain);
+  EXPECT_EQ(buttons, 1);
+}
+
+}  // namespace
+}  // namespace telvo::test
