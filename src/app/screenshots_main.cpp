@@ -21,8 +21,10 @@
 #include "core/config_file.h"
 #include "platform/posix_env.h"
 #include "store/alert_file.h"
+#include "store/phone_log.h"
 #include "ui/about/about_box.h"
 #include "ui/alert/alert_window.h"
+#include "ui/calllist/call_list_window.h"
 #include "ui/common/qt_message_boxes.h"
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"
@@ -139,6 +141,64 @@ bool RenderAlert(Program& program, const SampleWorkgroup& sample, const QString&
   return saved;
 }
 
+// Calls as the pad writes them, appended to the log at `path`.
+bool AppendCalls(Env& env, const std::string& path, const std::vector<std::string>& bodies) {
+  std::unique_ptr<File> log;
+  int64_t length = 0;
+  Status status = env.OpenFile(path, FileAccess::kUpdate, &log);
+  if (status.ok()) status = log->Length(&length);
+  for (const std::string& body : bodies) {
+    if (status.ok()) status = AppendDurably(*log, length, FrameRecord(body));
+    length += static_cast<int64_t>(body.size()) + 4;
+  }
+  if (!status.ok()) std::cerr << "telvo_screenshots: " << status.ToString() << "\n";
+  return status.ok();
+}
+
+std::string Call(char mark, const std::string& date, const std::string& caller,
+                 const std::string& time, const std::string& phone, const std::string& message) {
+  std::string body(1, mark);
+  for (const std::string* field : {&date, &caller, &time, &phone, &message})
+    body.append(*field).push_back(FIELD_END);
+  return body;
+}
+
+bool RenderCallListOf(Program& program, const std::string& path, const QString& folder,
+                      const char* name) {
+  program.state.CurrentLogPath = path;
+  CallListWindow list(program);
+  list.show();
+  QApplication::processEvents();
+  const bool saved = Save(&list, folder, name);
+  list.hide();
+  return saved;
+}
+
+// The user's own calls in every mark, and the archive beside them.
+bool RenderCallList(Program& program, const QString& folder) {
+  ProgramState& s = program.state;
+  const auto me = static_cast<size_t>(s.MyIndex);
+  s.SelectedPerson = s.MyIndex;
+  s.CurrentLogOwner = s.PersonName[me];
+  const bool written =
+      AppendCalls(program.env, s.PersonArchive[me],
+                  {Call(MARK_ARCHIVE, "11-28-2026", "Northwind Traders", " 3:40 PM", "555-0170",
+                        "Invoice 1187 is paid. (AS)"),
+                   Call(MARK_ARCHIVE, "12-01-2026", "Eve Black", "10:05 AM", "555-0123",
+                        "Moved the review to Friday. (BB)")}) &&
+      AppendCalls(program.env, s.PersonLog[me],
+                  {Call(MARK_DELETE, "12-03-2026", "Dan Green", " 9:12 AM", "555-0199",
+                        "Called about the order; sorted out. (AS)"),
+                   Call(MARK_ARCHIVE, "12-04-2026", "Contoso Ltd", " 2:30 PM", "555-0188",
+                        "Contract signed, copy in the post. (BB)"),
+                   Call(MARK_NEW, "12-05-2026", "Carol White", "11:20 AM", "555-0142",
+                        "About Thursday's meeting. Please call. (AS)"),
+                   Call(MARK_IMPORTANT, "12-06-2026", "Frank Lee", " 8:55 AM", "555-0101",
+                        "The server room is too warm. Please call back at once. (BB)")});
+  return written && RenderCallListOf(program, s.PersonLog[me], folder, "calllist.png") &&
+         RenderCallListOf(program, s.PersonArchive[me], folder, "calllist-archive.png");
+}
+
 // The About box is a real message box, so it is grabbed while it is open and
 // then closed. The poll gives up after a few seconds rather than wait
 // offscreen for ever, and its pending timers hold it only weakly, so none of
@@ -182,7 +242,7 @@ int Run(const QString& folder) {
   Configure(program, sample);
   const bool saved = RenderSplash(folder) && RenderHelp(folder) && RenderPad(program, folder) &&
                      RenderOptions(program, folder) && RenderAlert(program, sample, folder) &&
-                     RenderAbout(program, folder);
+                     RenderCallList(program, folder) && RenderAbout(program, folder);
   std::error_code ignored;
   std::filesystem::remove_all(sample.root, ignored);
   return saved && boxes.shown() == 0 ? 0 : 1;
