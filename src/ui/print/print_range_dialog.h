@@ -1,0 +1,72 @@
+#pragma once
+// The print range dialog (Form3): which of the viewed person's calls a print
+// job prints, those between two dates (both included) or all of them. A
+// fresh dialog serves each job, so the dates start at today and "Print All
+// Dates" unchecked every time.
+
+#include <QDialog>
+#include <optional>
+#include <string>
+
+#include "core/program.h"
+#include "ui/print/print_layout_engine.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace telvo {
+
+class PrintRangeDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Loads the dialog (Form_Load) without showing it.
+  explicit PrintRangeDialog(Program& program, QWidget* parent = nullptr);
+
+  // What the boxes hold now, for the job to read after Print.
+  PrintRange Range() const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Escape and the close box come here: both count as Cancel.
+  void reject() override;
+
+ private:
+  void CreateControls();
+  void Form_Load();
+  void bdate_LostFocus();
+  void edate_LostFocus();
+  void Check1_Click();
+  void Command2_Click();
+  void Command1_Click();
+
+  // Rewrites the box's date as "mm-dd-yyyy"; on a text that is no date shows
+  // `message` and returns false, the text left as typed.
+  bool CheckDate(QLineEdit* box, const char* message);
+  // Gives the focus back to a box that was refused, once the box that
+  // refused it has closed and the focus has settled.
+  void RefocusLater(QLineEdit* box);
+
+  Program& program_;
+  QLabel* label1_ = nullptr;
+  QLabel* label2_ = nullptr;
+  QLineEdit* bdate_ = nullptr;
+  QLineEdit* edate_ = nullptr;
+  QCheckBox* check1_ = nullptr;
+  QPushButton* command2_ = nullptr;
+  QPushButton* command1_ = nullptr;
+  // Hiding the dialog takes the focus from a box: no leaving to check.
+  bool closing_ = false;
+};
+
+// The font size the call list window chooses on this screen: the largest
+// size of the ladder at which 30 lines fit in 96 of its 100 units down.
+double CallListFontPoints();
+
+// Shows a freshly loaded dialog modally: the range when Print was pressed,
+// nothing for Cancel.
+std::optional<PrintRange> AskPrintRange(Program& program, QWidget* parent);
+
+}  // namespace telvo
