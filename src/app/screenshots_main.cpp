@@ -7,9 +7,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QCheckBox>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +32,7 @@
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"
 #include "ui/pad/message_pad.h"
+#include "ui/print/print_job.h"
 #include "ui/splash/splash_screen.h"
 
 namespace telvo {
@@ -199,6 +203,33 @@ bool RenderCallList(Program& program, const QString& folder) {
          RenderCallListOf(program, s.PersonArchive[me], folder, "calllist-archive.png");
 }
 
+// The print range dialog as it opens, then the job it starts with every
+// date, into a PDF whose first page scripts/screenshots makes a picture of.
+bool RenderPrint(Program& program, const QString& folder) {
+  ProgramState& s = program.state;
+  s.CurrentLogPath = s.PersonLog[static_cast<size_t>(s.MyIndex)];
+  auto saved = std::make_shared<bool>(false);
+  auto poll = std::make_shared<std::function<void(int)>>();
+  *poll = [saved, folder, weak = std::weak_ptr(poll)](int left) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->objectName() == QStringLiteral("Form3")) {
+      *saved = Save(modal, folder, "print.png");
+      modal->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+      modal->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+    } else if (left > 0) {
+      QTimer::singleShot(10, [weak, left] {
+        if (auto next = weak.lock()) (*next)(left - 1);
+      });
+    }
+  };
+  QTimer::singleShot(0, [weak = std::weak_ptr(poll)] {
+    if (auto first = weak.lock()) (*first)(500);
+  });
+  RunPrintJobToFile(program, nullptr, folder + QStringLiteral("/printout.pdf"));
+  if (!*saved) std::cerr << "telvo_screenshots: the print range dialog did not open\n";
+  return *saved && QFile::exists(folder + QStringLiteral("/printout.pdf"));
+}
+
 // The About box is a real message box, so it is grabbed while it is open and
 // then closed. The poll gives up after a few seconds rather than wait
 // offscreen for ever, and its pending timers hold it only weakly, so none of
@@ -242,7 +273,8 @@ int Run(const QString& folder) {
   Configure(program, sample);
   const bool saved = RenderSplash(folder) && RenderHelp(folder) && RenderPad(program, folder) &&
                      RenderOptions(program, folder) && RenderAlert(program, sample, folder) &&
-                     RenderCallList(program, folder) && RenderAbout(program, folder);
+                     RenderCallList(program, folder) && RenderPrint(program, folder) &&
+                     RenderAbout(program, folder);
   std::error_code ignored;
   std::filesystem::remove_all(sample.root, ignored);
   return saved && boxes.shown() == 0 ? 0 : 1;
