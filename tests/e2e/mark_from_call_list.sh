@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# A person at a real X display: from the pad, a double-click on their own
-# name opens the call list of a log prepared with telvo-log; a click on the
-# newest call's icon opens its Actions menu, "i" marks it Important; Escape
-# closes the call list and then the fresh pad. The mark byte is read back
-# with telvo-log.
+# A person at a real X display: from the pad, "View My Phone Log" opens the
+# call list of a log prepared with telvo-log; a click on the newest call's
+# icon opens its Actions menu, "i" marks it Important; Escape closes the call
+# list and then the fresh pad. The mark byte is read back with telvo-log.
 #   mark_from_call_list.sh TELVO TELVO-LOG
 set -euo pipefail
 telvo=$1
@@ -36,8 +35,8 @@ timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   pad=$(xdotool search --sync --onlyvisible --name "^Message Pad$" | head -n 1)
   xdotool windowfocus --sync "$pad"
   sleep 1
-  at "$pad" 0.10 0.095          # Bob, the first name in the list
-  xdotool click --repeat 2 --delay 80 1
+  at "$pad" 0.205 0.884         # "View My Phone Log" at this screen size
+  xdotool click 1
   list=$(xdotool search --sync --onlyvisible --name "Bob Brown" | head -n 1)
   xdotool windowfocus --sync "$list"
   sleep 1
