@@ -13,7 +13,6 @@
 #include <functional>
 #include <tuple>
 
-#include "core/text.h"
 #include "gui/gui_support.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
@@ -57,14 +56,7 @@ class CallListTest : public ProgramTest {
  protected:
   CallListTest() {
     SetPeople({"Ann", "Bob"});
-    std::string list;
-    for (int i = 0; i < state.PeopleCount; ++i) {
-      const std::string folder = LogFile(i).substr(0, LogFile(i).size() - 9);
-      list += state.PersonName[i] + "," + folder + "," + state.PersonComputer[i] + "," + folder +
-              "/ALERT.TXT\r\n";
-    }
-    WriteWholeFile(temp.file("team.wgl"), list);
-    state.WorkgroupPath = UpperCase(temp.file("team.wgl"));
+    WriteWorkgroupList();
     state.MyName = "Ann";
     state.MyInitials = "CW";
     state.DefaultRecipient = "Ann";

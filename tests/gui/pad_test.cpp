@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <map>
 
-#include "core/text.h"
 #include "gui/gui_support.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
@@ -24,14 +23,7 @@ class PadTest : public ProgramTest {
  protected:
   PadTest() {
     SetPeople({"Ann", "Bob", "Cy & <b>Di</b>"});
-    std::string list;
-    for (int i = 0; i < state.PeopleCount; ++i) {
-      const std::string folder = LogFile(i).substr(0, LogFile(i).size() - 9);
-      list += state.PersonName[i] + "," + folder + "," + state.PersonComputer[i] + "," + folder +
-              "/ALERT.TXT\r\n";
-    }
-    WriteWholeFile(temp.file("team.wgl"), list);
-    state.WorkgroupPath = UpperCase(temp.file("team.wgl"));
+    WriteWorkgroupList();
     state.MyName = "Ann";
     state.MyInitials = "CW";
     state.DefaultRecipient = "Ann";

@@ -38,6 +38,17 @@ void ProgramTest::SetPeople(const std::vector<std::string>& names) {
   state.PeopleCount = static_cast<int16_t>(names.size());
 }
 
+void ProgramTest::WriteWorkgroupList() {
+  std::string list;
+  for (int i = 0; i < state.PeopleCount; ++i) {
+    const std::string folder = LogFile(i).substr(0, LogFile(i).size() - 9);
+    list += state.PersonName[i] + "," + folder + "," + state.PersonComputer[i] + "," + folder +
+            "/ALERT.TXT\r\n";
+  }
+  WriteWholeFile(temp.file("team.wgl"), list);
+  state.WorkgroupPath = Upper(temp.file("team.wgl"));
+}
+
 std::string ProgramTest::LogFile(int person) const {
   return temp.file(Lower(state.PersonName[static_cast<size_t>(person)])) + "/MESSAGES";
 }

@@ -21,6 +21,9 @@ class ProgramTest : public ::testing::Test {
   // Sets the people arrays directly: each person's folder is <temp>/<name
   // in lower case>, created on disk, their computer "<NAME>PC".
   void SetPeople(const std::vector<std::string>& names);
+  // Writes the people set by SetPeople as a workgroup list in the temporary
+  // folder and names it in WorkgroupPath, so a window can load it.
+  void WriteWorkgroupList();
   // The native path of a person's phone log.
   std::string LogFile(int person) const;
   std::string Log(int person) const { return ReadWholeFile(LogFile(person)); }
