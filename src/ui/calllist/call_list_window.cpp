@@ -70,12 +70,17 @@ QColor PaletteColour(int index) {
   return palette[index & 15];
 }
 
-QFont ChooseCallListFont(Program& program, const QWidget& window) {
-  const LayoutUnits units(window, kUnitsAcross, kUnitsDown);
+std::optional<double> CallListFontPoints(double heightPixels) {
+  const double pixelsPerUnit = heightPixels / kUnitsDown;
   for (const double points : kFontLadder) {
-    const QFont font = MsSansSerif(points);
-    if (kLinesThatMustFit * TextHeightInUnits(font, units) <= kRoomForLines) return font;
+    const double lineUnits = QFontMetricsF(MsSansSerif(points)).height() / pixelsPerUnit;
+    if (kLinesThatMustFit * lineUnits <= kRoomForLines) return points;
   }
+  return std::nullopt;
+}
+
+QFont ChooseCallListFont(Program& program, const QWidget& window) {
+  if (const auto points = CallListFontPoints(window.height())) return MsSansSerif(*points);
   ProgramState& s = program.state;
   s.NoticeText = "No Suitable Font Found\nProgram Ending";
   ShowNotice(program, "Telvo", s.NoticeText);

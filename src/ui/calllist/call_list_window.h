@@ -12,6 +12,7 @@
 
 #include <QColor>
 #include <QWidget>
+#include <optional>
 #include <map>
 #include <string>
 #include <utility>
@@ -32,6 +33,9 @@ namespace telvo {
 // 96 of `window`'s 100 units down. When none does, says so and ends the
 // program.
 QFont ChooseCallListFont(Program& program, const QWidget& window);
+// The largest size of the ladder at which the call list's lines fit a window
+// `heightPixels` high; none when no size fits.
+std::optional<double> CallListFontPoints(double heightPixels);
 
 // The standard 16-colour palette (0 black ... 15 white).
 QColor PaletteColour(int index);

@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include "core/dates.h"
+#include "ui/calllist/call_list_window.h"
 #include "ui/common/fonts.h"
 #include "ui/common/layout_units.h"
 #include "ui/common/qt_text.h"
@@ -23,17 +24,15 @@ namespace {
 constexpr int32_t kPaleYellow = 0x0080FFFF;
 constexpr int32_t kWindowColour = 0x00FFFFFF;
 
-}  // namespace
-
-double CallListFontPoints() {
-  // The call list is 18/20 of the screen high and 100 units down.
+// The dialog takes the call list's type size: the list is 18/20 of the
+// screen high.
+double DialogFontPoints() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const double unitPixels = screen ? screen->availableGeometry().height() * 0.9 / 100.0 : 7.2;
-  for (double points : kFontLadder) {
-    if (30 * QFontMetricsF(MsSansSerif(points)).height() / unitPixels <= 96) return points;
-  }
-  return kFontLadder.back();
+  const double listHeight = screen ? screen->availableGeometry().height() * 0.9 : 720;
+  return CallListFontPoints(listHeight).value_or(kFontLadder.back());
 }
+
+}  // namespace
 
 PrintRangeDialog::PrintRangeDialog(Program& program, QWidget* parent)
     : QDialog(parent), program_(program) {
@@ -89,7 +88,7 @@ void PrintRangeDialog::Form_Load() {
   setFixedSize(size());
   const LayoutUnits units(*this, 100, 100);
 
-  const QFont font = MsSansSerif(CallListFontPoints());
+  const QFont font = MsSansSerif(DialogFontPoints());
   setFont(font);
   for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) control->setFont(font);
 

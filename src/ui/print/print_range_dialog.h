@@ -61,10 +61,6 @@ class PrintRangeDialog : public QDialog {
   bool closing_ = false;
 };
 
-// The font size the call list window chooses on this screen: the largest
-// size of the ladder at which 30 lines fit in 96 of its 100 units down.
-double CallListFontPoints();
-
 // Shows a freshly loaded dialog modally: the range when Print was pressed,
 // nothing for Cancel.
 std::optional<PrintRange> AskPrintRange(Program& program, QWidget* parent);
