@@ -7,20 +7,10 @@
 set -euo pipefail
 telvo=$1
 log_tool=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/phone/bob" "$work/phone/ann" "$work/config/telvo" "$work/run"
-chmod 700 "$work/run"
-printf '"Bob Brown","%s","","%s"\r\n"Ann Smith","%s","","%s"\r\n' \
-  "$work/phone/bob" "$work/phone/bob/ALERT.TXT" "$work/phone/ann" "$work/phone/ann/ALERT.TXT" \
-  > "$work/team.wgl"
-printf 'WorkGroup=%s\r\nInitials=CW\r\nName=Bob Brown\r\nDefault Recipient=Ann Smith\r\nBackColor= 12632319\r\nPopUp=\r\nDeliver=NotMinimized\r\nSplash=YES\r\nUsepop=NO\r\nPopUp=\r\n' \
-  "$work/team.wgl" > "$work/config/telvo/TELVO.INI"
+source "$(dirname "$0")/sample_workgroup.sh"
 "$log_tool" post "$work/phone/bob/MESSAGES" --caller "Older Call" --initials AS >/dev/null
 "$log_tool" post "$work/phone/bob/MESSAGES" --caller "Joe Caller" --initials AS >/dev/null
 
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
-unset QT_QPA_PLATFORM
 # Without a window manager windows stay where the program puts them, and the
 # keyboard goes to the window under the pointer. Positions are fractions of
 # each window, as its layout units are.
