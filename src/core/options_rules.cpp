@@ -1,15 +1,12 @@
 #include "core/options_rules.h"
 
 #include <algorithm>
-#include <array>
 
+#include "core/font_ladder.h"
 #include "core/text.h"
 
 namespace telvo {
 namespace {
-
-// The program's type sizes, largest first.
-constexpr std::array<double, 5> kLadder = {18, 13.5, 12, 9.75, 8.25};
 
 bool IsOnList(const std::vector<std::string>& names, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -36,7 +33,7 @@ std::string FolderPartOf(std::string_view path) {
 }
 
 OptionsFontSizes OptionsFontSizesAt(int steps) {
-  const auto at = [](int i) { return kLadder[static_cast<size_t>(std::min(i, 4))]; };
+  const auto at = [](int i) { return kFontLadder[static_cast<size_t>(std::min(i, 4))]; };
   return {at(steps), at(steps + 1)};
 }
 

@@ -3,14 +3,11 @@
 // for by name; the system's substitute stands in where it is not installed.
 
 #include <QFont>
-#include <array>
 
+#include "core/font_ladder.h"
 #include "ui/common/layout_units.h"
 
 namespace telvo {
-
-// The sizes a window steps down through until its text fits.
-inline constexpr std::array<double, 5> kFontLadder = {18, 13.5, 12, 9.75, 8.25};
 
 QFont MsSansSerif(double points);
 
