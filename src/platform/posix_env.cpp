@@ -78,15 +78,6 @@ void SendTo(const std::string& address, uint16_t port, const std::string& bytes)
   ::close(fd);
 }
 
-uint16_t MessengerPort() {
-  servent entry;
-  servent* found = nullptr;
-  char buffer[1024];
-  if (::getservbyname_r("messngr", "udp", &entry, buffer, sizeof buffer, &found) == 0 && found)
-    return ntohs(static_cast<uint16_t>(found->s_port));
-  return kDefaultMessengerPort;
-}
-
 }  // namespace
 
 // The datagrams on their way, shared with the threads that send them: a
@@ -244,6 +235,15 @@ void PosixEnv::StartProgram(const std::string& path) {
   if (child > 0) ::waitpid(child, nullptr, 0);
 }
 
+uint16_t MessengerPort() {
+  servent entry;
+  servent* found = nullptr;
+  char buffer[1024];
+  if (::getservbyname_r("messngr", "udp", &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return ntohs(static_cast<uint16_t>(found->s_port));
+  return kDefaultMessengerPort;
+}
+
 bool PosixEnv::AcquireSingleInstance() {
   if (instanceLockFd_ >= 0) return true;
   std::string path = options_.instanceLockPath;
@@ -252,8 +252,9 @@ bool PosixEnv::AcquireSingleInstance() {
     // create and lock the file there and keep this user's Telvo from
     // starting.
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    path = runtime && *runtime ? std::string(runtime) + "/telvo.lock"
-                               : ResolvePath(WindowsDir()) + "telvo.lock";
+    const std::string file = options_.instanceName + ".lock";
+    path = runtime && *runtime ? std::string(runtime) + "/" + file
+                               : ResolvePath(WindowsDir()) + file;
   }
   // A link planted in place of the file must not lead the lock elsewhere.
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);

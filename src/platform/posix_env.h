@@ -23,6 +23,8 @@ struct PosixEnvOptions {
   uint16_t datagramPort = 0;  // 0: messngr/udp from the services database
   HostResolver resolver;      // empty: the system resolver
   std::string instanceLockPath;  // empty: a per-user file in the runtime folder
+  // Names that file ("<name>.lock"): each companion program runs once per user.
+  std::string instanceName = "telvo";
 };
 
 class PosixEnv : public Env {
@@ -63,6 +65,10 @@ class PosixEnv : public Env {
 
 // How long an ending program waits for datagrams still being sent.
 inline constexpr int kDatagramGraceMs = 1000;
+
+// The notification datagram's port: messngr/udp from the services database,
+// else kDefaultMessengerPort.
+uint16_t MessengerPort();
 
 // One process-wide PosixEnv with default options.
 Env* DefaultEnv();

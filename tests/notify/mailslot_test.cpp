@@ -1,49 +1,39 @@
 #include "notify/mailslot.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <future>
 
+#include "platform/datagram_listener.h"
 #include "store/post_message.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {
 namespace {
 
-// A workstation's listener on the loopback.
+// The workstation's own listener, waited on as an event loop would.
 class Listener {
  public:
-  Listener() {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t size = sizeof addr;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &size);
-    port_ = ntohs(addr.sin_port);
-  }
-  ~Listener() { ::close(fd_); }
-  uint16_t port() const { return port_; }
+  Listener() { EXPECT_OK(DatagramListener::Open(0, &listener_)); }
+  uint16_t port() const { return listener_->port(); }
 
   // The next datagram, or nothing within `waitMs`.
-  std::optional<std::string> Receive(int waitMs = 5000) {
-    pollfd p{fd_, POLLIN, 0};
+  std::optional<std::string> Receive(int waitMs = 5000, size_t limit = kMaxMailslotDatagram) {
+    pollfd p{listener_->fd(), POLLIN, 0};
     if (::poll(&p, 1, waitMs) != 1) return std::nullopt;
-    char buffer[2048];
-    ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-    return std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+    std::string datagram;
+    const auto received = listener_->Receive(limit, &datagram);
+    if (received == DatagramListener::Received::kTooLong) return "(too long)";
+    return datagram;
   }
 
  private:
-  int fd_;
-  uint16_t port_;
+  std::unique_ptr<DatagramListener> listener_;
 };
 
 TEST(MailslotTest, DatagramCarriesExactlyTheThreeTexts) {
@@ -58,6 +48,35 @@ TEST(MailslotTest, DatagramCarriesExactlyTheThreeTexts) {
   // No name, nothing sent, and no thread spent on it.
   SendMailslot(program, "Carol", "", "Joe");
   EXPECT_EQ(listener.Receive(100), std::nullopt);
+  // A datagram beyond the reader's limit is taken off whole; the next one is
+  // read as sent.
+  env.SendDatagram("127.0.0.1", std::string(2000, 'x'));
+  EXPECT_TRUE(env.WaitForDatagrams(5000));  // each goes on its own thread
+  env.SendDatagram("127.0.0.1", "next");
+  EXPECT_EQ(listener.Receive(5000, 1000), "(too long)");
+  EXPECT_EQ(listener.Receive(5000, 1000), "next");
+}
+
+TEST(MailslotTest, AnyDatagramIsReadAsFarAsItCanBe) {
+  using Parts = std::array<std::string, 3>;
+  const auto parts = [](std::string_view datagram) -> std::optional<Parts> {
+    const auto message = ParseMailslotDatagram(datagram);
+    if (!message) return std::nullopt;
+    return Parts{message->sender, message->computer, message->text};
+  };
+  using namespace std::string_literals;
+  EXPECT_EQ(parts("Ann\0PC\0Joe\0"s), (Parts{"Ann", "PC", "Joe"}));
+  EXPECT_EQ(parts("Ann\0PC\0Joe"s), (Parts{"Ann", "PC", "Joe"}));  // no last 0 byte
+  EXPECT_EQ(parts("Ann"s), (Parts{"Ann", "", ""}));
+  EXPECT_EQ(parts("\0\0\0"s), (Parts{"", "", ""}));
+  EXPECT_EQ(parts("A\0B\0C\0D\0E"s), (Parts{"A", "B", "C"}));  // extra parts ignored
+  EXPECT_EQ(parts("A\tB\r\nC\0\x01\x1b[2J\x7f\0\x80\xff"s),
+            (Parts{"A B  C", "??[2J?", "\x80\xff"}));
+  EXPECT_EQ(parts(""), std::nullopt);
+  EXPECT_EQ(parts(std::string(kMaxMailslotDatagram + 1, 'x')), std::nullopt);
+  const auto longest = parts(std::string(kMaxMailslotDatagram, 'x'));
+  ASSERT_TRUE(longest);
+  EXPECT_EQ((*longest)[0], std::string(kMaxShownPart, 'x'));
 }
 
 TEST(MailslotTest, AnEndingProgramSendsItsLastDatagramFirst) {

@@ -1,0 +1,51 @@
+#pragma once
+// Raises the desktop's own notification bubble through the freedesktop
+// notification service on the session bus, when one is running. A flood of
+// messages makes one bubble at a time: messages arriving within
+// kNotifyIntervalMs of the last bubble are summed up in the next.
+
+#include <QDBusInterface>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "ui/popup/message_feed.h"
+
+namespace telvo {
+
+inline constexpr int kNotifyIntervalMs = 2000;
+
+// What one bubble says. Its body is plain text still: the notifier escapes
+// it for services that read markup.
+struct Bubble {
+  QString summary;
+  QString body;
+};
+
+// One message: its heading and text; several: their number and the newest.
+Bubble BubbleFor(const std::vector<PopupMessage>& messages, int count);
+
+class DesktopNotifier : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit DesktopNotifier(QObject* parent = nullptr);
+  void Notify(const std::vector<PopupMessage>& messages);
+
+ private:
+  void SendWaiting();
+  bool ServiceRunning();
+
+  std::unique_ptr<QDBusInterface> service_;
+  std::optional<bool> bodyMarkup_;
+  uint lastId_ = 0;
+  QElapsedTimer sinceLast_;
+  QTimer later_;
+  std::vector<PopupMessage> newest_;  // the newest waiting message only
+  int waiting_ = 0;
+};
+
+}  // namespace telvo

@@ -1,0 +1,38 @@
+#include "ui/popup/popup_tray.h"
+
+#include "ui/splash/splash_pictures.h"
+
+namespace telvo {
+namespace {
+
+QIcon TrayPicture(bool ringing) { return QIcon(DrawTelephone(QSize(64, 64), ringing)); }
+
+}  // namespace
+
+PopupTray::PopupTray(QObject* parent) : QObject(parent) {
+  menu_.setObjectName("TrayMenu");
+  connect(menu_.addAction("Show messages"), &QAction::triggered, this, &PopupTray::showRequested);
+  connect(menu_.addAction("Open Telvo"), &QAction::triggered, this,
+          &PopupTray::openTelvoRequested);
+  menu_.addSeparator();
+  connect(menu_.addAction("Quit"), &QAction::triggered, this, &PopupTray::quitRequested);
+  icon_.setContextMenu(&menu_);
+  connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+    if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
+      emit showRequested();
+  });
+  SetUnseen(0);
+}
+
+QString PopupTray::ToolTipFor(int unseen) {
+  if (unseen == 0) return QStringLiteral("Telvo Popup: no new messages");
+  if (unseen == 1) return QStringLiteral("Telvo Popup: 1 message not yet seen");
+  return QStringLiteral("Telvo Popup: %1 messages not yet seen").arg(unseen);
+}
+
+void PopupTray::SetUnseen(int unseen) {
+  icon_.setIcon(TrayPicture(unseen > 0));
+  icon_.setToolTip(ToolTipFor(unseen));
+}
+
+}  // namespace telvo
