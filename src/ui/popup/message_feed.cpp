@@ -23,6 +23,7 @@ void MessageFeed::ReadWaiting() {
   for (int i = 0; i < kDatagramsPerTurn; ++i) {
     const auto received = listener_->Receive(kMaxMailslotDatagram, &datagram_);
     if (received == DatagramListener::Received::kNone) break;
+    ++received_;
     const auto parsed = received == DatagramListener::Received::kDatagram
                             ? ParseMailslotDatagram(datagram_)
                             : std::nullopt;

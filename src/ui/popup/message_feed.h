@@ -38,6 +38,8 @@ class MessageFeed : public QObject {
   MessageFeed(Env& env, std::unique_ptr<DatagramListener> listener, QObject* parent = nullptr);
 
   uint16_t port() const { return listener_->port(); }
+  // Datagrams taken off the listener so far, shown or not.
+  int64_t received() const { return received_; }
   // Datagrams dropped so far: unreadable, too long, or pushed out by newer
   // ones before they could be shown.
   int64_t dropped() const { return dropped_; }
@@ -56,6 +58,7 @@ class MessageFeed : public QObject {
   QTimer handOn_;
   std::deque<PopupMessage> pending_;
   std::string datagram_;
+  int64_t received_ = 0;
   int64_t dropped_ = 0;
 };
 
