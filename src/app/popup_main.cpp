@@ -9,6 +9,7 @@
 // port, for trying it out).
 
 #include <QApplication>
+#include <QIcon>
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "platform/datagram_listener.h"
 #include "platform/posix_env.h"
 #include "ui/popup/popup_program.h"
+#include "ui/splash/splash_pictures.h"
 
 namespace {
 
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  QGuiApplication::setDesktopFileName(QStringLiteral("telvo-popup"));
+  QApplication::setWindowIcon(QIcon(telvo::DrawTelephone(QSize(64, 64), false)));
   telvo::PosixEnvOptions options;
   options.instanceName = "telvo-popup";
   telvo::PosixEnv env(options);

@@ -28,6 +28,7 @@
 #include "ui/about/about_box.h"
 #include "ui/alert/alert_window.h"
 #include "ui/calllist/call_list_window.h"
+#include "ui/popup/popup_window.h"
 #include "ui/common/qt_message_boxes.h"
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"
@@ -262,6 +263,17 @@ bool RenderAbout(Program& program, const QString& folder) {
   return grab->saved;
 }
 
+// telvo-popup's window after three notifications.
+bool RenderPopup(const QString& folder) {
+  PopupWindow popup;
+  popup.AddMessages({{"Ann Smith", "BOBPC", "Carol White", "9:12 AM"},
+                     {"Bob Brown", "BOBPC", "Acme Supplies, Dan Green", "10:47 AM"},
+                     {"Ann Smith", "BOBPC", "Joe Caller", "11:03 AM"}});
+  const bool saved = Save(&popup, folder, "popup.png");
+  popup.hide();
+  return saved;
+}
+
 int Run(const QString& folder) {
   SampleWorkgroup sample;
   if (!MakeSampleWorkgroup(&sample)) return 1;
@@ -274,7 +286,7 @@ int Run(const QString& folder) {
   const bool saved = RenderSplash(folder) && RenderHelp(folder) && RenderPad(program, folder) &&
                      RenderOptions(program, folder) && RenderAlert(program, sample, folder) &&
                      RenderCallList(program, folder) && RenderPrint(program, folder) &&
-                     RenderAbout(program, folder);
+                     RenderAbout(program, folder) && RenderPopup(folder);
   std::error_code ignored;
   std::filesystem::remove_all(sample.root, ignored);
   return saved && boxes.shown() == 0 ? 0 : 1;

@@ -18,6 +18,8 @@ PopupWindow::PopupWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Win
   list_->setWordWrap(true);
   list_->setUniformItemSizes(false);
   list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  list_->setAlternatingRowColors(true);
+  list_->setSpacing(2);
   hide_ = new QPushButton("&Hide", this);
   hide_->setObjectName("HideButton");
   quit_ = new QPushButton("&Quit", this);
