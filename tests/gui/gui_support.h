@@ -6,6 +6,12 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <ostream>
+
+// Failed comparisons of texts show the text, not its bytes.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace telvo::test {
 
