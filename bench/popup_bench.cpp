@@ -58,17 +58,24 @@ class Sender {
 // newest line of the list; answers the seconds it took.
 double Stream(PopupProgram& popup, Sender& sender, int64_t first, int64_t count) {
   const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + std::chrono::seconds(60);
+  const auto overdue = [&] {
+    if (std::chrono::steady_clock::now() > deadline) Fatal("the popup stopped listing datagrams");
+  };
   const int64_t goal = popup.feed().received() + count;
   int64_t sent = 0;
   while (popup.feed().received() < goal) {
     while (sent < count && sent - (popup.feed().received() - (goal - count)) < kInFlight)
       sender.Send(first + sent++);
     QApplication::processEvents();
+    overdue();
   }
   const QString last = "Caller number " + QString::number(first + count - 1);
   auto* list = popup.window().findChild<QListWidget*>("MessageList");
-  while (!list->count() || !list->item(0)->text().endsWith(last))
+  while (!list->count() || !list->item(0)->text().endsWith(last)) {
     QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    overdue();
+  }
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

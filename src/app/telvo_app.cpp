@@ -1,0 +1,34 @@
+#include "app/telvo_app.h"
+
+#include <cstdlib>
+
+#include "core/program.h"
+#include "platform/posix_env.h"
+#include "ui/common/qt_message_boxes.h"
+#include "ui/options/options_dialog.h"
+#include "ui/splash/splash_screen.h"
+#include "ui/startup/pad_opener.h"
+#include "ui/startup/switch_window.h"
+
+namespace telvo {
+
+void RunTelvo(QApplication& app) {
+  Env& env = *DefaultEnv();
+  QtMessageBoxes boxes;
+  Program program(env, boxes);
+  program.hooks.ShowSplash = [&program] { ShowSplashScreen(program); };
+  program.hooks.ShowOptions = [&program] {
+    ShowOptionsDialog(program, QApplication::activeWindow());
+  };
+  InstallForwardHook(program);
+
+  SwitchWindow form7(program);
+  form7.Start();
+  // The switch window quits the event loop when the pad closes for good;
+  // ending through the Env lets the last notifications go out and runs no
+  // window's handlers any more.
+  env.EndProgram(app.exec());
+  std::abort();  // not reached: every Env ends the program
+}
+
+}  // namespace telvo
