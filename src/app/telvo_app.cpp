@@ -1,11 +1,13 @@
 #include "app/telvo_app.h"
 
+#include <QIcon>
 #include <cstdlib>
 
 #include "core/program.h"
 #include "platform/posix_env.h"
 #include "ui/common/qt_message_boxes.h"
 #include "ui/options/options_dialog.h"
+#include "ui/splash/splash_pictures.h"
 #include "ui/splash/splash_screen.h"
 #include "ui/startup/pad_opener.h"
 #include "ui/startup/switch_window.h"
@@ -13,6 +15,9 @@
 namespace telvo {
 
 void RunTelvo(QApplication& app) {
+  // The desktop matches the windows to telvo.desktop and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("telvo"));
+  QApplication::setWindowIcon(QIcon(DrawMessagePad(QSize(64, 64), true)));
   Env& env = *DefaultEnv();
   QtMessageBoxes boxes;
   Program program(env, boxes);
