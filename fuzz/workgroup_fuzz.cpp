@@ -1,0 +1,63 @@
+// LoadWorkgroup over arbitrary text. The people arrays agree in size with
+// PeopleCount and the names handed back; no field holds a line end; MyIndex
+// and DefaultIndex name the person whose name matches, or nobody when none
+// does; and the poller starts once for every line that names the user.
+
+#include "core/text.h"
+#include "core/workgroup.h"
+#include "fuzz_support.h"
+
+namespace telvo::fuzz {
+namespace {
+
+bool HasLineEnd(const std::string& field) {
+  return field.find_first_of("\r\n") != std::string::npos;
+}
+
+// The index of the last person called `name`, ignoring case, or -1.
+int LastNamed(const std::vector<std::string>& names, const std::string& name) {
+  int found = -1;
+  for (size_t i = 0; i < names.size(); ++i)
+    if (EqualIgnoringCase(names[i], name)) found = static_cast<int>(i);
+  return found;
+}
+
+}  // namespace
+}  // namespace telvo::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace telvo;
+  using namespace telvo::fuzz;
+  FuzzProgram p;
+  ProgramState& s = p.program.state;
+  s.WorkgroupPath = "\\SHARE\\PEOPLE.TXT";
+  p.env.Put(s.WorkgroupPath, std::string(Bytes(data, size)));
+  s.MyName = "ann";
+  s.DefaultRecipient = "Bob Smith";
+  s.UsePopSetting = "INTERNAL";
+  int pollerStarts = 0;
+  p.program.hooks.StartPoller = [&] { ++pollerStarts; };
+  std::vector<std::string> names;
+  Require(LoadWorkgroup(p.program, names).ok(), "a list that can be read loads");
+  Require(p.boxes.shown().empty(), "a list that can be read loads without a word");
+
+  const size_t count = static_cast<size_t>(s.PeopleCount);
+  Require(s.PeopleCount >= 0 && names.size() == count, "one name per person");
+  for (const auto* slots : {&s.PersonName, &s.PersonComputer, &s.PersonLog, &s.PersonArchive,
+                            &s.PersonExport, &s.PersonAlert}) {
+    Require(slots->size() == count + 1, "every people array has a slot per person");
+    for (const std::string& field : *slots) Require(!HasLineEnd(field), "no field holds a line end");
+  }
+  for (size_t i = 0; i < count; ++i) {
+    Require(s.PersonName[i] == names[i], "the names handed back are the people's");
+    Require(s.PersonLog[i].ends_with("\\MESSAGES") && s.PersonArchive[i].ends_with("\\ARCHIVE"),
+            "every person has a log and an archive");
+  }
+  Require(s.MyIndex == LastNamed(names, s.MyName), "MyIndex is the user's line");
+  Require(s.DefaultIndex == LastNamed(names, s.DefaultRecipient),
+          "DefaultIndex is the default recipient's line");
+  int mine = 0;
+  for (const std::string& name : names) mine += EqualIgnoringCase(name, s.MyName) ? 1 : 0;
+  Require(pollerStarts == mine, "the poller starts for each line that names the user");
+  return 0;
+}
