@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "store/phone_log.h"
 #include "support/records.h"
 #include "support/test_env.h"
@@ -21,26 +19,6 @@ std::string DamageEvent(int64_t from, int64_t to) {
   return "damage " + std::to_string(from) + " " + std::to_string(to);
 }
 
-// The definition the scanner must keep: a forward walk of ReadRecordAt, and
-// after each failure the first later offset where ReadRecordAt gives a record.
-Events Reference(File& file, int64_t length) {
-  Events events;
-  for (int64_t at = 0; at < length;) {
-    RecordRead read = ReadRecordAt(file, length, at);
-    if (read.outcome == ReadOutcome::kRecord) {
-      events.push_back(RecordEvent(at, read.record.body));
-      at = read.record.end();
-      continue;
-    }
-    int64_t next = at + 1;
-    while (next < length && ReadRecordAt(file, length, next).outcome != ReadOutcome::kRecord)
-      ++next;
-    events.push_back(DamageEvent(at, next));
-    at = next;
-  }
-  return events;
-}
-
 Events Scan(File& file, int64_t length, size_t block, Status* status) {
   Events events;
   LogScanVisitor visit;
@@ -54,58 +32,6 @@ Events Scan(File& file, int64_t length, size_t block, Status* status) {
   };
   *status = ScanLog(file, length, visit, block);
   return events;
-}
-
-// Calls of many sizes (a bare mark, the longest body) with damage of every
-// kind: flipped bytes, lost lengths, garbage, a torn end, a length that
-// claims more than the file holds.
-std::string RandomLog(std::mt19937& random, int64_t* claimed) {
-  auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  std::string bytes;
-  for (int calls = below(30); calls > 0; --calls) {
-    switch (below(8)) {
-      case 0: bytes += FrameRecord(std::string(1, MARK_DELETE)); break;
-      case 1: bytes += FrameRecord(std::string(below(20) ? 300 : kMaxBodyLength, 'x')); break;
-      default: bytes += CallRecord(CallFields{.caller = std::string(below(60), 'c')});
-    }
-  }
-  for (int faults = below(4); faults > 0 && !bytes.empty(); --faults) {
-    const size_t at = static_cast<size_t>(below(static_cast<int>(bytes.size())));
-    switch (below(4)) {
-      case 0: bytes[at] = static_cast<char>(random()); break;
-      case 1: bytes[at] = 0; break;
-      case 2: {
-        std::string garbage(static_cast<size_t>(below(400)), '\0');
-        for (char& c : garbage) c = static_cast<char>(random());
-        bytes.insert(at, garbage);
-        break;
-      }
-      case 3: bytes.resize(at); break;
-    }
-  }
-  *claimed = static_cast<int64_t>(bytes.size()) + (below(10) == 0 ? below(50) : 0);
-  return bytes;
-}
-
-TEST(LogScanTest, FindsWhatTheRecordWalkFindsInAnyBlockSize) {
-  TempDir temp;
-  PosixEnv posix;
-  const std::string path = temp.file("MESSAGES");
-  for (unsigned seed = 0; seed < 300; ++seed) {
-    std::mt19937 random(seed);
-    int64_t length = 0;
-    WriteWholeFile(path, RandomLog(random, &length));
-    std::unique_ptr<File> file;
-    ASSERT_OK(posix.OpenFile(path, FileAccess::kRead, &file));
-    const Events expected = Reference(*file, length);
-    // Tiny blocks put record after record across a block's end.
-    for (size_t block : {size_t{1}, size_t{7}, size_t{64} + seed % 50, kScanBlockBytes}) {
-      Status status;
-      EXPECT_EQ(Scan(*file, length, block, &status), expected)
-          << "seed " << seed << ", block " << block;
-      EXPECT_OK(status);
-    }
-  }
 }
 
 TEST(LogScanTest, ReadsLargeBlocksStopsWhenAskedAndReportsFailures) {
