@@ -4,13 +4,18 @@
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusReply>
+#include <QDBusMessage>
 #include <QVariantMap>
 
 namespace telvo {
 namespace {
 
 const char kService[] = "org.freedesktop.Notifications";
+const char kPath[] = "/org/freedesktop/Notifications";
+
+QDBusMessage ServiceCall(const char* method) {
+  return QDBusMessage::createMethodCall(kService, kPath, kService, method);
+}
 
 }  // namespace
 
@@ -22,25 +27,29 @@ Bubble BubbleFor(const std::vector<PopupMessage>& messages, int count) {
   return {QStringLiteral("%1 new messages").arg(count), heading + ": " + newest.text};
 }
 
-DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {
+DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
+    : QObject(parent), bus_(std::move(bus)) {
   later_.setSingleShot(true);
   connect(&later_, &QTimer::timeout, this, &DesktopNotifier::SendWaiting);
 }
 
 bool DesktopNotifier::ServiceRunning() {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kService))
-    return false;
-  if (!service_) {
-    service_ = std::make_unique<QDBusInterface>(kService, "/org/freedesktop/Notifications",
-                                                kService, bus);
-    service_->setTimeout(1000);
-  }
-  if (!bodyMarkup_) {
-    const QDBusReply<QStringList> capabilities = service_->call("GetCapabilities");
-    bodyMarkup_ = capabilities.isValid() && capabilities.value().contains("body-markup");
-  }
-  return true;
+  return bus_.isConnected() && bus_.interface() &&
+         bus_.interface()->isServiceRegistered(kService);
+}
+
+void DesktopNotifier::AskCapabilities() {
+  if (asking_) return;
+  asking_ = true;
+  const QDBusPendingCall call = bus_.asyncCall(ServiceCall("GetCapabilities"));
+  auto* watcher = new QDBusPendingCallWatcher(call, this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+    const QDBusPendingReply<QStringList> reply = *w;
+    bodyMarkup_ = reply.isValid() && reply.value().contains("body-markup");
+    asking_ = false;
+    w->deleteLater();
+    SendWaiting();
+  });
 }
 
 void DesktopNotifier::Notify(const std::vector<PopupMessage>& messages) {
@@ -57,18 +66,22 @@ void DesktopNotifier::Notify(const std::vector<PopupMessage>& messages) {
 
 void DesktopNotifier::SendWaiting() {
   if (waiting_ == 0) return;
+  if (!ServiceRunning()) {
+    waiting_ = 0;  // nobody to tell; the window has them all
+    return;
+  }
+  // Whether the service reads markup decides how the body is written.
+  if (!bodyMarkup_) return AskCapabilities();
   const Bubble bubble = BubbleFor(newest_, waiting_);
   waiting_ = 0;
   sinceLast_.start();
-  if (!ServiceRunning()) return;
   // A service that reads markup would take "<b>" from a stranger's datagram
   // as bold: it gets the text escaped, so it shows exactly what was sent.
   const QString body = *bodyMarkup_ ? bubble.body.toHtmlEscaped() : bubble.body;
-  QVariantMap hints;
-  const QDBusPendingCall call = service_->asyncCall(
-      "Notify", QStringLiteral("Telvo"), lastId_, QStringLiteral("telvo-popup"), bubble.summary,
-      body, QStringList(), hints, -1);
-  auto* watcher = new QDBusPendingCallWatcher(call, this);
+  QDBusMessage notify = ServiceCall("Notify");
+  notify << QStringLiteral("Telvo") << lastId_ << QStringLiteral("telvo-popup") << bubble.summary
+         << body << QStringList() << QVariantMap() << -1;
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(notify), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     // The next bubble replaces this one rather than piling up.
     const QDBusPendingReply<uint> reply = *w;

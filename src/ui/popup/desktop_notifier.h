@@ -4,11 +4,10 @@
 // messages makes one bubble at a time: messages arriving within
 // kNotifyIntervalMs of the last bubble are summed up in the next.
 
-#include <QDBusInterface>
+#include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,15 +31,20 @@ class DesktopNotifier : public QObject {
   Q_OBJECT
 
  public:
-  explicit DesktopNotifier(QObject* parent = nullptr);
+  explicit DesktopNotifier(QDBusConnection bus = QDBusConnection::sessionBus(),
+                           QObject* parent = nullptr);
   void Notify(const std::vector<PopupMessage>& messages);
 
  private:
   void SendWaiting();
   bool ServiceRunning();
+  void AskCapabilities();
 
-  std::unique_ptr<QDBusInterface> service_;
+  // Every call to the service is asynchronous: a service that hangs must
+  // never hold up the window.
+  QDBusConnection bus_;
   std::optional<bool> bodyMarkup_;
+  bool asking_ = false;
   uint lastId_ = 0;
   QElapsedTimer sinceLast_;
   QTimer later_;
