@@ -13,14 +13,6 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Records the programs it is asked to start instead of starting them.
-class StartRecordingEnv : public EnvWrapper {
- public:
-  using EnvWrapper::EnvWrapper;
-  void StartProgram(const std::string& path) override { started.push_back(path); }
-  std::vector<std::string> started;
-};
-
 class StartUpTest : public ProgramTest {
  protected:
   StartUpTest() {

@@ -23,14 +23,6 @@
 namespace telvo::test {
 namespace {
 
-// Remembers the programs the popup starts instead of starting them.
-class StartRecordingEnv : public EnvWrapper {
- public:
-  using EnvWrapper::EnvWrapper;
-  void StartProgram(const std::string& path) override { started.push_back(path); }
-  std::vector<std::string> started;
-};
-
 class PopupTest : public ProgramTest {
  protected:
   PopupTest() : recording(&env) {

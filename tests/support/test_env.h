@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/posix_env.h"
@@ -89,6 +90,14 @@ class FaultInjectionEnv : public EnvWrapper {
   std::map<FileOp, int> counts_;
   std::function<void(const std::string&)> beforeReplace_;
   int64_t bytesRead_ = 0;
+};
+
+// Records the programs it is asked to start instead of starting them.
+class StartRecordingEnv : public EnvWrapper {
+ public:
+  using EnvWrapper::EnvWrapper;
+  void StartProgram(const std::string& path) override { started.push_back(path); }
+  std::vector<std::string> started;
 };
 
 // A fresh folder under the system's temporary folder, removed afterwards.
