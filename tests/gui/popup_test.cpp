@@ -66,7 +66,9 @@ TEST_F(PopupTest, DeliveredNotificationsAreListedNewestFirst) {
   typing.activateWindow();
   typing.setFocus();
   QTRY_VERIFY(typing.hasFocus());
+  // Each datagram goes out on a thread of its own, so one at a time.
   SendMailslot(poster, "ANN", "127.0.0.1", "Acme Ltd");
+  QTRY_COMPARE(List()->count(), 2);
   SendMailslot(poster, "ANN", "127.0.0.1", "Acme Ltd again");
   QTRY_COMPARE(List()->count(), 3);
   EXPECT_EQ(Heading(0), "Message from ANN to 127.0.0.1   9:05 AM");  // the fake clock

@@ -37,7 +37,6 @@ class MessageFeed : public QObject {
  public:
   MessageFeed(Env& env, std::unique_ptr<DatagramListener> listener, QObject* parent = nullptr);
 
-  uint16_t port() const { return listener_->port(); }
   // Datagrams taken off the listener so far, shown or not.
   int64_t received() const { return received_; }
   // Datagrams dropped so far: unreadable, too long, or pushed out by newer

@@ -7,6 +7,12 @@ namespace {
 
 QIcon TrayPicture(bool ringing) { return QIcon(DrawTelephone(QSize(64, 64), ringing)); }
 
+QString ToolTipFor(int unseen) {
+  if (unseen == 0) return QStringLiteral("Telvo Popup: no new messages");
+  if (unseen == 1) return QStringLiteral("Telvo Popup: 1 message not yet seen");
+  return QStringLiteral("Telvo Popup: %1 messages not yet seen").arg(unseen);
+}
+
 }  // namespace
 
 PopupTray::PopupTray(QObject* parent) : QObject(parent) {
@@ -22,12 +28,6 @@ PopupTray::PopupTray(QObject* parent) : QObject(parent) {
       emit showRequested();
   });
   SetUnseen(0);
-}
-
-QString PopupTray::ToolTipFor(int unseen) {
-  if (unseen == 0) return QStringLiteral("Telvo Popup: no new messages");
-  if (unseen == 1) return QStringLiteral("Telvo Popup: 1 message not yet seen");
-  return QStringLiteral("Telvo Popup: %1 messages not yet seen").arg(unseen);
 }
 
 void PopupTray::SetUnseen(int unseen) {

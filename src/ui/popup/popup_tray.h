@@ -20,8 +20,6 @@ class PopupTray : public QObject {
   QSystemTrayIcon& icon() { return icon_; }
   QMenu& menu() { return menu_; }
 
-  static QString ToolTipFor(int unseen);
-
  signals:
   void showRequested();
   void openTelvoRequested();

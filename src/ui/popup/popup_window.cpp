@@ -7,6 +7,15 @@
 #include <QVBoxLayout>
 
 namespace telvo {
+namespace {
+
+// "Message from SENDER to COMPUTER   3:04 PM" above the message's text.
+QString ItemText(const PopupMessage& message) {
+  return QStringLiteral("Message from %1 to %2   %3\n%4")
+      .arg(message.sender, message.computer, message.arrived, message.text);
+}
+
+}  // namespace
 
 PopupWindow::PopupWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
   setObjectName("PopupWindow");
@@ -35,11 +44,6 @@ PopupWindow::PopupWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Win
   layout->addWidget(list_);
   layout->addLayout(buttons);
   resize(440, 320);
-}
-
-QString PopupWindow::ItemText(const PopupMessage& message) {
-  return QStringLiteral("Message from %1 to %2   %3\n%4")
-      .arg(message.sender, message.computer, message.arrived, message.text);
 }
 
 void PopupWindow::AddMessages(const std::vector<PopupMessage>& messages) {

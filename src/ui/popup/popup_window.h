@@ -22,10 +22,6 @@ class PopupWindow : public QWidget {
   // Shows, raises and activates the window, as when the person asks for it;
   // the messages then count as seen.
   void ShowMessages();
-  int unseen() const { return unseen_; }
-
-  // "Message from SENDER to COMPUTER   3:04 PM" above the message's text.
-  static QString ItemText(const PopupMessage& message);
 
  signals:
   void unseenChanged(int unseen);
