@@ -19,8 +19,7 @@ QDBusMessage ServiceCall(const char* method) {
 
 }  // namespace
 
-Bubble BubbleFor(const std::vector<PopupMessage>& messages, int count) {
-  const PopupMessage& newest = messages.back();
+Bubble BubbleFor(const PopupMessage& newest, int count) {
   const QString heading =
       QStringLiteral("Message from %1 to %2").arg(newest.sender, newest.computer);
   if (count == 1) return {heading, newest.text};
@@ -54,7 +53,7 @@ void DesktopNotifier::AskCapabilities() {
 
 void DesktopNotifier::Notify(const std::vector<PopupMessage>& messages) {
   if (messages.empty()) return;
-  newest_.assign(1, messages.back());
+  newest_ = messages.back();
   waiting_ += static_cast<int>(messages.size());
   if (later_.isActive()) return;
   if (sinceLast_.isValid() && sinceLast_.elapsed() < kNotifyIntervalMs) {

@@ -25,7 +25,7 @@ struct Bubble {
 };
 
 // One message: its heading and text; several: their number and the newest.
-Bubble BubbleFor(const std::vector<PopupMessage>& messages, int count);
+Bubble BubbleFor(const PopupMessage& newest, int count);
 
 class DesktopNotifier : public QObject {
   Q_OBJECT
@@ -48,7 +48,7 @@ class DesktopNotifier : public QObject {
   uint lastId_ = 0;
   QElapsedTimer sinceLast_;
   QTimer later_;
-  std::vector<PopupMessage> newest_;  // the newest waiting message only
+  PopupMessage newest_;  // the newest of the messages waiting
   int waiting_ = 0;
 };
 
