@@ -4,8 +4,9 @@ namespace telvo {
 
 const char* const kLogToolUsage =
     "usage: telvo-log COMMAND LOG [ARGUMENTS]\n"
+    "       telvo-log check-share FOLDER [SECOND_MOUNT] [--tsv]\n"
     "Inspects and changes one phone log (a MESSAGES file) or archive, under the\n"
-    "same locks as the Telvo program.\n"
+    "same locks as the Telvo program, and checks the mount of a shared folder.\n"
     "\n"
     "commands:\n"
     "  list    the calls, newest first, a page at a time\n"
@@ -14,12 +15,13 @@ const char* const kLogToolUsage =
     "  purge   drops the calls marked delete, moves those marked archive\n"
     "  export  appends one call to EXPORT.TXT beside the log\n"
     "  check   walks the whole file and reports every damaged region\n"
+    "  check-share  tells whether a shared folder's mount can lose calls\n"
     "\n"
     "telvo-log COMMAND --help describes a command.\n";
 
 const LogCommand* FindLogCommand(const std::string& name) {
   for (const LogCommand* command : {&kListCommand, &kPostCommand, &kMarkCommand, &kPurgeCommand,
-                                    &kExportCommand, &kCheckCommand}) {
+                                    &kExportCommand, &kCheckCommand, &kCheckShareCommand}) {
     if (name == command->name) return command;
   }
   return nullptr;

@@ -2,6 +2,7 @@
 // telvo-log's commands: each has its usage text and the function that runs
 // it, in a file of its own.
 
+#include <iosfwd>
 #include <string>
 
 #include "app/log_session.h"
@@ -12,6 +13,9 @@ struct LogCommand {
   const char* name;
   const char* help;
   int (*run)(LogSession& session);  // returns the exit status
+  // Instead of `run`, for a command on a shared folder rather than a log:
+  // it has no log to open and no program to speak through.
+  int (*runOnFolder)(const CommandLine& line, std::ostream& out, std::ostream& err) = nullptr;
 };
 
 extern const LogCommand kListCommand;
@@ -20,6 +24,7 @@ extern const LogCommand kMarkCommand;
 extern const LogCommand kPurgeCommand;
 extern const LogCommand kExportCommand;
 extern const LogCommand kCheckCommand;
+extern const LogCommand kCheckShareCommand;
 
 // The tool's own usage text.
 extern const char* const kLogToolUsage;

@@ -60,6 +60,7 @@ int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out
     out << command->help;
     return 0;
   }
+  if (command->runOnFolder) return command->runOnFolder(*line, out, err);
   if (line->positional.empty()) {
     err << "telvo-log: the LOG argument is missing\n" << command->help;
     return 2;

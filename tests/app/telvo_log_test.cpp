@@ -259,6 +259,54 @@ TEST_F(TelvoLogTest, UsesThePathAsTyped) {
             std::string::npos);
 }
 
+// check-share takes a folder, not a log. On a local folder seen a second
+// time through a link every test is tried and passes, and the probe file
+// is gone afterwards.
+TEST_F(TelvoLogTest, CheckShareTriesTheFolderAndCleansUp) {
+  const std::string folder = temp.file("ann");
+  std::filesystem::create_directory_symlink(folder, temp.file("link"));
+  ToolRun tsv = Tool("check-share " + folder + " " + temp.file("link") + " --tsv");
+  EXPECT_EQ(tsv.status, 0) << tsv.err;
+  EXPECT_EQ(tsv.err, "");
+  std::istringstream lines(tsv.out);
+  std::vector<std::string> names;
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> fields;
+    std::istringstream split(line);
+    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+    ASSERT_GE(fields.size(), 3u) << line;
+    EXPECT_LE(fields.size(), 4u) << line;
+    EXPECT_EQ(fields[1], "safe") << line;
+    names.push_back(fields[0]);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"file system", "lock here", "lock across mounts",
+                                             "append across mounts", "rename across mounts",
+                                             "locks"}));
+
+  ToolRun alone = Tool("check-share " + folder);
+  EXPECT_EQ(alone.status, 0) << alone.err;
+  EXPECT_EQ(alone.out.rfind("Shared folder " + folder + "\n  safe         file system: ", 0), 0u)
+      << alone.out;
+  EXPECT_NE(alone.out.find("\n  safe         lock here: "), std::string::npos);
+  EXPECT_NE(alone.out.find("\n  not checked  append across mounts: no second mount given\n"),
+            std::string::npos);
+  EXPECT_NE(alone.out.find("see docs/DEPLOYMENT.md, 'Mounting the share'.\n"), std::string::npos);
+
+  WriteWholeFile(log, "");
+  for (const std::string& args :
+       {std::string("check-share"), "check-share " + log, "check-share " + folder + " --yes",
+        "check-share " + folder + " " + folder + " " + folder,
+        "check-share " + folder + " " + temp.path()}) {
+    ToolRun run = Tool(args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_EQ(run.out, "") << args;
+    EXPECT_NE(run.err.find("usage: telvo-log check-share FOLDER"), std::string::npos) << args;
+  }
+  // Only the log written above is left: no probe file, not even after the
+  // run whose second folder was not the same folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
 }  // namespace
 }  // namespace telvo::test
 
