@@ -38,6 +38,10 @@ class MemoryFile : public File {
     return s;
   }
   Status Sync() override { return env_.NextOperation("sync"); }
+  Status ReadBack(int64_t offset, size_t n, std::string* out) override {
+    return ReadAt(offset, n, out);
+  }
+  bool StillNamedByItsPath() override { return true; }
 
  private:
   MemoryEnv& env_;

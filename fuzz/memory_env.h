@@ -49,6 +49,7 @@ class MemoryEnv : public Env {
   Status ReplaceFile(const std::string& from, const std::string& to) override;
   Status SyncFolderOf(const std::string&) override { return NextOperation("sync"); }
   std::string ResolvePath(const std::string& path) override;
+  std::string UnsafeShareProblem(const std::string&) override { return ""; }
   std::string WindowsDir() override { return "/CFG/"; }
   std::string ProgramFolder() override { return "/BIN/"; }
 

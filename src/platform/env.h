@@ -25,10 +25,21 @@ class File {
   virtual Status ReadAt(int64_t offset, size_t n, std::string* out) = 0;
   // One write of all of data at offset; a short write fails with 61.
   virtual Status WriteAt(int64_t offset, std::string_view data) = 0;
+  // The length the file holds now. On a network or FUSE file system the
+  // client is made to ask its server rather than answer from cached
+  // attributes, which can miss another workstation's append.
   virtual Status Length(int64_t* length) = 0;
   virtual Status Truncate(int64_t length) = 0;
   // Data sync: the contents reach the disk before success is reported.
   virtual Status Sync() = 0;
+  // Like ReadAt, but past any copy of those bytes this workstation keeps,
+  // so a write can be checked against what the file system itself kept.
+  // Call it after Sync: only written-back bytes can be read back.
+  virtual Status ReadBack(int64_t offset, size_t n, std::string* out) = 0;
+  // True while the path this file was opened by still names it: false once
+  // another open renamed a file over it (a purge) or removed it, or when
+  // that cannot be told. Asks the file server, like Length.
+  virtual bool StillNamedByItsPath() = 0;
 };
 
 enum class FileAccess {
@@ -69,6 +80,11 @@ class Env {
   virtual Status SyncFolderOf(const std::string& path) = 0;
   // The native path that a program path names on disk.
   virtual std::string ResolvePath(const std::string& path) = 0;
+  // Why the file system under `path` cannot be trusted to keep a call
+  // appended there (locks that stay on this workstation, client caches that
+  // hide other workstations' writes), as a text for people naming the
+  // setting to change; "" when nothing known makes it unsafe.
+  virtual std::string UnsafeShareProblem(const std::string& path) = 0;
   // The user's configuration folder, ending in "/".
   virtual std::string WindowsDir() = 0;
   // The folder of the running program, ending in "/": its companion
@@ -111,6 +127,9 @@ class EnvWrapper : public Env {
   }
   Status SyncFolderOf(const std::string& path) override { return target_->SyncFolderOf(path); }
   std::string ResolvePath(const std::string& path) override { return target_->ResolvePath(path); }
+  std::string UnsafeShareProblem(const std::string& path) override {
+    return target_->UnsafeShareProblem(path);
+  }
   std::string WindowsDir() override { return target_->WindowsDir(); }
   std::string ProgramFolder() override { return target_->ProgramFolder(); }
   LocalDateTime Now() override { return target_->Now(); }

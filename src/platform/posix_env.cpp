@@ -21,6 +21,7 @@
 
 #include "platform/code_page.h"
 #include "platform/posix_file.h"
+#include "platform/share_check.h"
 
 namespace telvo {
 namespace {
@@ -146,6 +147,10 @@ Status PosixEnv::SyncFolderOf(const std::string& path) {
 }
 
 std::string PosixEnv::ResolvePath(const std::string& path) { return ResolveProgramPath(path); }
+
+std::string PosixEnv::UnsafeShareProblem(const std::string& path) {
+  return InspectShare(FolderOf(ResolvePath(path))).problem;
+}
 
 // The folders below are answered as program text (the code page), like every
 // other path the program holds; ResolvePath turns them back into UTF-8.

@@ -40,6 +40,7 @@ class PosixEnv : public Env {
   Status ReplaceFile(const std::string& from, const std::string& to) override;
   Status SyncFolderOf(const std::string& path) override;
   std::string ResolvePath(const std::string& path) override;
+  std::string UnsafeShareProblem(const std::string& path) override;
   std::string WindowsDir() override;
   std::string ProgramFolder() override;
 

@@ -16,6 +16,14 @@
 namespace telvo {
 namespace {
 
+// statx that makes a network or FUSE client ask its server: its cached
+// attributes may predate another workstation's append or rename. A file
+// system that cannot sync attributes answers from what it has, which is
+// then all there is to know.
+bool FreshStatx(int dirfd, const char* path, int flags, unsigned mask, struct statx* out) {
+  return ::statx(dirfd, path, flags | AT_STATX_FORCE_SYNC, mask, out) == 0;
+}
+
 class PosixFile : public File {
  public:
   PosixFile(int fd, bool readable, std::string nativePath)
@@ -56,9 +64,9 @@ class PosixFile : public File {
   }
 
   Status Length(int64_t* length) override {
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) return ErrnoStatus(errno);
-    *length = st.st_size;
+    struct statx sx;
+    if (!FreshStatx(fd_, "", AT_EMPTY_PATH, STATX_SIZE, &sx)) return ErrnoStatus(errno);
+    *length = static_cast<int64_t>(sx.stx_size);
     return Status::Ok();
   }
 
@@ -72,6 +80,22 @@ class PosixFile : public File {
     return Status::Ok();
   }
 
+  Status ReadBack(int64_t offset, size_t n, std::string* out) override {
+    // The pages just written stay cached, clean after the sync; dropping
+    // them makes the read ask the file system (a FUSE or network client
+    // then asks its server) instead of answering with our own bytes.
+    ::posix_fadvise(fd_, offset, static_cast<off_t>(n), POSIX_FADV_DONTNEED);
+    return ReadAt(offset, n, out);
+  }
+
+  bool StillNamedByItsPath() override {
+    struct statx open, named;
+    return FreshStatx(fd_, "", AT_EMPTY_PATH, STATX_INO | STATX_NLINK, &open) &&
+           FreshStatx(AT_FDCWD, path_.c_str(), 0, STATX_INO, &named) && open.stx_nlink > 0 &&
+           open.stx_dev_major == named.stx_dev_major &&
+           open.stx_dev_minor == named.stx_dev_minor && open.stx_ino == named.stx_ino;
+  }
+
  private:
   Status ErrnoStatus(int err) const {
     return Status::Error(RuntimeErrorFromErrno(err, true), path_);
@@ -81,11 +105,6 @@ class PosixFile : public File {
   std::string path_;
 };
 
-bool SameFile(int fd, const std::string& path) {
-  struct stat open, named;
-  if (::fstat(fd, &open) != 0 || ::stat(path.c_str(), &named) != 0) return false;
-  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
-}
 
 std::function<void(const std::string&)>& BeforeLockHook() {
   static std::function<void(const std::string&)> hook;
@@ -165,8 +184,8 @@ Status SyncFolderOfNative(const std::string& nativePath) {
 }
 
 Status OpenLockedFile(const std::string& nativePath, FileAccess access,
-                      std::unique_ptr<File>* file) {
-  file->reset();
+                      std::unique_ptr<File>* out) {
+  out->reset();
   if (nativePath.empty()) return Status::Error(kBadFileName);
   // A purge may rename a new file over the path between our open and our
   // lock; then the lock guards a file nobody will read again, so open anew.
@@ -194,26 +213,20 @@ Status OpenLockedFile(const std::string& nativePath, FileAccess access,
       if (err == EAGAIN || err == EACCES) return Status::Error(kPermissionDenied, nativePath);
       return StatusFromErrno(err, nativePath);
     }
-    if (!SameFile(fd, nativePath)) {
-      ::close(fd);
-      continue;
-    }
-    if (access == FileAccess::kRewrite && ::ftruncate(fd, 0) != 0) {
-      int err = errno;
-      ::close(fd);
-      return StatusFromErrno(err, nativePath);
+    auto file = std::make_unique<PosixFile>(fd, opened.readable, nativePath);
+    if (!file->StillNamedByItsPath()) continue;
+    if (access == FileAccess::kRewrite) {
+      Status emptied = file->Truncate(0);
+      if (!emptied.ok()) return emptied;
     }
     // A call reported as delivered must survive a power cut, and a new
     // file's name lives in its folder. A work file opened to be rewritten is
     // renamed into place later, and its folder synced then.
     if (opened.created && access == FileAccess::kUpdate) {
       Status synced = SyncFolderOfNative(nativePath);
-      if (!synced.ok()) {
-        ::close(fd);
-        return synced;
-      }
+      if (!synced.ok()) return synced;
     }
-    *file = std::make_unique<PosixFile>(fd, opened.readable, nativePath);
+    *out = std::move(file);
     return Status::Ok();
   }
   return Status::Error(kPermissionDenied, nativePath);

@@ -15,6 +15,7 @@ std::string RuntimeErrorDescription(int code) {
     case kPermissionDenied: return "Permission denied";
     case kPathFileAccessError: return "Path/File access error";
     case kPathNotFound: return "Path not found";
+    case kNotKept: return "Written data not kept";
     default: return "Application-defined or object-defined error";
   }
 }

@@ -18,6 +18,10 @@ enum RuntimeError : int {
   kPermissionDenied = 70,  // the lock is held by another open
   kPathFileAccessError = 75,
   kPathNotFound = 76,
+  // Not a classic code: an append that the file system did not keep as
+  // written (read back different, a length that moved, a file replaced
+  // under the lock), as a share with client caches or local locks does.
+  kNotKept = 1000,
 };
 
 class [[nodiscard]] Status {

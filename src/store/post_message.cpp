@@ -2,13 +2,29 @@
 
 #include "notify/mailslot.h"
 #include "store/phone_log.h"
+#include "store/verified_append.h"
 
 namespace telvo {
 namespace {
 
+// A build made only to show that the share test can fail
+// (-DTELVO_UNVERIFIED_POSTS=ON) posts as Telvo did before shares were
+// checked: it neither refuses an unsafe share nor verifies the append.
+#ifdef TELVO_UNVERIFIED_POSTS
+constexpr bool kVerifyPosts = false;
+#else
+constexpr bool kVerifyPosts = true;
+#endif
+
 void Refuse(Program& program, const std::string& text) {
   program.state.FileError = 1;
   ShowStop(program, "Telvo", text);
+}
+
+// Under the recipient's name, as every failure to write their log.
+void NotDelivered(Program& program, const std::string& reason) {
+  program.state.FileError = 1;
+  ShowStop(program, program.state.CurrentLogOwner, "The message was not delivered.\r" + reason);
 }
 
 }  // namespace
@@ -49,16 +65,18 @@ void PostMessage(Program& program, const PadValues& pad) {
   s.CurrentLogPath = s.PersonLog[static_cast<size_t>(person)];
   s.CurrentLogOwner = s.PersonName[static_cast<size_t>(person)];
   s.FileError = 0;
+  const std::string shareProblem =
+      kVerifyPosts ? program.env.UnsafeShareProblem(s.CurrentLogPath) : "";
+  if (!shareProblem.empty()) return NotDelivered(program, shareProblem);
   std::unique_ptr<File> log = OpenPhoneLog(program);
   if (!log) return;
-  Status status = AppendDurably(*log, s.LogLength, FrameRecord(body));
+  const std::string record = FrameRecord(body);
+  Status status = kVerifyPosts ? AppendVerified(*log, s.LogLength, record)
+                               : AppendDurably(*log, s.LogLength, record);
   log.reset();
+  if (status.code() == kNotKept) return NotDelivered(program, kShareDidNotKeepIt);
   if (!status.ok()) {
-    s.FileError = 1;
-    ShowStop(program, s.CurrentLogOwner,
-             "The message was not delivered.\r" + status.description() + " " +
-                 std::to_string(status.code()));
-    return;
+    return NotDelivered(program, status.description() + " " + std::to_string(status.code()));
   }
 
   SendMailslot(program, s.MyName, s.PersonComputer[static_cast<size_t>(person)], pad.caller);

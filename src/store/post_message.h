@@ -14,8 +14,15 @@ namespace telvo {
 // and "message (initials)", each trimmed and ended by FIELD_END.
 std::string BuildMessageBody(const PadValues& pad, const std::string& initials);
 
-// Leaves FileError 0 after a delivery and 1 after a refusal or failure; shows
-// its own messages. Calls the ClearPad hook after a delivery.
+// The reason given when a post's append could not be proven kept.
+inline constexpr const char* kShareDidNotKeepIt =
+    "The shared folder did not keep the message. Please tell the administrator.";
+
+// Refuses, writing nothing, where the log's file system is known to be
+// unsafe (Env::UnsafeShareProblem), and reports an append that the file
+// system did not keep as not delivered. Leaves FileError 0 after a
+// delivery and 1 after a refusal or failure; shows its own messages. Calls
+// the ClearPad hook after a delivery.
 void PostMessage(Program& program, const PadValues& pad);
 
 }  // namespace telvo

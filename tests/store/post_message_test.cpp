@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
@@ -112,6 +114,52 @@ TEST_F(PostMessageTest, FailedWriteLeavesTheLogAsItWas) {
   PostMessage(program, Pad());
   EXPECT_EQ(state.FileError, 0);
   EXPECT_EQ(Log(0).size(), 2 * before.size());
+}
+
+TEST_F(PostMessageTest, WhatTheShareDidNotKeepIsNotDelivered) {
+  PostMessage(program, Pad());
+  const std::string before = Log(0);
+  const MessageBox notKept{"Ann",
+                           "The message was not delivered.\rThe shared folder did not keep the "
+                           "message. Please tell the administrator.",
+                           BoxIcon::kStop, BoxButtons::kOk, kAnswerOk};
+  // What a share's client caches do: a write acknowledged and then
+  // dropped; a length cached before another workstation's append, where
+  // the write would land on that call; a log that a purge elsewhere
+  // renamed into place while this post held the old one (the purge's lock
+  // never reached this workstation).
+  bool replaceOnSync = false;
+  faults.OnSync([&] {
+    if (!std::exchange(replaceOnSync, false)) return;
+    WriteWholeFile(LogFile(0) + ".NEW", before);
+    std::filesystem::rename(LogFile(0) + ".NEW", LogFile(0));
+  });
+  const std::function<void()> lapses[] = {
+      [&] { faults.DropWriteNth(faults.count(FileOp::kWrite) + 1); },
+      [&] { faults.AnswerLengthsShortBy(static_cast<int64_t>(before.size())); },
+      [&] { replaceOnSync = true; }};
+  for (const auto& lapse : lapses) {
+    lapse();
+    PostMessage(program, Pad());
+    faults.AnswerLengthsShortBy(0);
+    EXPECT_EQ(state.FileError, 1);
+    EXPECT_EQ(boxes.last(), notKept);
+    EXPECT_EQ(Log(0), before);
+  }
+  EXPECT_EQ(padsCleared, 1);
+}
+
+TEST_F(PostMessageTest, AnUnsafeShareIsRefusedBeforeAnythingIsWritten) {
+  faults.PutOnUnsafeShare("The shared folder is an sshfs mount. Mount it over NFS.");
+  PostMessage(program, Pad(1));
+  EXPECT_EQ(faults.sharesAsked, std::vector<std::string>{state.PersonLog[1]});
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Bob",
+                                      "The message was not delivered.\rThe shared folder is an "
+                                      "sshfs mount. Mount it over NFS.",
+                                      BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
+  EXPECT_FALSE(std::filesystem::exists(LogFile(1)));
+  EXPECT_EQ(padsCleared, 0);
 }
 
 TEST_F(PostMessageTest, UnreadableLogIsAppendedAtItsRealEnd) {

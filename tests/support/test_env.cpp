@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@ class FaultyFile : public File {
   Status WriteAt(int64_t offset, std::string_view data) override {
     Status s = env_->Next(FileOp::kWrite);
     if (!s.ok()) return s;
+    if (env_->NextWriteIsDropped()) return Status::Ok();
     if (env_->NextWriteIsShort()) {
       // Half the bytes reach the file whatever this says: a short write.
       static_cast<void>(file_->WriteAt(offset, data.substr(0, data.size() / 2)));
@@ -32,15 +34,26 @@ class FaultyFile : public File {
     }
     return file_->WriteAt(offset, data);
   }
-  Status Length(int64_t* length) override { return file_->Length(length); }
+  Status Length(int64_t* length) override {
+    Status s = file_->Length(length);
+    if (s.ok()) *length -= std::min(*length, env_->staleLengthBy());
+    return s;
+  }
   Status Truncate(int64_t length) override {
     Status s = env_->Next(FileOp::kTruncate);
     return s.ok() ? file_->Truncate(length) : s;
   }
   Status Sync() override {
     Status s = env_->Next(FileOp::kSync);
-    return s.ok() ? file_->Sync() : s;
+    if (s.ok()) s = file_->Sync();
+    env_->AfterSync();
+    return s;
   }
+  Status ReadBack(int64_t offset, size_t n, std::string* out) override {
+    Status s = env_->Next(FileOp::kRead);
+    return s.ok() ? file_->ReadBack(offset, n, out) : s;
+  }
+  bool StillNamedByItsPath() override { return file_->StillNamedByItsPath(); }
 
  private:
   FaultInjectionEnv* env_;

@@ -67,6 +67,20 @@ class FaultInjectionEnv : public EnvWrapper {
   void FailNth(FileOp op, int n, int code) { faults_[{op, n}] = code; }
   // The n-th write writes only half of its bytes, then fails with 61.
   void ShortWriteNth(int n) { shortWrites_[n] = true; }
+  // What a share's client cache can do: the n-th write reports success and
+  // writes nothing; every length is answered `bytes` short of the truth;
+  // `hook` runs after each sync.
+  void DropWriteNth(int n) { droppedWrites_[n] = true; }
+  void AnswerLengthsShortBy(int64_t bytes) { staleLengthBy_ = bytes; }
+  void OnSync(std::function<void()> hook) { afterSync_ = std::move(hook); }
+  // Every path then lies on a share with this problem; the paths asked
+  // about are kept in sharesAsked.
+  void PutOnUnsafeShare(std::string problem) { shareProblem_ = std::move(problem); }
+  std::string UnsafeShareProblem(const std::string& path) override {
+    sharesAsked.push_back(path);
+    return shareProblem_;
+  }
+  std::vector<std::string> sharesAsked;
   int count(FileOp op) const;
   int64_t bytesRead() const { return bytesRead_; }
   void ResetCounts();
@@ -82,11 +96,20 @@ class FaultInjectionEnv : public EnvWrapper {
   // Called by the wrapped files.
   Status Next(FileOp op);
   bool NextWriteIsShort() { return shortWrites_.count(count(FileOp::kWrite)) > 0; }
+  bool NextWriteIsDropped() { return droppedWrites_.count(count(FileOp::kWrite)) > 0; }
+  int64_t staleLengthBy() const { return staleLengthBy_; }
+  void AfterSync() {
+    if (afterSync_) afterSync_();
+  }
   void AddBytesRead(int64_t n) { bytesRead_ += n; }
 
  private:
   std::map<std::pair<FileOp, int>, int> faults_;
   std::map<int, bool> shortWrites_;
+  std::map<int, bool> droppedWrites_;
+  int64_t staleLengthBy_ = 0;
+  std::function<void()> afterSync_;
+  std::string shareProblem_;
   std::map<FileOp, int> counts_;
   std::function<void(const std::string&)> beforeReplace_;
   int64_t bytesRead_ = 0;
