@@ -1,6 +1,5 @@
 #include "core/program.h"
 
-#include <cmath>
 #include <cstdlib>
 
 namespace telvo {
@@ -41,13 +40,9 @@ void FatalFileError(Program& program) {
   std::abort();  // not reached: every Env ends the program
 }
 
-void PauseOneTick(Program& program) {
-  const long start = std::lround(program.env.SecondsSinceMidnight());
-  // Bounded, so a clock that stands still cannot hang the program.
-  for (int waited = 0; waited < 1500; waited += 20) {
-    if (std::lround(program.env.SecondsSinceMidnight()) != start) return;
-    program.env.SleepMs(20);
-  }
+void PauseBeforeRetry(Program& program) {
+  std::uniform_int_distribution<int> pause(kRetryPauseMinMs, kRetryPauseMaxMs);
+  program.env.SleepMs(pause(program.retrySpread));
 }
 
 }  // namespace telvo

@@ -4,6 +4,7 @@
 // reaches windows that live above it.
 
 #include <functional>
+#include <random>
 #include <string>
 
 #include "core/message_boxes.h"
@@ -39,6 +40,9 @@ class Program {
   MessageBoxes& boxes;
   ProgramState state;
   ProgramHooks hooks;
+  // Spreads the pauses between lock retries, so workstations waiting for
+  // one lock do not all try again at the same instant.
+  std::minstd_rand retrySpread{std::random_device{}()};
 };
 
 // The configuration folder, always ending in "/".
@@ -58,7 +62,12 @@ void ShowStop(Program& program, const std::string& caption, const std::string& t
 // and the program ends without running any further handler.
 [[noreturn]] void FatalFileError(Program& program);
 
-// Waits until the whole second of the clock changes: at most about a second.
-void PauseOneTick(Program& program);
+// The pause before another try at a lock held elsewhere: 800 to 1200 ms,
+// drawn afresh each time, so ten tries still take about ten seconds but
+// the workstations waiting for one lock drift apart instead of retrying in
+// step (they did, when each pause waited for the clock's second to change).
+inline constexpr int kRetryPauseMinMs = 800;
+inline constexpr int kRetryPauseMaxMs = 1200;
+void PauseBeforeRetry(Program& program);
 
 }  // namespace telvo

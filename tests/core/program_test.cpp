@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "support/program_fixture.h"
 
 namespace telvo::test {
@@ -24,13 +26,19 @@ TEST_F(MessageBoxFacadeTest, BoxesShowWhatTheStateSays) {
   EXPECT_EQ(state.BoxAnswer, kAnswerOk);
 }
 
-TEST_F(MessageBoxFacadeTest, PauseOneTickWaitsForTheNextWholeSecond) {
-  // The clock reads in whole seconds, rounded: from 9:05:00.250 the reading
-  // changes at 9:05:00.500, which the 20 ms steps reach after 260 ms.
-  env.SleepMs(250);
-  const int64_t before = env.sleptMs();
-  PauseOneTick(program);
-  EXPECT_EQ(env.sleptMs() - before, 260);
+TEST_F(MessageBoxFacadeTest, PausesBeforeRetriesAreSpread) {
+  // Pauses that all ended on the clock's next second kept waiting
+  // workstations retrying in step; drawn pauses drift apart.
+  std::set<int64_t> lengths;
+  for (int i = 0; i < 10; ++i) {
+    const int64_t before = env.sleptMs();
+    PauseBeforeRetry(program);
+    const int64_t pause = env.sleptMs() - before;
+    EXPECT_GE(pause, kRetryPauseMinMs);
+    EXPECT_LE(pause, kRetryPauseMaxMs);
+    lengths.insert(pause);
+  }
+  EXPECT_GT(lengths.size(), 5u);
 }
 
 }  // namespace

@@ -100,9 +100,9 @@ TEST_F(PhoneLogTest, LockedLogIsTriedElevenTimes) {
   EXPECT_EQ(state.FileError, 1);
   EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Ann", "Message file is locked up",
                                                      BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}}));
-  // Ten pauses of at most about a second each.
-  EXPECT_GE(env.sleptMs(), 9000);
-  EXPECT_LE(env.sleptMs(), 10500);
+  // Ten pauses of about a second each.
+  EXPECT_GE(env.sleptMs(), 10 * kRetryPauseMinMs);
+  EXPECT_LE(env.sleptMs(), 10 * kRetryPauseMaxMs);
 }
 
 TEST_F(PhoneLogTest, OpenFailuresAreNamed) {
