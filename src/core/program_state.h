@@ -63,6 +63,8 @@ struct ProgramState {
   // Window and run state.
   int16_t ActiveWindow = 0;
   int16_t KeepRunning = 0;
+  // The first pad of the run has warned of unsafe shares (one box a run).
+  bool SharesChecked = false;
   int16_t ForwardMode = 0;
   int16_t SkipSwitch = 0;
   std::string CurrentLogPath;

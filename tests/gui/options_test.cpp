@@ -176,7 +176,13 @@ TEST_F(OptionsDialogTest, ChoosingAWorkgroupAsksAgainUntilAListIsChosen) {
 
   dialogs.AnswerFile(QString::fromStdString(temp.file("notes.txt")));
   dialogs.AnswerFile(QString::fromStdString(other));
+  faults.PutOnUnsafeShare("The shared folder is an sshfs mount.");
   Click("Command1(0)");
+  // The chosen list's folders are judged, and the finding shown at once.
+  EXPECT_EQ(faults.sharesAsked.size(), 2u);
+  EXPECT_EQ(boxes.last().text,
+            "Calls cannot be delivered on this shared folder.\rThe shared folder is an sshfs "
+            "mount.");
   ASSERT_EQ(dialogs.fileRequests().size(), 3u);
   // It starts in the configured list's folder, spelt as on disk.
   const OpenFileRequest asked{"Workgroup List Selection", QString::fromStdString(temp.path() + "/"),

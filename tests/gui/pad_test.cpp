@@ -76,6 +76,20 @@ class PadTest : public ProgramTest {
   int unloads = 0;
 };
 
+TEST_F(PadTest, AnUnsafeShareIsNamedOnceARunBeforeTheFirstCall) {
+  faults.PutOnUnsafeShare("The shared folder /srv/phone is an sshfs mount.");
+  Open();
+  const MessageBox warning{"Telvo",
+                           "Calls cannot be delivered on this shared folder.\rThe shared folder "
+                           "/srv/phone is an sshfs mount.",
+                           BoxIcon::kExclamation, BoxButtons::kOk, kAnswerOk};
+  EXPECT_EQ(boxes.shown(), std::vector<MessageBox>{warning});
+  EXPECT_EQ(faults.sharesAsked.size(), 3u);  // each person's folder
+  delete pad;
+  Open();
+  EXPECT_EQ(boxes.shown().size(), 1u);
+}
+
 TEST_F(PadTest, TypedMessageLandsInTheRecipientsLogAndThePadIsCleared) {
   Open();
   EXPECT_EQ(Edit("Date")->text(), "12-06-2026");

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "core/options_rules.h"
+#include "core/share_warning.h"
 #include "ui/common/file_dialogs.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/windows_colour.h"
@@ -50,6 +51,7 @@ void OptionsDialog::ChooseWorkgroup() {
     const std::string path = FromQt(*chosen);
     if (!EndsInWgl(path)) continue;
     LoadNames(path);
+    WarnOfUnsafeShares(program_);
     SetLabel(0, path);
     EnablePickButtons();
     return;

@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/pad_rules.h"
+#include "core/share_warning.h"
 #include "core/workgroup.h"
 #include "ui/common/fonts.h"
 #include "ui/common/layout_units.h"
@@ -132,6 +134,7 @@ void MessagePad::Form_Load() {
   std::vector<std::string> names;
   // A list that cannot be read has been reported; the pad opens empty.
   (void)LoadWorkgroup(program_, names);
+  if (!std::exchange(s_.SharesChecked, true)) WarnOfUnsafeShares(program_);
   for (const std::string& name : names) List1_->addItem(ToQt(name));
   StampDateTime();
   if (s_.MyIndex == -1) Command5_[1]->setEnabled(false);

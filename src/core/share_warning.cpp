@@ -1,0 +1,23 @@
+#include "core/share_warning.h"
+
+#include <set>
+#include <string>
+
+namespace telvo {
+
+void WarnOfUnsafeShares(Program& program) {
+  const ProgramState& s = program.state;
+  std::set<std::string> problems;
+  std::string text;
+  for (int person = 0; person < s.PeopleCount; ++person) {
+    // A workgroup usually lies on one or two shares: say each finding once.
+    std::string problem = program.env.UnsafeShareProblem(s.PersonLog[static_cast<size_t>(person)]);
+    if (problem.empty() || !problems.insert(problem).second) continue;
+    text += (text.empty() ? "" : "\r") + problem;
+  }
+  if (text.empty()) return;
+  ShowNotice(program, "Telvo", "Calls cannot be delivered on this shared folder.\r" + text,
+             BoxIcon::kExclamation);
+}
+
+}  // namespace telvo
