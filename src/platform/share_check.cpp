@@ -119,31 +119,44 @@ std::string GlusterVolume(const std::string& source) {
   return volume.empty() ? "VOLUME" : volume;
 }
 
-// A FUSE timeout of the client's command line, as "0" or "1 (default)";
-// `zero` tells whether it is off.
-std::string GlusterTimeout(const std::string& commandLine, const std::string& option, bool* zero) {
+// The value of `option` on the client's command line ("--name=value" or
+// "--name value"), or "" when it is not given.
+std::string CommandLineValue(const std::string& commandLine, const std::string& option) {
   std::vector<std::string> words;
   for (const std::string& word : Split(commandLine, ' '))
     if (!word.empty()) words.push_back(word);
   std::string value;
-  bool given = false;
   for (size_t i = 0; i < words.size(); ++i) {
     if (words[i].rfind(option + "=", 0) == 0) {
       value = words[i].substr(option.size() + 1);
-      given = true;
     } else if (words[i] == option && i + 1 < words.size()) {
       value = words[++i];
-      given = true;
     }
   }
-  if (!given) {
+  return value;
+}
+
+// A FUSE timeout of the client's command line, as "0" or "1 (default)";
+// `zero` tells whether it is off.
+std::string GlusterTimeout(const std::string& commandLine, const std::string& option, bool* zero) {
+  const std::string value = CommandLineValue(commandLine, option);
+  if (value.empty()) {
     *zero = false;
     return "1 (default)";
   }
   char* end = nullptr;
   const double seconds = std::strtod(value.c_str(), &end);
-  *zero = !value.empty() && *end == '\0' && seconds == 0;
+  *zero = *end == '\0' && seconds == 0;
   return value;
+}
+
+// Whether the client reads and writes past the kernel's page cache, which
+// otherwise keeps a file's pages across opens: a mark written in place
+// through another mount then stays unseen here.
+std::string GlusterDirectIo(const std::string& commandLine, bool* direct) {
+  const std::string value = CommandLineValue(commandLine, "--direct-io-mode");
+  *direct = value == "enable" || value == "yes" || value == "true" || value == "on";
+  return value.empty() ? "auto (default)" : value;
 }
 
 bool ForwardsLocks(const std::vector<std::string>& arguments) {
@@ -205,8 +218,8 @@ class Judge {
 };
 
 // GlusterFS's FUSE client keeps attributes and names for a second unless
-// told otherwise.
-const char kNoTimeouts[] = "-o attribute-timeout=0,entry-timeout=0";
+// told otherwise, and the kernel keeps file pages across opens.
+const char kMountOptions[] = "-o attribute-timeout=0,entry-timeout=0,direct-io-mode=enable";
 
 void JudgeGluster(const MountEntry& mount, const GlusterClient& client, Judge* judge) {
   judge->Add("locks", "kept by the volume's bricks", Verdict::kSafe);
@@ -232,34 +245,35 @@ void JudgeGluster(const MountEntry& mount, const GlusterClient& client, Judge* j
                Verdict::kUnsafe, Join(commands, "; "));
   }
 
-  bool timeoutsOff = false;
+  bool mountedRight = false;
   if (!client.commandLineRead) {
-    judge->Add("fuse timeouts",
+    judge->Add("fuse mount options",
                "the check could not tell: the client's command line could not be read",
                Verdict::kNotChecked);
   } else {
-    bool attributeOff = false, entryOff = false;
+    bool attributeOff = false, entryOff = false, direct = false;
     const std::string value =
         "attribute-timeout " +
         GlusterTimeout(client.commandLine, "--attribute-timeout", &attributeOff) +
-        ", entry-timeout " + GlusterTimeout(client.commandLine, "--entry-timeout", &entryOff);
-    timeoutsOff = attributeOff && entryOff;
-    judge->Add("fuse timeouts", value, timeoutsOff ? Verdict::kSafe : Verdict::kUnsafe,
-               timeoutsOff ? "" : "mount with " + std::string(kNoTimeouts));
+        ", entry-timeout " + GlusterTimeout(client.commandLine, "--entry-timeout", &entryOff) +
+        ", direct-io-mode " + GlusterDirectIo(client.commandLine, &direct);
+    mountedRight = attributeOff && entryOff && direct;
+    judge->Add("fuse mount options", value, mountedRight ? Verdict::kSafe : Verdict::kUnsafe,
+               mountedRight ? "" : "mount with " + std::string(kMountOptions));
   }
 
-  const bool timeoutsUnsafe = client.commandLineRead && !timeoutsOff;
+  const bool mountedWrong = client.commandLineRead && !mountedRight;
   if (!options.empty()) {
     judge->Problem(
         "a GlusterFS mount whose client caches can hide other workstations' calls. "
         "Turn off these options of volume " +
         volume + ": " + Join(options, ", ") +
-        (timeoutsUnsafe ? "; and mount it with " + std::string(kNoTimeouts) : "") + ".");
-  } else if (timeoutsUnsafe) {
+        (mountedWrong ? "; and mount it with " + std::string(kMountOptions) : "") + ".");
+  } else if (mountedWrong) {
     judge->Problem(
-        "a GlusterFS mount whose client keeps file lengths and names for a while, "
+        "a GlusterFS mount whose client keeps file lengths, names and pages for a while, "
         "which can hide other workstations' calls. Mount it with " +
-        std::string(kNoTimeouts) + ".");
+        std::string(kMountOptions) + ".");
   }
 }
 

@@ -53,7 +53,7 @@ const ShareFinding* Finding(const ShareReport& report, const std::string& name) 
   return nullptr;
 }
 
-TEST(ShareCheckTest, GlusterClientCachesAndTimeouts) {
+TEST(ShareCheckTest, GlusterClientCachesAndMountOptions) {
   const MountEntry mount{"/srv/phone", "fuse.glusterfs", "vm:/office", "rw,user_id=0"};
   const std::vector<std::string> core = {"protocol/client", "cluster/replicate",
                                          "debug/io-stats"};
@@ -68,7 +68,7 @@ TEST(ShareCheckTest, GlusterClientCachesAndTimeouts) {
     defaults.translatorTypes.push_back("performance/" + translator);
   ShareReport report = JudgeMount(mount, defaults);
   EXPECT_EQ(report.findings[0].verdict, Verdict::kUnsafe);
-  EXPECT_EQ(Finding(report, "fuse timeouts")->verdict, Verdict::kUnsafe);
+  EXPECT_EQ(Finding(report, "fuse mount options")->verdict, Verdict::kUnsafe);
   const ShareFinding* cached = Finding(report, "gluster client caches");
   EXPECT_EQ(cached->verdict, Verdict::kUnsafe);
   for (const auto& [translator, option] : caches) {
@@ -79,32 +79,38 @@ TEST(ShareCheckTest, GlusterClientCachesAndTimeouts) {
     EXPECT_NE(report.problem.find("performance." + option), std::string::npos) << option;
   }
   EXPECT_EQ(report.problem.rfind("The shared folder /srv/phone is a GlusterFS mount", 0), 0u);
-  EXPECT_NE(report.problem.find("-o attribute-timeout=0,entry-timeout=0."), std::string::npos);
+  EXPECT_NE(report.problem.find("-o attribute-timeout=0,entry-timeout=0,direct-io-mode=enable."),
+            std::string::npos);
   EXPECT_EQ(report.problem.find('\n'), std::string::npos);
 
-  // Caches off and both timeouts 0: nothing to refuse.
-  GlusterClient tuned{
-      core, "/usr/sbin/glusterfs --attribute-timeout=0 --entry-timeout=0 /srv/phone", true,
-      true};
+  // Caches off, both timeouts 0 and the page cache bypassed: nothing to refuse.
+  GlusterClient tuned{core,
+                      "/usr/sbin/glusterfs --direct-io-mode=enable --attribute-timeout=0 "
+                      "--entry-timeout=0 /srv/phone",
+                      true, true};
   report = JudgeMount(mount, tuned);
   EXPECT_EQ(report.problem, "");
   for (const ShareFinding& finding : report.findings)
     EXPECT_EQ(finding.verdict, Verdict::kSafe) << finding.name << ": " << finding.value;
 
-  // One timeout left at its default is enough to hide a replaced log.
-  tuned.commandLine = "/usr/sbin/glusterfs --attribute-timeout=0 /srv/phone";
+  // One timeout left at its default is enough to hide a replaced log, and
+  // the page cache a mark written elsewhere.
+  tuned.commandLine = "/usr/sbin/glusterfs --attribute-timeout=0 --direct-io-mode=enable /mnt";
   report = JudgeMount(mount, tuned);
-  EXPECT_EQ(Finding(report, "fuse timeouts")->value, "attribute-timeout 0, entry-timeout 1 (default)");
+  EXPECT_EQ(Finding(report, "fuse mount options")->value,
+            "attribute-timeout 0, entry-timeout 1 (default), direct-io-mode enable");
   EXPECT_EQ(report.problem,
-            "The shared folder /srv/phone is a GlusterFS mount whose client keeps file lengths "
-            "and names for a while, which can hide other workstations' calls. Mount it with -o "
-            "attribute-timeout=0,entry-timeout=0.");
+            "The shared folder /srv/phone is a GlusterFS mount whose client keeps file lengths, "
+            "names and pages for a while, which can hide other workstations' calls. Mount it "
+            "with -o attribute-timeout=0,entry-timeout=0,direct-io-mode=enable.");
+  tuned.commandLine = "/usr/sbin/glusterfs --attribute-timeout=0 --entry-timeout=0 /mnt";
+  EXPECT_EQ(JudgeMount(mount, tuned).problem, report.problem);
 
   // What the client's .meta folder does not show is not checked, not unsafe.
   report = JudgeMount(mount, GlusterClient{});
   EXPECT_EQ(report.problem, "");
   EXPECT_EQ(Finding(report, "gluster client caches")->verdict, Verdict::kNotChecked);
-  EXPECT_EQ(Finding(report, "fuse timeouts")->verdict, Verdict::kNotChecked);
+  EXPECT_EQ(Finding(report, "fuse mount options")->verdict, Verdict::kNotChecked);
 }
 
 TEST(ShareCheckTest, LocksThatStayOnTheWorkstation) {
