@@ -54,7 +54,7 @@ class Accountant {
       }
       CheckRecord(record, true);
     }
-    if (lastArchivedSeen_ != 1)
+    if (lastArchivedSeen_ != (final_.lastCallPosted ? 1 : 0))
       Fault("the call the last purge archived is in the archive " +
             std::to_string(lastArchivedSeen_) + " times");
     CheckExportLines();
@@ -118,7 +118,8 @@ class Accountant {
     line("workers started:", started);
     line("killed with SIGKILL:", n(kills) + " (" + killed + ")");
     line("posts:", n(c.postsStarted) + " begun, " + n(c.posted) + " delivered, " +
-                       n(c.postsRefused) + " refused (log locked up), " + n(c.postsInterrupted) +
+                       n(c.postsRefused) + " refused (log locked up), " +
+                       n(c.postsUndelivered) + " not delivered, " + n(c.postsInterrupted) +
                        " cut short by a kill");
     std::string done;
     int64_t marked = 0;

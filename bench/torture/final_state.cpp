@@ -56,9 +56,11 @@ void ExpectNoBox(Workstation& station, const char* step, std::vector<std::string
   station.boxes.Clear();
 }
 
-void Settle(Workstation& station, const std::string& logPath, std::vector<std::string>& faults) {
+// False when the share refused the last post, as it refused the workers'.
+bool Settle(Workstation& station, const std::string& logPath, std::vector<std::string>& faults) {
   ProgramState& s = station.program.state;
   PostMessage(station.program, PadForCall(kLastArchivedCall));
+  if (station.BoxTexts().starts_with("The message was not delivered.")) return false;
   ExpectNoBox(station, "post", faults);
 
   // It is the newest call, at the log's end.
@@ -72,7 +74,7 @@ void Settle(Workstation& station, const std::string& logPath, std::vector<std::s
   if (newest.outcome != ReadOutcome::kRecord ||
       CallNumberOf(newest.record.body) != kLastArchivedCall) {
     faults.push_back("the last call posted is not at the log's end");
-    return;
+    return true;
   }
   s.PageStart[0] = newest.record.start;
   s.PageText[0] = newest.record.body;
@@ -88,6 +90,7 @@ void Settle(Workstation& station, const std::string& logPath, std::vector<std::s
   s.CurrentLogPath = logPath;
   PurgeCalls(station.program);
   ExpectNoBox(station, "purge", faults);
+  return true;
 }
 
 }  // namespace
@@ -95,7 +98,7 @@ void Settle(Workstation& station, const std::string& logPath, std::vector<std::s
 FinalState SettleAndRead(const std::string& logPath) {
   FinalState state;
   Workstation station(logPath);
-  Settle(station, logPath, state.faults);
+  state.lastCallPosted = Settle(station, logPath, state.faults);
   state.log = ReadRecords(station, logPath, "the log", &state.logBytes, state.faults);
   state.archive = ReadRecords(station, BesideLog(logPath, "ARCHIVE"), "the archive",
                               &state.archiveBytes, state.faults);

@@ -23,6 +23,9 @@ struct FinalState {
   int64_t logBytes = 0, archiveBytes = 0;
   std::string exportText;  // EXPORT.TXT, whole
   std::vector<std::string> faults;
+  // False on a share that refuses every post: the last call was not
+  // delivered, so nothing was marked or purged after it.
+  bool lastCallPosted = true;
 };
 
 // Posts kLastArchivedCall, marks it archive and purges, as a person would

@@ -70,9 +70,9 @@ class JournalReader {
       openPost_ = number;
       call.postStarted = true;
       ++c.postsStarted;
-    } else if (verb == "posted" || verb == "refused") {
+    } else if (verb == "posted" || verb == "refused" || verb == "undelivered") {
       (verb == "posted" ? call.posted : call.refused) = true;
-      ++(verb == "posted" ? c.posted : c.postsRefused);
+      ++(verb == "posted" ? c.posted : verb == "refused" ? c.postsRefused : c.postsUndelivered);
       openPost_.reset();
     } else if (verb == "mark" && words >> mark) {
       CloseOpenMark();

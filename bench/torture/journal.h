@@ -37,7 +37,7 @@ inline constexpr int kJournalFailed = 90;
 struct CallFacts {
   bool postStarted = false;
   bool posted = false;   // PostMessage reported it delivered
-  bool refused = false;  // the log stayed locked: surely never written
+  bool refused = false;  // locked up or not delivered: must be in no file
   bool mayBeDeleted = false;   // a delete mark was written, or perhaps written
   bool mayBeArchived = false;  // likewise an archive mark
   bool surelyMarkedAway = false;  // a delete or archive mark surely written
@@ -47,6 +47,7 @@ struct CallFacts {
 
 struct JournalCounts {
   int64_t postsStarted = 0, posted = 0, postsRefused = 0, postsInterrupted = 0;
+  int64_t postsUndelivered = 0;  // "The message was not delivered." and why
   int64_t marksStarted = 0, marksInterrupted = 0, marksStale = 0;
   std::map<std::string, int64_t> marksDone;  // by mark name
   int64_t exportsStarted = 0, exportsDone = 0, exportsStale = 0, exportsInterrupted = 0;

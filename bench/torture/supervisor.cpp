@@ -70,7 +70,10 @@ class Supervisor {
     setup.slot = slot;
     setup.slots = plan_.workers[static_cast<size_t>(WorkerKind::kMarker)];
     setup.incarnation = ++incarnations_;
-    setup.logPath = plan_.logPath;
+    // With a second mount of the folder, the workers of each kind take
+    // turns between the two, as colleagues at two workstations would.
+    setup.logPath = plan_.secondLogPath.empty() || slot % 2 == 0 ? plan_.logPath
+                                                                 : plan_.secondLogPath;
     setup.journalPath = plan_.journalFolder + "/" + KindName(kind) + "-" +
                         std::to_string(setup.incarnation);
     setup.seed = plan_.seed * 7919u + static_cast<uint32_t>(setup.incarnation);

@@ -18,6 +18,7 @@ struct RunPlan {
   int meanKillGapMs = 300;  // the gaps are drawn from 0 to twice this
   uint32_t seed = 1;
   std::string logPath;        // the program's path of the log
+  std::string secondLogPath;  // the same log through a second mount, or ""
   std::string journalFolder;  // native
 };
 

@@ -23,10 +23,13 @@ namespace {
 constexpr const char* kUsage =
     "usage: torture [--seconds N] [--posters N] [--markers N] [--exporters N]\n"
     "               [--purgers N] [--kill-gap-ms N] [--seed N] [--dir FOLDER] [--keep]\n"
+    "               [--second-dir FOLDER]\n"
     "Runs the workers for N seconds (default 60; 8 posters, 2 markers, 1 exporter,\n"
     "2 purgers), killing one every 0 to 2 x kill-gap-ms (default 300). The files and\n"
     "journals go to FOLDER (default ${TELVO_BENCH_DIR:-/var/tmp}/telvo-torture-PID),\n"
-    "which is removed after a run without faults unless --keep is given.\n";
+    "which is removed after a run without faults unless --keep is given. With\n"
+    "--second-dir, FOLDER is mounted a second time there (a share seen by two\n"
+    "workstations), and every other worker of each kind works through it.\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
   std::fprintf(stderr, "torture: %s\n%s", problem.c_str(), kUsage);
@@ -36,6 +39,7 @@ constexpr const char* kUsage =
 struct Options {
   RunPlan plan;
   std::string folder;
+  std::string secondFolder;
   bool keep = false;
 };
 
@@ -53,8 +57,8 @@ Options ParseOptions(int argc, char** argv) {
     }
     if (i + 1 >= argc) Usage(name + " needs a value");
     const std::string value = argv[++i];
-    if (name == "--dir") {
-      options.folder = value;
+    if (name == "--dir" || name == "--second-dir") {
+      (name == "--dir" ? options.folder : options.secondFolder) = value;
       continue;
     }
     char* end = nullptr;
@@ -97,6 +101,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   options.plan.logPath = folder + "/ann\\MESSAGES";
+  if (!options.secondFolder.empty()) {
+    options.plan.secondLogPath = options.secondFolder + "/ann\\MESSAGES";
+  }
   options.plan.journalFolder = journals;
 
   const RunCounts run = RunWorkers(options.plan);

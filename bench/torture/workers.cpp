@@ -64,6 +64,9 @@ class Worker {
       journal_.Note("posted " + std::to_string(number));
     } else if (texts == "Message file is locked up") {
       journal_.Note("refused " + std::to_string(number));
+    } else if (texts.starts_with("The message was not delivered.")) {
+      // The share was refused or did not keep the call; the box says which.
+      journal_.Note("undelivered " + std::to_string(number));
     } else {
       journal_.Note("box post " + std::to_string(number) + ": " + texts);
     }
