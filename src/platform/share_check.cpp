@@ -236,7 +236,7 @@ void JudgeGluster(const MountEntry& mount, const GlusterClient& client, Judge* j
   }
   if (!client.graphRead) {
     judge->Add("gluster client caches",
-               "the check could not tell: the client's .meta/graphs/active could not be read",
+               "the check could not tell: the client's .meta/graphs/active/volfile could not be read",
                Verdict::kNotChecked);
   } else if (caches.empty()) {
     judge->Add("gluster client caches", "none in the client's graph", Verdict::kSafe);
@@ -414,18 +414,21 @@ bool JsonString(const std::string& json, const std::string& key, std::string* va
   return false;
 }
 
+// The active graph's volfile names every translator the client runs in a
+// "type performance/md-cache" line: one read, where a folder listing and a
+// read of each translator's own "type" file cost a round trip to the client
+// apiece, and a post asks this every time. The file also holds the bricks'
+// credentials, so nothing but the type lines is kept.
 void ReadGlusterClient(const std::string& mountPoint, GlusterClient* client) {
-  const std::string graph = mountPoint + "/.meta/graphs/active";
-  if (DIR* dir = ::opendir(graph.c_str())) {
-    while (dirent* entry = ::readdir(dir)) {
-      const std::string name = entry->d_name;
-      std::string type;
-      if (name == "." || name == ".." || !ReadSmallFile(graph + "/" + name + "/type", &type))
-        continue;
-      while (!type.empty() && std::strchr(" \t\r\n", type.back())) type.pop_back();
+  std::string volfile;
+  if (ReadSmallFile(mountPoint + "/.meta/graphs/active/volfile", &volfile)) {
+    for (const std::string& line : Split(volfile, '\n')) {
+      const size_t at = line.find_first_not_of(" \t");
+      if (at == std::string::npos || line.compare(at, 5, "type ") != 0) continue;
+      std::string type = line.substr(at + 5);
+      while (!type.empty() && std::strchr(" \t\r", type.back())) type.pop_back();
       client->translatorTypes.push_back(type);
     }
-    ::closedir(dir);
     client->graphRead = !client->translatorTypes.empty();
   }
   std::string json;

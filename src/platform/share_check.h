@@ -73,7 +73,7 @@ ShareReport JudgeMount(const MountEntry& mount, const GlusterClient& gluster,
                        const FuseDaemon& daemon);
 
 // Reads /proc/self/mountinfo and, for a GlusterFS mount, the client's
-// .meta/graphs/active/*/type and .meta/cmdline at the mount point, then
+// .meta/graphs/active/volfile and .meta/cmdline at the mount point, then
 // judges. `nativeFolder` is a folder on disk (UTF-8).
 ShareReport InspectShare(const std::string& nativeFolder);
 
