@@ -149,7 +149,18 @@ Status PosixEnv::SyncFolderOf(const std::string& path) {
 std::string PosixEnv::ResolvePath(const std::string& path) { return ResolveProgramPath(path); }
 
 std::string PosixEnv::UnsafeShareProblem(const std::string& path) {
-  return InspectShare(FolderOf(ResolvePath(path))).problem;
+  const size_t slash = path.find_last_of("\\/");
+  const std::string folder = slash == std::string::npos ? path : path.substr(0, slash);
+  const auto now = std::chrono::steady_clock::now();
+  auto known = shareVerdicts_.find(folder);
+  if (known != shareVerdicts_.end() && now - known->second.judged < kShareVerdictLifetime)
+    return known->second.problem;
+  // A workgroup has a few dozen folders; the bound only stops a long run
+  // from keeping stale ones without end.
+  if (shareVerdicts_.size() >= 4096) shareVerdicts_.clear();
+  ShareVerdict& verdict = shareVerdicts_[folder];
+  verdict = {InspectShare(FolderOf(ResolvePath(path))).problem, now};
+  return verdict.problem;
 }
 
 // The folders below are answered as program text (the code page), like every

@@ -1,8 +1,10 @@
 #pragma once
 // The Env of a running program on Linux.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -59,10 +61,21 @@ class PosixEnv : public Env {
 
  private:
   struct Sending;
+  struct ShareVerdict {
+    std::string problem;
+    std::chrono::steady_clock::time_point judged;
+  };
   PosixEnvOptions options_;
+  // By the program path of a log's folder: a burst of posts (a forward to
+  // several people, a script) judges each share once.
+  std::map<std::string, ShareVerdict> shareVerdicts_;
   std::shared_ptr<Sending> sending_;
   int instanceLockFd_ = -1;
 };
+
+// How long a share's verdict is trusted before the mount is judged again:
+// an administrator's change of volume or mount options shows within this.
+inline constexpr std::chrono::seconds kShareVerdictLifetime{10};
 
 // How long an ending program waits for datagrams still being sent.
 inline constexpr int kDatagramGraceMs = 1000;

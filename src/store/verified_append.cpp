@@ -46,8 +46,9 @@ Status AppendVerified(File& file, int64_t end, std::string_view bytes) {
   Status status = ReadBackIfReadable(file, from, static_cast<size_t>(end - from) + 1, &before,
                                      &readable);
   if (!status.ok()) return status;
+  // The open has just checked the file's identity; after the write it is
+  // checked again.
   if (readable && before.size() != static_cast<size_t>(end - from)) return NotKept();
-  if (!file.StillNamedByItsPath()) return NotKept();
 
   status = AppendDurably(file, end, bytes);
   if (!status.ok()) return status;
