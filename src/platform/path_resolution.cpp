@@ -111,6 +111,19 @@ std::string ResolveFolder(const std::string& folder) {
   return native;
 }
 
+// A file in a remembered folder that exists as spelled: one lstat shows
+// both, where checking the folder and then the file would cost two lookups
+// of the folder (each a round trip on a share whose client caches no names).
+// "" when it does not hold.
+std::string KnownSpelling(const std::string& unixPath, size_t slash) {
+  if (slash == 0) return "";
+  const std::string folder = Folders().Lookup(unixPath.substr(0, slash));
+  const std::string name = Cp1252ToUtf8(unixPath.substr(slash + 1));
+  if (folder.empty() || name.empty() || name == "." || name == "..") return "";
+  const std::string native = folder + "/" + name;
+  return Exists(native) ? native : "";
+}
+
 }  // namespace
 
 int64_t FolderListingsForTesting() { return folderListings.load(); }
@@ -127,6 +140,8 @@ std::string ResolveProgramPath(const std::string& path) {
   std::string native;
   if (slash == std::string::npos) {
     native = MatchComponent("", unixPath);
+  } else if (std::string known = KnownSpelling(unixPath, slash); !known.empty()) {
+    native = std::move(known);
   } else {
     const std::string folder = slash == 0 ? "/" : ResolveFolder(unixPath.substr(0, slash));
     native = (folder == "/" ? "/" : folder + "/") + MatchComponent(folder, unixPath.substr(slash + 1));
