@@ -62,12 +62,19 @@ void ShowStop(Program& program, const std::string& caption, const std::string& t
 // and the program ends without running any further handler.
 [[noreturn]] void FatalFileError(Program& program);
 
-// The pause before another try at a lock held elsewhere: 800 to 1200 ms,
-// drawn afresh each time, so ten tries still take about ten seconds but
-// the workstations waiting for one lock drift apart instead of retrying in
-// step (they did, when each pause waited for the clock's second to change).
+// The pause before another try at a lock held elsewhere, drawn afresh each
+// time, so the workstations waiting for one lock drift apart instead of
+// retrying in step (they did, when each pause waited for the clock's second
+// to change). The first retry (`retry` 1) comes after 100 to 900 ms, as
+// soon on average as it did then, since most locks are held by a post for
+// milliseconds; later ones after 800 to 1200 ms, so ten pauses still take
+// about ten seconds before a log counts as locked up.
+inline constexpr int kFirstRetryPauseMinMs = 100;
+inline constexpr int kFirstRetryPauseMaxMs = 900;
 inline constexpr int kRetryPauseMinMs = 800;
 inline constexpr int kRetryPauseMaxMs = 1200;
-void PauseBeforeRetry(Program& program);
+inline constexpr int kTenPausesMinMs = kFirstRetryPauseMinMs + 9 * kRetryPauseMinMs;
+inline constexpr int kTenPausesMaxMs = kFirstRetryPauseMaxMs + 9 * kRetryPauseMaxMs;
+void PauseBeforeRetry(Program& program, int retry);
 
 }  // namespace telvo

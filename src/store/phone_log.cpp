@@ -51,7 +51,7 @@ Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess
   for (;;) {
     Status status = program.env.OpenFile(path, access, file);
     if (status.code() != kPermissionDenied || ++s.LockRetries > kMaxOpenTries - 1) return status;
-    PauseBeforeRetry(program);
+    PauseBeforeRetry(program, s.LockRetries);
   }
 }
 

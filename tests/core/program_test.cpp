@@ -30,12 +30,12 @@ TEST_F(MessageBoxFacadeTest, PausesBeforeRetriesAreSpread) {
   // Pauses that all ended on the clock's next second kept waiting
   // workstations retrying in step; drawn pauses drift apart.
   std::set<int64_t> lengths;
-  for (int i = 0; i < 10; ++i) {
+  for (int retry = 1; retry <= 10; ++retry) {
     const int64_t before = env.sleptMs();
-    PauseBeforeRetry(program);
+    PauseBeforeRetry(program, retry);
     const int64_t pause = env.sleptMs() - before;
-    EXPECT_GE(pause, kRetryPauseMinMs);
-    EXPECT_LE(pause, kRetryPauseMaxMs);
+    EXPECT_GE(pause, retry == 1 ? kFirstRetryPauseMinMs : kRetryPauseMinMs);
+    EXPECT_LE(pause, retry == 1 ? kFirstRetryPauseMaxMs : kRetryPauseMaxMs);
     lengths.insert(pause);
   }
   EXPECT_GT(lengths.size(), 5u);

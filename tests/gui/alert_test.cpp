@@ -107,7 +107,7 @@ TEST_F(AlertWindowTest, LockedAlertKeepsTheWindowOpenWithItsText) {
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(Text1(window.get())->toPlainText(), "Away");
   EXPECT_EQ(Stored(), kStored);
-  EXPECT_GE(env.sleptMs(), 10 * kRetryPauseMinMs);  // waited for the colleague first
+  EXPECT_GE(env.sleptMs(), kTenPausesMinMs);  // waited for the colleague first
   EXPECT_FALSE(std::filesystem::exists(AlertFile() + ".NEW"));
 
   reader.reset();

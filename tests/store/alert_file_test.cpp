@@ -59,7 +59,7 @@ TEST_F(AlertFileTest, OtherReadFailuresAreReported) {
   EXPECT_EQ(state.AlertError, kPermissionDenied);
   EXPECT_EQ(state.AlertText, "");
   EXPECT_EQ(boxes.last().text, "Permission denied70");
-  EXPECT_GE(env.sleptMs(), 10 * kRetryPauseMinMs);
+  EXPECT_GE(env.sleptMs(), kTenPausesMinMs);
 }
 
 TEST_F(AlertFileTest, WritingReplacesTheFileAndKeepsItsMode) {

@@ -126,7 +126,7 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
     const int64_t slept = env.sleptMs();
     purgeStops(good, "Message file is locked up", held);
     EXPECT_EQ(state.LockRetries, kMaxOpenTries);
-    EXPECT_GE(env.sleptMs() - slept, 10 * kRetryPauseMinMs);  // ten pauses of about a second
+    EXPECT_GE(env.sleptMs() - slept, kTenPausesMinMs);
     EXPECT_EQ(ReadWholeFile(LogFile(0) + ".NEW"), held == ArchiveFile() ? "" : "held");
   }
 }
