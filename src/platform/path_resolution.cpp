@@ -111,22 +111,34 @@ std::string ResolveFolder(const std::string& folder) {
   return native;
 }
 
+// The file as spelled inside its remembered folder, or "" when the folder
+// was not resolved before. Touches no disk.
+std::string InRememberedFolder(const std::string& unixPath, size_t slash) {
+  if (slash == 0 || slash == std::string::npos) return "";
+  const std::string folder = Folders().Lookup(unixPath.substr(0, slash));
+  const std::string name = Cp1252ToUtf8(unixPath.substr(slash + 1));
+  if (folder.empty() || name.empty() || name == "." || name == "..") return "";
+  return folder + "/" + name;
+}
+
 // A file in a remembered folder that exists as spelled: one lstat shows
 // both, where checking the folder and then the file would cost two lookups
 // of the folder (each a round trip on a share whose client caches no names).
 // "" when it does not hold.
 std::string KnownSpelling(const std::string& unixPath, size_t slash) {
-  if (slash == 0) return "";
-  const std::string folder = Folders().Lookup(unixPath.substr(0, slash));
-  const std::string name = Cp1252ToUtf8(unixPath.substr(slash + 1));
-  if (folder.empty() || name.empty() || name == "." || name == "..") return "";
-  const std::string native = folder + "/" + name;
-  return Exists(native) ? native : "";
+  const std::string native = InRememberedFolder(unixPath, slash);
+  return !native.empty() && Exists(native) ? native : "";
 }
 
 }  // namespace
 
 int64_t FolderListingsForTesting() { return folderListings.load(); }
+
+std::string RememberedSpelling(const std::string& path) {
+  std::string unixPath = path;
+  std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
+  return InRememberedFolder(unixPath, unixPath.rfind('/'));
+}
 
 std::string ResolveProgramPath(const std::string& path) {
   std::string unixPath = path;

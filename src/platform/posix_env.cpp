@@ -101,6 +101,14 @@ PosixEnv::~PosixEnv() {
 Status PosixEnv::OpenFile(const std::string& path, FileAccess access,
                           std::unique_ptr<File>* file) {
   if (path.empty()) return Status::Error(kBadFileName);
+  // A file in a folder resolved before is opened as spelled there first:
+  // that it opens shows the spelling right without a lookup of its own, a
+  // round trip on a share. Only a file missing as spelled is resolved.
+  const std::string remembered = RememberedSpelling(path);
+  if (!remembered.empty()) {
+    Status status = OpenLockedFile(remembered, access, file, /*createMissing=*/false);
+    if (status.code() != kFileNotFound && status.code() != kPathNotFound) return status;
+  }
   return OpenLockedFile(ResolvePath(path), access, file);
 }
 

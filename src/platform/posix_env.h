@@ -93,6 +93,11 @@ Env* DefaultEnv();
 // Folders whose spelling on disk is found once are remembered while they
 // exist, so opening the same file again lists no folder.
 std::string ResolveProgramPath(const std::string& path);
+// The file of a program path as spelled inside its folder's remembered
+// spelling on disk, without looking at the disk; "" when the folder was not
+// resolved before. Where that file exists, it is what ResolveProgramPath
+// answers, since an exact spelling wins.
+std::string RememberedSpelling(const std::string& path);
 // How many folders have been listed to resolve paths so far.
 int64_t FolderListingsForTesting();
 

@@ -128,11 +128,11 @@ Opened OpenExisting(const std::string& path, int flags) {
 // Read and write, or write only when the file may be written but not read.
 // A missing file is created exclusively, so this open knows that it made the
 // file; EEXIST then means another open made it first.
-Opened OpenForWriting(const std::string& path) {
+Opened OpenForWriting(const std::string& path, bool createMissing) {
   Opened opened;
   for (int flags : {O_RDWR, O_WRONLY}) {
     opened = OpenExisting(path, flags);
-    if (opened.fd < 0 && opened.err == ENOENT) {
+    if (opened.fd < 0 && opened.err == ENOENT && createMissing) {
       opened = OpenExisting(path, flags | O_CREAT | O_EXCL);
       opened.created = opened.fd >= 0;
     }
@@ -184,14 +184,14 @@ Status SyncFolderOfNative(const std::string& nativePath) {
 }
 
 Status OpenLockedFile(const std::string& nativePath, FileAccess access,
-                      std::unique_ptr<File>* out) {
+                      std::unique_ptr<File>* out, bool createMissing) {
   out->reset();
   if (nativePath.empty()) return Status::Error(kBadFileName);
   // A purge may rename a new file over the path between our open and our
   // lock; then the lock guards a file nobody will read again, so open anew.
   for (int attempt = 0; attempt < 20; ++attempt) {
     Opened opened = access == FileAccess::kRead ? OpenExisting(nativePath, O_RDONLY)
-                                                : OpenForWriting(nativePath);
+                                                : OpenForWriting(nativePath, createMissing);
     if (opened.fd < 0) {
       if (opened.err == EEXIST) continue;  // created elsewhere meanwhile
       return StatusFromErrno(opened.err, nativePath);
