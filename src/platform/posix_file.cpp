@@ -105,7 +105,6 @@ class PosixFile : public File {
   std::string path_;
 };
 
-
 std::function<void(const std::string&)>& BeforeLockHook() {
   static std::function<void(const std::string&)> hook;
   return hook;
