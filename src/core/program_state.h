@@ -71,7 +71,7 @@ struct ProgramState {
   // Whose log CurrentLogPath is: the title of that log's messages. Kept with
   // the path so the two cannot drift apart when the people list is reloaded.
   std::string CurrentLogOwner;
-  int32_t LastLogLength = 0;
+  int64_t LastLogLength = 0;
 
   // Phone-log access.
   int16_t FileError = 0;

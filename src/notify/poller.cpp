@@ -1,8 +1,6 @@
 #include "notify/poller.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <limits>
 
 namespace telvo {
 namespace {
@@ -13,10 +11,6 @@ std::string MyLog(const ProgramState& s) {
   // The last slot is always empty; an index beyond the people is no one.
   if (s.MyIndex >= s.PeopleCount || static_cast<size_t>(s.MyIndex) >= s.PersonLog.size()) return {};
   return s.PersonLog[static_cast<size_t>(s.MyIndex)];
-}
-
-int32_t ClampToInt32(int64_t length) {
-  return static_cast<int32_t>(std::min<int64_t>(length, std::numeric_limits<int32_t>::max()));
 }
 
 // Shows a box with the poller marked busy, so a tick that comes while it is
@@ -70,7 +64,7 @@ void PollerTick(Program& program, PollerState& poller) {
     poller.PollerPrimed = true;
   }
   // Also after a purge made the log shorter: growth counts from there.
-  s.LastLogLength = ClampToInt32(length);
+  s.LastLogLength = length;
 }
 
 }  // namespace telvo

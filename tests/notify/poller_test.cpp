@@ -57,6 +57,15 @@ TEST_F(PollerTest, GrowthAfterThePrimingTickIsAnnouncedOnce) {
   state.MyIndex = 1;
   EXPECT_EQ(Tick(), 0u);
   EXPECT_EQ(state.LastLogLength, 500);
+
+  // Past 2 GiB (a sparse file): a length held in 32 bits made every tick
+  // look like growth.
+  std::filesystem::resize_file(LogFile(1), 3LL << 30);
+  EXPECT_EQ(Tick(), 1u);
+  EXPECT_EQ(Tick(), 0u);
+  EXPECT_EQ(state.LastLogLength, 3LL << 30);
+  WriteWholeFile(LogFile(1), std::string(500, 'x'));
+  EXPECT_EQ(Tick(), 0u);
   Grow(1, 5);
   EXPECT_EQ(Tick(), 1u);
 }

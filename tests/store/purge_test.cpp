@@ -187,7 +187,7 @@ TEST_F(PurgeTest, PollBaselineFollowsOnlyTheUsersOwnLog) {
     state.CurrentLogPath = archive ? state.PersonArchive[0] : state.PersonLog[0];
     Purge();
     EXPECT_EQ(state.FileError, 0);
-    EXPECT_EQ(state.LastLogLength, refreshed ? static_cast<int32_t>(Log(0).size()) : 777);
+    EXPECT_EQ(state.LastLogLength, refreshed ? static_cast<int64_t>(Log(0).size()) : 777);
   }
 }
 
