@@ -42,6 +42,10 @@ class MemoryFile : public File {
     return ReadAt(offset, n, out);
   }
   bool StillNamedByItsPath() override { return true; }
+  // A file renamed over another keeps its own bytes object.
+  std::string Identity() override {
+    return std::to_string(reinterpret_cast<uintptr_t>(bytes_.get()));
+  }
 
  private:
   MemoryEnv& env_;

@@ -40,6 +40,9 @@ class File {
   // another open renamed a file over it (a purge) or removed it, or when
   // that cannot be told. Asks the file server, like Length.
   virtual bool StillNamedByItsPath() = 0;
+  // Names this file among all files of the system ("device:inode"): a file
+  // renamed over it has another. "" when it cannot be told.
+  virtual std::string Identity() = 0;
 };
 
 enum class FileAccess {

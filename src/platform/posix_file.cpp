@@ -88,6 +88,13 @@ class PosixFile : public File {
     return ReadAt(offset, n, out);
   }
 
+  std::string Identity() override {
+    struct statx sx;
+    if (!FreshStatx(fd_, "", AT_EMPTY_PATH, STATX_INO, &sx)) return "";
+    return std::to_string(sx.stx_dev_major) + "." + std::to_string(sx.stx_dev_minor) + ":" +
+           std::to_string(sx.stx_ino);
+  }
+
   bool StillNamedByItsPath() override {
     struct statx open, named;
     return FreshStatx(fd_, "", AT_EMPTY_PATH, STATX_INO | STATX_NLINK, &open) &&

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/sequential_writer.h"
+#include "store/archive_cut.h"
 #include "store/log_scan.h"
 #include "store/phone_log.h"
 
@@ -95,8 +96,9 @@ Status CutTornTail(File& archive, int64_t* length) {
 // work file that is renamed over the log while the log's lock is still
 // held, so the log is at every moment either the old one or the new one, and
 // a poster waiting for the lock re-opens the new one. Archived calls are
-// appended to the archive and synced before the log is replaced, so a crash
-// can at worst leave a call in both.
+// appended to the archive and synced before the log is replaced; a crash
+// between the two leaves them in both until the next purge cuts the archive
+// back (archive_cut.h).
 class Purge {
  public:
   Purge(Program& program, std::unique_ptr<File> log)
@@ -142,8 +144,23 @@ class Purge {
               &archive_))
       return false;
     Status status = archive_->Length(&archiveStart_);
+    // What an earlier purge of this log appended and never let go of is
+    // cut back before anything else happens to the archive.
+    if (status.ok())
+      status = SettleArchiveCut(program_.env, s_.CurrentLogPath, *log_, *archive_, &archiveStart_);
     if (!status.ok()) return Stop(ReplaceFailureText(status.code()));
     return true;
+  }
+
+  // The archive is about to grow: note where it ends, durably, so that a
+  // purge killed before the log is replaced has its append cut off again.
+  Status NoteArchiveStart() {
+    Status status = CutTornTail(*archive_, &archiveStart_);
+    if (status.ok())
+      status = telvo::NoteArchiveStart(program_.env, s_.CurrentLogPath, archiveStart_,
+                                       log_->Identity());
+    noted_ = status.ok();
+    return status;
   }
 
   // Kept calls go to the work file, archived ones to the archive, as the
@@ -157,7 +174,7 @@ class Purge {
     auto archiveWriter = [&]() -> SequentialWriter* {
       if (!phoneLog_) return &kept;
       if (!archived && archiveStatus.ok()) {
-        archiveStatus = CutTornTail(*archive_, &archiveStart_);
+        archiveStatus = NoteArchiveStart();
         if (archiveStatus.ok()) archived.emplace(*archive_, archiveStart_);
       }
       return archived ? &*archived : nullptr;
@@ -195,6 +212,9 @@ class Purge {
     });
     workPath_.clear();  // it is the log now
     status = program_.env.SyncFolderOf(s_.CurrentLogPath);
+    // A note left behind names a log no longer in place, which the next
+    // purge recognises and removes: its failure here changes nothing.
+    if (noted_) static_cast<void>(ForgetArchiveStart(program_.env, s_.CurrentLogPath));
     Abandon();
     // The new log is in place whatever this says; the user hears of it all
     // the same, since the purge may not outlive a power failure.
@@ -213,6 +233,9 @@ class Purge {
       cut = archive_->Length(&length);
       if (cut.ok() && length > archiveStart_) cut = archive_->Truncate(archiveStart_);
       if (cut.ok() && length > archiveStart_) cut = archive_->Sync();
+      // Cut off: the note has done its work. Left, the next purge finds the
+      // archive no longer than noted and only removes it.
+      if (cut.ok() && noted_) static_cast<void>(ForgetArchiveStart(program_.env, s_.CurrentLogPath));
     }
     Abandon();
     report();
@@ -244,6 +267,7 @@ class Purge {
   std::unique_ptr<File> log_, work_, archive_;
   std::string workPath_, archivePath_;
   int64_t archiveStart_ = 0;  // the archive's length before this purge
+  bool noted_ = false;        // ARCHIVE.CUT written for this purge
   int64_t newLength_ = 0;
 };
 
@@ -254,7 +278,7 @@ class Purge {
 void RefreshPollBaseline(ProgramState& s, int64_t newLength) {
   if (s.MyIndex < 0 || static_cast<size_t>(s.MyIndex) >= s.PersonLog.size()) return;
   if (s.CurrentLogPath != s.PersonLog[static_cast<size_t>(s.MyIndex)]) return;
-  s.LastLogLength = static_cast<int32_t>(newLength);
+  s.LastLogLength = newLength;
 }
 
 }  // namespace

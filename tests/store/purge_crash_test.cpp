@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <climits>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -81,7 +82,8 @@ class PurgeCrashTest : public ProgramTest {
 
   // Kept calls stay in the log once, in their order (posted ones in any order
   // among themselves); archived ones reach the log, the archive or both, and
-  // nothing else the archive. Once `purged`, the log holds only kept calls.
+  // nothing else the archive. Once `purged`, the log holds only kept calls
+  // and the archive each archived call exactly once.
   void ExpectNothingLost(bool purged = false) {
     std::vector<int> inLog(markOf.size()), anywhere(markOf.size());
     int previous = -1, wrong = 0;
@@ -93,7 +95,8 @@ class PurgeCrashTest : public ProgramTest {
     for (const auto& [number, mark] : Calls(temp.file("ann") + "/ARCHIVE", !purged))
       wrong += mark != MARK_ARCHIVE || markOf[number] != MARK_ARCHIVE, ++anywhere[number];
     for (size_t i = 0; i < markOf.size(); ++i)
-      wrong += Kept(markOf[i]) ? inLog[i] != 1 : markOf[i] == MARK_ARCHIVE && !anywhere[i];
+      wrong += Kept(markOf[i]) ? inLog[i] != 1
+                               : markOf[i] == MARK_ARCHIVE && (purged ? anywhere[i] != 1 : !anywhere[i]);
     EXPECT_EQ(wrong, 0);
   }
 
@@ -102,6 +105,25 @@ class PurgeCrashTest : public ProgramTest {
     const auto pid = Fork(state, [](Program& p) { return PurgeCalls(p), p.state.FileError; });
     if (micros >= 0) std::this_thread::sleep_for(micros * 1us);
     if (micros >= 0) ::kill(pid, SIGKILL);
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : status;
+  }
+
+  // A purge elsewhere killed just before it renames the new log into place:
+  // its archive append is done and synced, and the log still holds the calls.
+  int PurgeKilledAtItsRename() {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      PosixEnv posixEnv;
+      FaultInjectionEnv killing(&posixEnv);
+      killing.BeforeReplace([](const std::string&) { ::raise(SIGKILL); });
+      ScriptedMessageBoxes noBoxes;
+      Program purger(killing, noBoxes);
+      purger.state = state;
+      PurgeCalls(purger);
+      ::_exit(0);
+    }
     int status = -1;
     ::waitpid(pid, &status, 0);
     return WIFSIGNALED(status) ? WTERMSIG(status) : status;
@@ -137,6 +159,16 @@ TEST_F(PurgeCrashTest, KilledPurgesLoseNoCall) {
   // A last purge finishes what the killed ones left.
   ASSERT_EQ(PurgeElsewhere(), 0);
   ExpectNothingLost(true);
+}
+
+TEST_F(PurgeCrashTest, APurgeKilledAtItsRenameLeavesEachArchivedCallOnce) {
+  Append(60, {MARK_NEW, MARK_ARCHIVE, MARK_DELETE});
+  ASSERT_EQ(PurgeKilledAtItsRename(), SIGKILL);
+  EXPECT_EQ(Calls(temp.file("ann") + "/ARCHIVE").size(), 20u);  // and still in the log
+  EXPECT_TRUE(std::filesystem::exists(temp.file("ann") + "/ARCHIVE.CUT"));
+  ASSERT_EQ(PurgeElsewhere(), 0);
+  ExpectNothingLost(true);
+  EXPECT_FALSE(std::filesystem::exists(temp.file("ann") + "/ARCHIVE.CUT"));
 }
 
 TEST_F(PurgeCrashTest, PostsDuringRepeatedPurgesAreKept) {

@@ -54,6 +54,7 @@ class FaultyFile : public File {
     return s.ok() ? file_->ReadBack(offset, n, out) : s;
   }
   bool StillNamedByItsPath() override { return file_->StillNamedByItsPath(); }
+  std::string Identity() override { return file_->Identity(); }
 
  private:
   FaultInjectionEnv* env_;
