@@ -4,6 +4,7 @@
 
 #include "app/log_commands.h"
 #include "store/log_scan.h"
+#include "store/torn_tail.h"
 
 namespace telvo {
 namespace {
@@ -29,6 +30,14 @@ int RunCheck(LogSession& session) {
   if (!status.ok()) return session.Fail(status);
   session.out << calls << " calls, " << length << " bytes, "
               << (regions ? std::to_string(regions) + " damaged regions" : "no damage") << "\n";
+  // What repairs cut off the end (a writer killed in mid-append) is kept.
+  const std::string torn = TornBytesPath(session.program.state.CurrentLogPath);
+  int64_t tornBytes = 0;
+  if (session.program.env.FileExists(torn) &&
+      session.program.env.FileLength(torn, &tornBytes).ok()) {
+    session.out << tornBytes << " bytes cut from the end of torn writes are kept in "
+                << session.program.env.ResolvePath(torn) << "\n";
+  }
   return regions ? 1 : 0;
 }
 
@@ -37,7 +46,8 @@ int RunCheck(LogSession& session) {
 const LogCommand kCheckCommand = {
     "check",
     "usage: telvo-log check LOG\n"
-    "Reads the whole file and reports each damaged region with its byte offset.\n"
+    "Reads the whole file and reports each damaged region with its byte offset,\n"
+    "and how many bytes repairs of torn writes cut from its end (kept in LOG.TORN).\n"
     "The exit status is 1 when the file is damaged.\n",
     RunCheck,
 };

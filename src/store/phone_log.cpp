@@ -1,5 +1,7 @@
 #include "store/phone_log.h"
 
+#include "store/torn_tail.h"
+
 namespace telvo {
 namespace {
 
@@ -82,6 +84,16 @@ std::unique_ptr<File> OpenPhoneLog(Program& program) {
   if (!status.ok()) {
     log.reset();
     return FailOpen(program, UnknownError(status.code()));
+  }
+  // A writer killed in mid-append left part of a record at the end: cut
+  // off (and kept beside the log) before anything lands behind it. A log
+  // that may not be read cannot be judged and is left as it is.
+  if (s.ReadDenied == 0) {
+    status = RepairTornTail(program.env, s.CurrentLogPath, *log, &length, TailCheck::kQuick);
+    if (!status.ok()) {
+      log.reset();
+      return FailOpen(program, UnknownError(status.code()));
+    }
   }
   s.LogLength = length;
   return log;

@@ -33,7 +33,8 @@ Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess
 Status AppendDurably(File& file, int64_t end, std::string_view bytes);
 
 // Opens CurrentLogPath for reading and writing under the exclusive lock,
-// retrying a lock held elsewhere. Sets FileError, ReadDenied and LogLength.
+// retrying a lock held elsewhere, and repairs a torn tail (torn_tail.h).
+// Sets FileError, ReadDenied and LogLength.
 // On failure the message has been shown, FileError is 1 and the result null.
 std::unique_ptr<File> OpenPhoneLog(Program& program);
 

@@ -8,6 +8,7 @@
 #include "store/archive_cut.h"
 #include "store/log_scan.h"
 #include "store/phone_log.h"
+#include "store/torn_tail.h"
 
 namespace telvo {
 namespace {
@@ -49,46 +50,6 @@ std::string ReplaceFailureText(int code) {
     return "Purge control file is locked. Try again.";
   if (code == kPathNotFound) return "Invalid Path For User's Phonelog ";
   return "Unknown Error  " + std::to_string(code);
-}
-
-// Is everything from `from` to the end of the archive the front part of
-// whole records, as an append cut short leaves it? Real damage is left
-// alone: only what a killed purge can have written is ever cut off.
-bool IsTornTail(File& archive, int64_t length, int64_t from) {
-  std::string bytes;
-  for (int64_t at = from; at < length;) {
-    if (at + 2 > length) return true;
-    if (!archive.ReadAt(at, 2, &bytes).ok() || bytes.size() != 2) return false;
-    const int count = DecodeRecordLength(bytes);
-    if (count < 1 || count > kMaxBodyLength) return false;
-    if (at + 4 + count > length) return true;
-    if (!archive.ReadAt(at + 2 + count, 2, &bytes).ok() || bytes.size() != 2 ||
-        DecodeRecordLength(bytes) != count)
-      return false;
-    at += 4 + count;
-  }
-  return false;
-}
-
-// A purge killed while it appended to the archive leaves the calls in the
-// log (it is replaced only afterwards), and may leave part of a record at
-// the archive's end; that part is cut off before anything is appended
-// behind it. Only a walk from the front finds it for sure: read backwards,
-// the front of a record whose body repeats a character can pass for a whole
-// record of that character's length.
-Status CutTornTail(File& archive, int64_t* length) {
-  int64_t tailFrom = -1;
-  Status status = ScanLog(archive, *length,
-                          {.record = nullptr,
-                           .damage = [&](int64_t from, int64_t to) {
-                             if (to == *length) tailFrom = from;
-                             return true;
-                           }});
-  if (!status.ok() || tailFrom < 0 || !IsTornTail(archive, *length, tailFrom)) return status;
-  status = archive.Truncate(tailFrom);
-  if (status.ok()) status = archive.Sync();
-  if (status.ok()) *length = tailFrom;
-  return status;
 }
 
 // One purge of an open log, in one pass and bounded memory whatever the
@@ -155,7 +116,10 @@ class Purge {
   // The archive is about to grow: note where it ends, durably, so that a
   // purge killed before the log is replaced has its append cut off again.
   Status NoteArchiveStart() {
-    Status status = CutTornTail(*archive_, &archiveStart_);
+    // A purge killed while it appended may have left part of a record at
+    // the archive's end; it is cut off before anything is appended behind it.
+    Status status = RepairTornTail(program_.env, archivePath_, *archive_, &archiveStart_,
+                                   TailCheck::kThorough);
     if (status.ok())
       status = telvo::NoteArchiveStart(program_.env, s_.CurrentLogPath, archiveStart_,
                                        log_->Identity());

@@ -182,6 +182,16 @@ TEST_F(TelvoLogTest, ListPagesAndCheckFindsDamage) {
                            std::to_string(size) + " bytes\n" + "damaged region at offset " +
                            std::to_string(bytes.size() - 9) + ": 9 bytes\n14 calls, " +
                            std::to_string(bytes.size()) + " bytes, 2 damaged regions\n");
+
+  // The next writer cuts the torn call off, keeps it beside the log, and
+  // check says where; the damage inside stays for an administrator.
+  ASSERT_EQ(Tool("post " + log + " --caller Next").status, 0);
+  check = Tool("check " + log);
+  EXPECT_EQ(check.status, 1);
+  EXPECT_NE(check.out.find(" bytes, 1 damaged regions\n9 bytes cut from the end of torn writes "
+                           "are kept in " + log + ".TORN\n"),
+            std::string::npos)
+      << check.out;
 }
 
 // A post or purge holds the lock for a moment: every command waits it out

@@ -78,7 +78,8 @@ TEST_F(PhoneLogTest, DamagedLengthsStopBothWalks) {
       {"past the beginning", good + withLengths(good, body, 3000), len},
       {"past the end", withLengths(good, 3000, body) + good, 0},
       {"copies differ", good + withLengths(good, body, body - 1) + good, len},
-      {"trailing bytes", good + std::string("\x05\x00\x01", 3), len},
+      // Bytes that begin no record: damage, not a torn tail to repair.
+      {"trailing bytes", good + std::string("\x00\x00\x01", 3), len},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -89,6 +90,39 @@ TEST_F(PhoneLogTest, DamagedLengthsStopBothWalks) {
     EXPECT_EQ(last.outcome, ReadOutcome::kDamaged);
     EXPECT_EQ(last.damageAt, c.forwardAt);
   }
+}
+
+TEST_F(PhoneLogTest, ATornTailIsCutOffAndKeptBesideTheLog) {
+  // Thirty calls, and the front of a thirty-first whose post was killed
+  // in mid-write: posting, listing and purging all stopped at it.
+  std::string calls;
+  for (int i = 0; i < 30; ++i) calls += CallRecord("C" + std::to_string(i));
+  const std::string torn = CallRecord("cut short").substr(0, 17);
+  WriteWholeFile(LogFile(0), calls + torn);
+  PadValues pad;
+  pad.selectedIndex = 0;
+  pad.caller = "After";
+  PostMessage(program, pad);
+  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(Backward().size(), 31u);
+  EXPECT_EQ(last.outcome, ReadOutcome::kNone);
+  const std::string kept = LogFile(0) + ".TORN";
+  EXPECT_EQ(ReadWholeFile(kept), torn);
+
+  // A second repair appends to what the first kept; a tail that is not the
+  // front of a record (real damage) is never cut.
+  const std::string log = Log(0);
+  WriteWholeFile(LogFile(0), log + torn.substr(0, 1));
+  Backward();
+  EXPECT_EQ(Log(0), log);
+  EXPECT_EQ(ReadWholeFile(kept), torn + torn.substr(0, 1));
+  const std::string damaged = log + std::string("\x00\x00garbage", 9);
+  WriteWholeFile(LogFile(0), damaged);
+  Backward();
+  EXPECT_EQ(last.outcome, ReadOutcome::kDamaged);
+  EXPECT_EQ(Log(0), damaged);
+  EXPECT_EQ(ReadWholeFile(kept), torn + torn.substr(0, 1));
+  EXPECT_TRUE(boxes.shown().empty());
 }
 
 TEST_F(PhoneLogTest, LockedLogIsTriedElevenTimes) {
