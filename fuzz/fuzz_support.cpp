@@ -48,8 +48,15 @@ Expected WalkWholeFile(std::string_view file) {
       at += length + 4;
       continue;
     }
+    // After damage only a record with its five fields ended counts.
+    auto resumes = [&](size_t from) {
+      const size_t length = TrustedBodyLength(file, from);
+      if (length == 0) return false;
+      const std::string_view body = file.substr(from + 2, length);
+      return body.back() == '\x11' && std::count(body.begin(), body.end(), '\x11') == 5;
+    };
     size_t next = at + 1;
-    while (next < file.size() && TrustedBodyLength(file, next) == 0) ++next;
+    while (next < file.size() && !resumes(next)) ++next;
     next = std::min(next, file.size());
     expected.damage.push_back({static_cast<int64_t>(at), static_cast<int64_t>(next)});
     at = next;

@@ -68,15 +68,18 @@ Status TrustedBody(BlockReader& reader, int64_t at, std::string_view* body) {
   return Status::Ok();
 }
 
-// The first offset after `from` where a trusted record begins, or the end of
-// the file. Candidates are tried in the bytes already read; a read happens
-// only when one runs past them.
+// The first offset after `from` where a trusted record begins whose body
+// holds its five fields, or the end of the file. Inside damage any two bytes
+// can pass for a length, and somewhere further on the same two bytes again:
+// a "record" trusted by its lengths alone swallowed two hundred calls of a
+// mangled log. Candidates are tried in the bytes already read; a read
+// happens only when one runs past them.
 Status NextTrusted(BlockReader& reader, int64_t logLength, int64_t from, int64_t* next) {
   std::string_view body;
   for (int64_t at = from + 1; at < reader.available(); ++at) {
     Status status = TrustedBody(reader, at, &body);
     if (!status.ok()) return status;
-    if (!body.empty()) {
+    if (!body.empty() && HasItsFields(body)) {
       *next = at;
       return Status::Ok();
     }

@@ -22,8 +22,8 @@ struct LogScanVisitor {
   // record's two lengths (see ScannedRecordBytes).
   std::function<bool(int64_t start, std::string_view body)> record;
   // Trust was lost at `from`, the start of the walk or the end of a trusted
-  // record; `to` is the first later offset where a trusted record begins, or
-  // the end of the file.
+  // record; `to` is the first later offset where a trusted record begins
+  // whose body holds its five fields, or the end of the file.
   std::function<bool(int64_t from, int64_t to)> damage;
 };
 

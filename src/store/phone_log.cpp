@@ -1,5 +1,7 @@
 #include "store/phone_log.h"
 
+#include <algorithm>
+
 #include "store/torn_tail.h"
 
 namespace telvo {
@@ -197,6 +199,11 @@ void ReportLogDamage(Program& program, int64_t offset) {
 
 void ReportLogFailure(Program& program, const Status& status) {
   ShowStop(program, program.state.CurrentLogOwner, UnknownError(status.code()));
+}
+
+bool HasItsFields(std::string_view body) {
+  return !body.empty() && body.back() == FIELD_END &&
+         std::count(body.begin(), body.end(), FIELD_END) == 5;
 }
 
 void ParseRecord(ProgramState& s) {

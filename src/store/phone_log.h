@@ -90,6 +90,10 @@ void ReportLogDamage(Program& program, int64_t offset);
 // Stop box for a read or write failure of the log, under the owner's name.
 void ReportLogFailure(Program& program, const Status& status);
 
+// Does the body hold the five fields, each ended, and nothing behind them,
+// as every body the program writes does?
+bool HasItsFields(std::string_view body);
+
 // Splits RecordText into RecMark, RecDate, RecCaller, RecTime, RecPhone and
 // RecMessage. A field runs to the next FIELD_END, or to the end of the body.
 void ParseRecord(ProgramState& state);

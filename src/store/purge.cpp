@@ -23,17 +23,11 @@ void AppendRecord(SequentialWriter& writer, std::string_view body) {
   writer.Append(length);
 }
 
-// Does the body hold the five fields, each ended, and nothing behind them?
-// Written anew from its parsed fields it would come out the same.
-bool HasItsFields(std::string_view body) {
-  return !body.empty() && body.back() == FIELD_END &&
-         std::count(body.begin(), body.end(), FIELD_END) == 5;
-}
-
 // An archived call is written anew from its parsed fields, which gives back
 // the same bytes for every record the program writes. A malformed body could
 // grow past what a length can hold; it then keeps its own bytes.
 void AppendArchivedRecord(SequentialWriter& writer, ProgramState& s, std::string_view body) {
+  // Written anew from its parsed fields, such a body comes out the same.
   if (HasItsFields(body)) return writer.Append(ScannedRecordBytes(body));
   s.RecordText.assign(body);
   ParseRecord(s);

@@ -76,5 +76,30 @@ TEST(LogScanTest, ReadsLargeBlocksStopsWhenAskedAndReportsFailures) {
   EXPECT_EQ(status.code(), kDeviceIoError);
 }
 
+TEST(LogScanTest, AfterDamageTwoStrayBytesDoNotSwallowTheCallsBehindThem) {
+  // 400 calls; the first one's leading length lost, and inside its body two
+  // bytes that read as a length of 16,961 ("AB") with the same two bytes
+  // 16,963 bytes further on, inside a later call's message. Trusted by its
+  // lengths alone, that "record" hid some two hundred calls.
+  std::string bytes;
+  for (int i = 0; i < 400; ++i)
+    bytes += CallRecord({.caller = "C" + std::to_string(i), .message = std::string(60, 'm')});
+  const size_t stray = 12;  // inside the first call's date
+  bytes.replace(0, 2, "\xff\xff");
+  bytes.replace(stray, 2, "AB");
+  bytes.replace(stray + 2 + 0x4241, 2, "AB");
+  TempDir temp;
+  WriteWholeFile(temp.file("MESSAGES"), bytes);
+  PosixEnv posix;
+  std::unique_ptr<File> file;
+  ASSERT_OK(posix.OpenFile(temp.file("MESSAGES"), FileAccess::kRead, &file));
+  Status status;
+  const Events events = Scan(*file, static_cast<int64_t>(bytes.size()), kScanBlockBytes, &status);
+  ASSERT_OK(status);
+  const size_t first = CallRecord({.caller = "C0", .message = std::string(60, 'm')}).size();
+  ASSERT_EQ(events.size(), 400u);
+  EXPECT_EQ(events[0], DamageEvent(0, static_cast<int64_t>(first)));
+}
+
 }  // namespace
 }  // namespace telvo::test
