@@ -51,7 +51,8 @@ enum class FileAccess {
   // Read and write, exclusive lock, created when missing; a file this open
   // creates has its folder synced, so it outlives a power cut. A file that
   // may be written but not read is opened for writing only; its reads then
-  // fail with 75.
+  // fail with 75. A symbolic link is refused with kSymbolicLink, here and
+  // for kRewrite.
   kUpdate,
   // Like kUpdate, but the contents are emptied after the lock is granted:
   // a work file, which its writer renames over the file it replaces and

@@ -133,16 +133,19 @@ Opened OpenExisting(const std::string& path, int flags) {
 
 // Read and write, or write only when the file may be written but not read.
 // A missing file is created exclusively, so this open knows that it made the
-// file; EEXIST then means another open made it first.
+// file; EEXIST then means another open made it first. A file that is a
+// symbolic link is never opened for writing (ELOOP): a colleague's link named
+// MESSAGES or MESSAGES.NEW would have calls appended to, or a purge's work
+// emptied into, whatever it names.
 Opened OpenForWriting(const std::string& path, bool createMissing) {
   Opened opened;
-  for (int flags : {O_RDWR, O_WRONLY}) {
+  for (int flags : {O_RDWR | O_NOFOLLOW, O_WRONLY | O_NOFOLLOW}) {
     opened = OpenExisting(path, flags);
     if (opened.fd < 0 && opened.err == ENOENT && createMissing) {
       opened = OpenExisting(path, flags | O_CREAT | O_EXCL);
       opened.created = opened.fd >= 0;
     }
-    opened.readable = flags == O_RDWR;
+    opened.readable = (flags & O_ACCMODE) == O_RDWR;
     if (opened.fd >= 0 || opened.err != EACCES) break;
   }
   return opened;

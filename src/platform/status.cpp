@@ -16,6 +16,7 @@ std::string RuntimeErrorDescription(int code) {
     case kPathFileAccessError: return "Path/File access error";
     case kPathNotFound: return "Path not found";
     case kNotKept: return "Written data not kept";
+    case kSymbolicLink: return "File is a symbolic link";
     default: return "Application-defined or object-defined error";
   }
 }
@@ -54,6 +55,8 @@ int RuntimeErrorFromErrno(int err, bool folderExists) {
       return kDeviceUnavailable;
     case EAGAIN:  // F_OFD_SETLK refused: another open holds the lock
       return kPermissionDenied;
+    case ELOOP:  // O_NOFOLLOW met a link
+      return kSymbolicLink;
     default:
       return kPathFileAccessError;
   }

@@ -22,6 +22,9 @@ enum RuntimeError : int {
   // written (read back different, a length that moved, a file replaced
   // under the lock), as a share with client caches or local locks does.
   kNotKept = 1000,
+  // Not a classic code: the file to be written is a symbolic link, which
+  // is neither written through nor replaced (ELOOP from O_NOFOLLOW).
+  kSymbolicLink = 1001,
 };
 
 class [[nodiscard]] Status {

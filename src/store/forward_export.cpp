@@ -89,8 +89,10 @@ void ExportCall(Program& program) {
   Status status = AppendLine(program, BesideLog(s.CurrentLogPath, "EXPORT.TXT"), ExportLine(s));
   if (!status.ok()) {
     ShowStop(program, "Telvo",
-             "The message was not exported.\r" + status.description() + " " +
-                 std::to_string(status.code()));
+             "The message was not exported.\r" +
+                 (status.code() == kSymbolicLink
+                      ? SymbolicLinkRefusal(status)
+                      : status.description() + " " + std::to_string(status.code())));
     return;
   }
   ShowNotice(program, "Telvo", s.RecCaller + "\rMessage exported.");

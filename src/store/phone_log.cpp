@@ -67,6 +67,7 @@ std::unique_ptr<File> OpenPhoneLog(Program& program) {
   Status status = OpenWithLockRetries(program, s.CurrentLogPath, FileAccess::kUpdate, &log);
   if (status.code() == kPermissionDenied) return FailOpen(program, "Message file is locked up");
   if (status.code() == kPathNotFound) return FailOpen(program, "Invalid Path For User's Phonelog ");
+  if (status.code() == kSymbolicLink) return FailOpen(program, SymbolicLinkRefusal(status));
   if (!status.ok()) return FailOpen(program, UnknownError(status.code()));
 
   std::string probe;
@@ -195,6 +196,12 @@ void ReportLogDamage(Program& program, int64_t offset) {
   ShowStop(program, program.state.CurrentLogOwner,
            "The phone log is damaged at byte " + std::to_string(offset) +
                ". Please call technical support.");
+}
+
+std::string SymbolicLinkRefusal(const Status& status) {
+  return status.context() +
+         " is a symbolic link. Telvo neither writes through a link nor replaces it: ask the "
+         "administrator to put the file itself there.";
 }
 
 void ReportLogFailure(Program& program, const Status& status) {

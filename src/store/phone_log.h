@@ -87,6 +87,10 @@ RecordRead WalkForward(File& file, int64_t logLength, int64_t start, const Recor
 
 // Stop box naming the damaged offset, under the log owner's name.
 void ReportLogDamage(Program& program, int64_t offset);
+// The text for a file to be written that is a symbolic link (kSymbolicLink),
+// naming its path.
+std::string SymbolicLinkRefusal(const Status& status);
+
 // Stop box for a read or write failure of the log, under the owner's name.
 void ReportLogFailure(Program& program, const Status& status);
 

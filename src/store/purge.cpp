@@ -82,12 +82,14 @@ class Purge {
 
  private:
   // A lock held elsewhere is waited out like the log's, and then stops the
-  // purge with nothing changed; any other failure is fatal.
+  // purge with nothing changed, as does a file that is a symbolic link; any
+  // other failure is fatal.
   bool Open(const std::string& path, FileAccess access, const char* failure,
             std::unique_ptr<File>* file) {
     Status status = OpenWithLockRetries(program_, path, access, file);
     if (status.ok()) return true;
     if (status.code() == kPermissionDenied) return Stop("Message file is locked up");
+    if (status.code() == kSymbolicLink) return Stop(SymbolicLinkRefusal(status));
     Abandon();
     s_.ErrorNumber = static_cast<int16_t>(status.code());
     s_.NoticeText = failure;

@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "platform/posix_file.h"
 #include "store/forward_export.h"
 #include "store/post_message.h"
@@ -106,6 +108,40 @@ TEST_F(SharedFolderTest, NewFilesAreMadeDurableWithTheirFolder) {
   ASSERT_EQ(state.FileError, 0);
   EXPECT_NE(std::find(synced.begin(), synced.end(), folder + "ARCHIVE"), synced.end());
   EXPECT_EQ(synced.back(), folder + "MESSAGES");
+}
+
+// A link named like a log, or like a purge's work file, that a colleague
+// may make in a shared folder: nothing is written through it, it is never
+// replaced by a file, and the refusal comes at once, naming the path.
+TEST_F(SharedFolderTest, ALinkInPlaceOfAFileIsNeitherWrittenThroughNorReplaced) {
+  const std::string notes = temp.file("notes.txt");
+  WriteWholeFile(notes, "private\n");
+  std::filesystem::create_symlink(notes, LogFile(0));
+  const std::string refusal =
+      LogFile(0) + " is a symbolic link. Telvo neither writes through a link nor replaces it: "
+                   "ask the administrator to put the file itself there.";
+  PostMessage(program, Pad());
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_EQ(boxes.last(), (MessageBox{"Ann", refusal, BoxIcon::kStop}));
+  PurgeCalls(program);
+  EXPECT_EQ(boxes.last().text, refusal);
+  std::filesystem::remove(notes);  // a dangling link is refused the same way
+  PostMessage(program, Pad());
+  EXPECT_EQ(boxes.last().text, refusal);
+  EXPECT_EQ(env.sleptMs(), 0);  // no lock was waited for
+  EXPECT_TRUE(std::filesystem::is_symlink(LogFile(0)));
+
+  // A work file that is a link stops the purge before anything changes.
+  std::filesystem::remove(LogFile(0));
+  WriteWholeFile(notes, "private\n");
+  const std::string log = CallRecord("Gone", MARK_DELETE) + CallRecord("Kept");
+  WriteWholeFile(LogFile(0), log);
+  std::filesystem::create_symlink(notes, LogFile(0) + ".NEW");
+  PurgeCalls(program);
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_EQ(boxes.last().text, LogFile(0) + ".NEW" + refusal.substr(LogFile(0).size()));
+  EXPECT_EQ(ReadWholeFile(notes), "private\n");
+  EXPECT_EQ(Log(0), log);
 }
 
 }  // namespace
