@@ -37,13 +37,19 @@ std::string Quoted(const std::string& text) {
 Status AppendLine(Program& program, const std::string& path, const std::string& line) {
   // Two workstations exporting at the same moment collide on the lock for an
   // instant only, so a held lock is waited for the way a phone log's is.
+  const bool existed = program.env.FileExists(path);
   std::unique_ptr<File> file;
   Status status = OpenWithLockRetries(program, path, FileAccess::kUpdate, &file);
   if (!status.ok()) return status;
   int64_t length = 0;
   status = file->Length(&length);
-  if (!status.ok()) return status;
-  return AppendDurably(*file, length, line);
+  if (status.ok()) status = AppendDurably(*file, length, line);
+  file.reset();
+  // A failed first export leaves no empty EXPORT.TXT behind; removing it
+  // can only fail where it would do no harm to leave it.
+  if (!status.ok() && !existed && length == 0)
+    static_cast<void>(program.env.DeleteFile(path));
+  return status;
 }
 
 }  // namespace

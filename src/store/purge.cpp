@@ -43,7 +43,18 @@ std::string ReplaceFailureText(int code) {
   if (code == kPermissionDenied || code == kPathFileAccessError)
     return "Purge control file is locked. Try again.";
   if (code == kPathNotFound) return "Invalid Path For User's Phonelog ";
+  if (code == kDiskFull) return "The disk is full. Nothing was purged.";
   return "Unknown Error  " + std::to_string(code);
+}
+
+// The rename of the new log over the old one failed. A lock is worth trying
+// again; a share that refuses the rename itself (EACCES, EPERM, EBUSY: 75)
+// will refuse it every time.
+std::string RenameFailureText(int code) {
+  if (code == kPathFileAccessError)
+    return "This shared folder does not let the phone log be replaced, so purging cannot work "
+           "here. Nothing was purged. Please call technical support.";
+  return ReplaceFailureText(code);
 }
 
 // One purge of an open log, in one pass and bounded memory whatever the
@@ -97,6 +108,7 @@ class Purge {
   }
 
   bool OpenArchive() {
+    archiveExisted_ = program_.env.FileExists(archivePath_);
     if (!Open(archivePath_, FileAccess::kUpdate, "Error opening archive file during purge.",
               &archive_))
       return false;
@@ -168,7 +180,7 @@ class Purge {
   bool ReplaceLog() {
     Status status = program_.env.ReplaceFile(workPath_, s_.CurrentLogPath);
     if (!status.ok()) return Undo([&] {
-      ShowStop(program_, s_.CurrentLogOwner, ReplaceFailureText(status.code()));
+      ShowStop(program_, s_.CurrentLogOwner, RenameFailureText(status.code()));
     });
     workPath_.clear();  // it is the log now
     status = program_.env.SyncFolderOf(s_.CurrentLogPath);
@@ -177,8 +189,14 @@ class Purge {
     if (noted_) static_cast<void>(ForgetArchiveStart(program_.env, s_.CurrentLogPath));
     Abandon();
     // The new log is in place whatever this says; the user hears of it all
-    // the same, since the purge may not outlive a power failure.
-    if (!status.ok()) ReportLogFailure(program_, status);
+    // the same, since the purge may not outlive a power failure, but not as
+    // a purge that failed.
+    if (!status.ok()) {
+      ShowStop(program_, s_.CurrentLogOwner,
+               "The calls were purged, but the folder could not be synced (Unknown Error  " +
+                   std::to_string(status.code()) +
+                   "): a power failure now could bring the purged calls back.");
+    }
     return true;
   }
 
@@ -197,7 +215,11 @@ class Purge {
       // archive no longer than noted and only removes it.
       if (cut.ok() && noted_) static_cast<void>(ForgetArchiveStart(program_.env, s_.CurrentLogPath));
     }
+    // An archive this purge created stays only when the purge succeeds. Not
+    // removed, it is an empty archive, as a successful first purge leaves.
+    const bool removeArchive = archive_ && cut.ok() && !archiveExisted_ && archiveStart_ == 0;
     Abandon();
+    if (removeArchive) static_cast<void>(program_.env.DeleteFile(archivePath_));
     report();
     // Left uncut, those calls stand in both files, as after a crash: nothing
     // is lost, but the user must hear that the archive holds them twice.
@@ -228,6 +250,7 @@ class Purge {
   std::string workPath_, archivePath_;
   int64_t archiveStart_ = 0;  // the archive's length before this purge
   bool noted_ = false;        // ARCHIVE.CUT written for this purge
+  bool archiveExisted_ = true;  // before this purge opened it
   int64_t newLength_ = 0;
 };
 

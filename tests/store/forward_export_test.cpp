@@ -96,6 +96,13 @@ TEST_F(ForwardExportTest, AnExportThatFailsSaysSoAndTheProgramGoesOn) {
                                       BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_EQ(Log(0), original);
   EXPECT_EQ(redraws, 1);
+
+  // A first export that finds the disk full leaves no empty EXPORT.TXT.
+  std::filesystem::remove(temp.file("ann/EXPORT.TXT"));
+  faults.FailNth(FileOp::kWrite, faults.count(FileOp::kWrite) + 1, kDiskFull);
+  Apply(kActionExport);
+  EXPECT_EQ(boxes.last().text, "The message was not exported.\rDisk full 61");
+  EXPECT_FALSE(std::filesystem::exists(temp.file("ann/EXPORT.TXT")));
 }
 
 TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) {

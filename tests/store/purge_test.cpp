@@ -112,8 +112,16 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
   // cut off again, since the log still holds them.
   for (int nth : {1, 2}) {
     faults.FailNth(FileOp::kWrite, faults.count(FileOp::kWrite) + nth, kDiskFull);
-    purgeStops(good, "Unknown Error  61");
+    purgeStops(good, "The disk is full. Nothing was purged.");
   }
+  // The new log's rename refused: held elsewhere (worth another try), or
+  // refused by a share that never lets a file be replaced.
+  faults.FailNth(FileOp::kRename, faults.count(FileOp::kRename) + 1, kPermissionDenied);
+  purgeStops(good, "Purge control file is locked. Try again.");
+  faults.FailNth(FileOp::kRename, faults.count(FileOp::kRename) + 1, kPathFileAccessError);
+  purgeStops(good,
+             "This shared folder does not let the phone log be replaced, so purging cannot "
+             "work here. Nothing was purged. Please call technical support.");
 
   // Another purge's work file, or the archive being printed or purged
   // elsewhere: the lock is waited out on the clock, then the purge stops
@@ -129,6 +137,14 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
     EXPECT_GE(env.sleptMs() - slept, kTenPausesMinMs);
     EXPECT_EQ(ReadWholeFile(LogFile(0) + ".NEW"), held == ArchiveFile() ? "" : "held");
   }
+
+  // A first purge that stops leaves no archive it created.
+  fs::remove(ArchiveFile());
+  WriteWholeFile(LogFile(0), good);
+  faults.FailNth(FileOp::kWrite, faults.count(FileOp::kWrite) + 1, kDiskFull);
+  Purge();
+  EXPECT_EQ(state.FileError, 1);
+  EXPECT_FALSE(fs::exists(ArchiveFile()));
 }
 
 TEST_F(PurgeTest, NewLogIsRenamedIntoPlaceUnderTheOldOnesLock) {
@@ -143,6 +159,18 @@ TEST_F(PurgeTest, NewLogIsRenamedIntoPlaceUnderTheOldOnesLock) {
   Purge();
   EXPECT_EQ(meanwhile.code(), kPermissionDenied);
   EXPECT_EQ(Log(0), Rec("Keep", MARK_NEW));
+
+  // The new log in place and then its folder's sync failing: the purge is
+  // done and says so, naming what may undo it.
+  faults.BeforeReplace(nullptr);
+  WriteWholeFile(LogFile(0), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
+  faults.FailNth(FileOp::kFolderSync, faults.count(FileOp::kFolderSync) + 1, kDeviceIoError);
+  Purge();
+  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(Log(0), Rec("Keep", MARK_NEW));
+  EXPECT_EQ(boxes.last().text,
+            "The calls were purged, but the folder could not be synced (Unknown Error  57): a "
+            "power failure now could bring the purged calls back.");
 }
 
 TEST_F(PurgeTest, PartOfARecordLeftAtTheArchivesEndIsCutOff) {

@@ -55,7 +55,7 @@ class FakeClockEnv : public EnvWrapper {
   int64_t sleptMs_ = 0;
 };
 
-enum class FileOp { kOpen, kRead, kWrite, kTruncate, kRename, kSync };
+enum class FileOp { kOpen, kRead, kWrite, kTruncate, kRename, kSync, kFolderSync };
 
 // Makes the n-th operation of a kind (counting from 1, over all files the
 // Env opens) fail with a chosen run-time error code, and counts operations
@@ -88,6 +88,10 @@ class FaultInjectionEnv : public EnvWrapper {
   Status OpenFile(const std::string& path, FileAccess access,
                   std::unique_ptr<File>* file) override;
   Status ReplaceFile(const std::string& from, const std::string& to) override;
+  Status SyncFolderOf(const std::string& path) override {
+    Status s = Next(FileOp::kFolderSync);
+    return s.ok() ? target()->SyncFolderOf(path) : s;
+  }
   // Runs just before each replacement with the path being replaced.
   void BeforeReplace(std::function<void(const std::string&)> hook) {
     beforeReplace_ = std::move(hook);
