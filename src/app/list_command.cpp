@@ -42,7 +42,7 @@ std::string Escaped(const std::string& text) {
 
 void PrintTsv(LogSession& session, const Record& record) {
   const ProgramState& s = session.program.state;
-  session.out << record.start << '\t' << MarkName(s.RecMark);
+  session.out << CallIdentity(record) << '\t' << MarkName(s.RecMark);
   for (const std::string* field : {&s.RecDate, &s.RecTime, &s.RecCaller, &s.RecPhone,
                                    &s.RecMessage})
     session.out << '\t' << session.boxes.ForTerminal(Escaped(*field));
@@ -52,7 +52,7 @@ void PrintTsv(LogSession& session, const Record& record) {
 void PrintForPeople(LogSession& session, const Record& record) {
   const ProgramState& s = session.program.state;
   const ConsoleBoxes& t = session.boxes;
-  session.out << "offset " << record.start << "  " << MarkName(s.RecMark) << "  "
+  session.out << "call " << CallIdentity(record) << "  " << MarkName(s.RecMark) << "  "
               << t.ForTerminal(s.RecDate) << "  " << t.ForTerminal(s.RecTime) << "\n"
               << "  caller:  " << t.ForTerminal(s.RecCaller) << "\n"
               << "  phone:   " << t.ForTerminal(s.RecPhone) << "\n"
@@ -78,9 +78,6 @@ void PrintCall(LogSession& session, const Record& record) {
 int RunList(LogSession& session) {
   const CommandLine& line = session.line;
   if (line.positional.size() != 1) return session.Usage("list takes one LOG");
-  std::optional<int64_t> before;
-  if (line.has("--before") && !(before = ParseNumber(line.get("--before"))))
-    return session.Usage("--before takes a byte offset");
   int64_t limit = line.has("--all") ? INT64_MAX : kPageCalls;
   if (line.has("--count")) {
     auto count = ParseNumber(line.get("--count"));
@@ -91,18 +88,21 @@ int RunList(LogSession& session) {
   int64_t length = 0;
   std::unique_ptr<File> log = session.OpenForReading(&length);
   if (!log) return 1;
-  Record ignored;
-  if (before) {
-    if (int status = session.FindCall(*log, length, *before, &ignored)) return status;
+  // Older than a call named as list named it: one record read to find it,
+  // and a page from there, whatever the log's size.
+  std::optional<Record> before;
+  if (line.has("--before")) {
+    before.emplace();
+    if (int status = session.FindCall(*log, length, line.get("--before"), &*before)) return status;
   }
-  // The first call must end exactly at the continuation point.
-  int64_t shown = 0, oldest = -1;
-  RecordRead stop = ReadRecordBefore(*log, length, before.value_or(length));
+  int64_t shown = 0;
+  Record oldest;
+  RecordRead stop = ReadRecordBefore(*log, length, before ? before->start : length);
   while (stop.outcome == ReadOutcome::kRecord && shown < limit) {
     PrintCall(session, stop.record);
-    oldest = stop.record.start;
+    oldest = stop.record;
     ++shown;
-    stop = ReadRecordBefore(*log, length, oldest);
+    stop = ReadRecordBefore(*log, length, oldest.start);
   }
   log.reset();
   if (stop.outcome == ReadOutcome::kDamaged) {
@@ -114,7 +114,7 @@ int RunList(LogSession& session) {
   if (shown == 0 && !before && !line.has("--tsv")) session.out << "No Phone Calls\n";
   if (stop.outcome == ReadOutcome::kRecord)
     session.err << "telvo-log: more calls: telvo-log list " << line.positional[0]
-                << " --before " << oldest << "\n";
+                << " --before " << CallIdentity(oldest) << "\n";
   return 0;
 }
 
@@ -122,11 +122,14 @@ int RunList(LogSession& session) {
 
 const LogCommand kListCommand = {
     "list",
-    "usage: telvo-log list LOG [--all | --count N] [--before OFFSET] [--tsv]\n"
+    "usage: telvo-log list LOG [--all | --count N] [--before CALL] [--tsv]\n"
     "Shows the newest 12 calls (a page, as the call list shows them), or N, or all.\n"
-    "--before OFFSET continues with the calls older than the call at OFFSET, as\n"
-    "the call list's Next does; the command names the offset to continue from.\n"
-    "--tsv writes one call a line: offset, mark, date, time, caller, phone and\n"
+    "Each call is named OFFSET:DIGEST, its byte offset and a digest of its fields,\n"
+    "which mark, export and --before take: a call that a purge elsewhere moved is\n"
+    "then refused, never confused with the call that took its place.\n"
+    "--before CALL continues with the calls older than CALL, as the call list's\n"
+    "Next does; the command names the call to continue from.\n"
+    "--tsv writes one call a line: call, mark, date, time, caller, phone and\n"
     "message separated by tabs, with \\r, \\n, \\t and \\\\ escaped.\n",
     RunList,
 };

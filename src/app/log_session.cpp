@@ -4,7 +4,6 @@
 
 #include "app/log_path.h"
 #include "platform/code_page.h"
-#include "store/log_scan.h"
 
 namespace telvo {
 
@@ -69,24 +68,42 @@ std::unique_ptr<File> LogSession::OpenForReading(int64_t* length) {
   return nullptr;
 }
 
-int LogSession::FindCall(File& log, int64_t length, int64_t offset, Record* call) {
-  // The walk resumes after damage, so a call that list shows beyond a
-  // damaged region can still be named.
-  bool found = false;
-  LogScanVisitor visit;
-  visit.record = [&](int64_t start, std::string_view body) {
-    if (start == offset) {
-      found = true;
-      *call = {start, std::string(body)};
-    }
-    return start < offset;
-  };
-  visit.damage = [&](int64_t, int64_t to) { return to <= offset; };
-  Status status = ScanLog(log, length, visit);
-  if (!status.ok()) return Fail(status);
-  if (found) return 0;
-  err << "telvo-log: no call begins at byte " << offset << "\n";
-  return 2;
+namespace {
+
+std::string BodyDigest(std::string_view body) {
+  // FNV-1a, 64 bits, of the body after its mark; eight hex digits of it.
+  uint64_t hash = 1469598103934665603ull;
+  for (char c : body.substr(body.empty() ? 0 : 1)) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  static const char kHex[] = "0123456789abcdef";
+  std::string digest(8, '0');
+  for (int i = 7; i >= 0; --i, hash >>= 4) digest[static_cast<size_t>(i)] = kHex[hash & 15];
+  return digest;
+}
+
+}  // namespace
+
+std::string CallIdentity(const Record& call) {
+  return std::to_string(call.start) + ":" + BodyDigest(call.body);
+}
+
+int LogSession::FindCall(File& log, int64_t length, const std::string& identity, Record* call) {
+  const size_t colon = identity.find(':');
+  const std::optional<int64_t> offset =
+      colon == std::string::npos ? std::nullopt : ParseNumber(identity.substr(0, colon));
+  if (!offset || identity.size() != colon + 9) return Usage(kIdentityForm);
+  const RecordRead read = ReadRecordAt(log, length, *offset);
+  if (read.outcome == ReadOutcome::kFailed) return Fail(read.status);
+  if (read.outcome == ReadOutcome::kRecord && CallIdentity(read.record) == identity) {
+    *call = read.record;
+    return 0;
+  }
+  ShowStop(program, "Telvo",
+           "Purge was performed by another user.\rMessage log will be redisplayed from "
+           "beginning.\r");
+  return 1;
 }
 
 }  // namespace telvo

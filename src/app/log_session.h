@@ -16,6 +16,16 @@
 
 namespace telvo {
 
+// How list names a call for mark, export and list --before: its offset and
+// a digest of its body without the mark, "1234:9f3a01bc". An offset alone
+// would name whatever call a purge elsewhere moved there; the mark is left
+// out because a mark set elsewhere leaves the call the same one, as the
+// program's own check of a listed call has it.
+std::string CallIdentity(const Record& call);
+// The usage text's example of the form.
+inline constexpr const char* kIdentityForm =
+    "a call is named as list shows it: OFFSET:DIGEST, such as 1234:9f3a01bc";
+
 class LogSession {
  public:
   // `help` is the command's own usage text.
@@ -39,10 +49,13 @@ class LogSession {
   // out as the program waits it out. Null after saying why (exit status 1).
   std::unique_ptr<File> OpenForReading(int64_t* length);
 
-  // 0 when a call of the open log begins at `offset`, which is then in
-  // `call`. Otherwise the exit status after saying why: an offset that is
-  // not a call's start is the user's mistake (2), not damage of the log.
-  int FindCall(File& log, int64_t length, int64_t offset, Record* call);
+  // 0 when the call that `identity` (as list shows it, CallIdentity) names
+  // is still where it was listed, which is then in `call`; one record is
+  // read, whatever the log's size. Otherwise the exit status after saying
+  // why: a word that is no identity is a usage error (2); a call no longer
+  // there (a purge elsewhere moved it) is refused as the program refuses it
+  // (1).
+  int FindCall(File& log, int64_t length, const std::string& identity, Record* call);
 
   const CommandLine& line;
   std::ostream& out;

@@ -1,5 +1,5 @@
-// mark and export: the call list's actions on one call, named by the byte
-// offset that list shows for it.
+// mark and export: the call list's actions on one call, named as list shows
+// it (OFFSET:DIGEST).
 
 #include <map>
 #include <ostream>
@@ -10,17 +10,15 @@
 namespace telvo {
 namespace {
 
-// Puts the call that begins at OFFSET in row 0 of the page memory, as if the
-// call list showed it there: the store's actions work on what the list
-// shows, and check it against the file again under the exclusive lock.
-int ShowCallAt(LogSession& session, const std::string& offsetText) {
-  const std::optional<int64_t> offset = ParseNumber(offsetText);
-  if (!offset) return session.Usage("OFFSET is the byte offset list shows for a call");
+// Puts the call named in row 0 of the page memory, as if the call list
+// showed it there: the store's actions work on what the list shows, and
+// check it against the file again under the exclusive lock.
+int ShowCall(LogSession& session, const std::string& identity) {
   int64_t length = 0;
   std::unique_ptr<File> log = session.OpenForReading(&length);
   if (!log) return 1;
   Record call;
-  if (int status = session.FindCall(*log, length, *offset, &call)) return status;
+  if (int status = session.FindCall(*log, length, identity, &call)) return status;
   ProgramState& s = session.program.state;
   s.PageStart[0] = call.start;
   s.PageText[0] = std::move(call.body);
@@ -28,8 +26,8 @@ int ShowCallAt(LogSession& session, const std::string& offsetText) {
   return 0;
 }
 
-int RunAction(LogSession& session, int16_t action, const std::string& offsetText) {
-  if (int status = ShowCallAt(session, offsetText)) return status;
+int RunAction(LogSession& session, int16_t action, const std::string& identity) {
+  if (int status = ShowCall(session, identity)) return status;
   struct NoView : CallPageView {
     void RedrawRow() override {}
     void ShowNewestPage() override {}
@@ -41,7 +39,7 @@ int RunAction(LogSession& session, int16_t action, const std::string& offsetText
 
 int RunMark(LogSession& session) {
   const CommandLine& line = session.line;
-  if (line.positional.size() != 3) return session.Usage("mark needs LOG, OFFSET and a mark");
+  if (line.positional.size() != 3) return session.Usage("mark needs LOG, CALL and a mark");
   static const std::map<std::string, int16_t> kActions = {
       {"new", kActionNew}, {"important", kActionImportant},
       {"delete", kActionDelete}, {"archive", kActionArchive}};
@@ -55,7 +53,7 @@ int RunMark(LogSession& session) {
 
 int RunExport(LogSession& session) {
   const CommandLine& line = session.line;
-  if (line.positional.size() != 2) return session.Usage("export needs LOG and OFFSET");
+  if (line.positional.size() != 2) return session.Usage("export needs LOG and CALL");
   if (!line.has("--yes")) return session.Fail("export not confirmed: add --yes");
   return RunAction(session, kActionExport, line.positional[1]);
 }
@@ -64,16 +62,17 @@ int RunExport(LogSession& session) {
 
 const LogCommand kMarkCommand = {
     "mark",
-    "usage: telvo-log mark LOG OFFSET new|important|delete|archive\n"
-    "Writes the mark of the call that begins at OFFSET (as list shows it). Nothing\n"
-    "is written when no call begins there.\n",
+    "usage: telvo-log mark LOG CALL new|important|delete|archive\n"
+    "Writes the mark of CALL, named OFFSET:DIGEST as list shows it. Nothing is\n"
+    "written when that call is no longer there (a purge elsewhere moved it).\n",
     RunMark,
 };
 
 const LogCommand kExportCommand = {
     "export",
-    "usage: telvo-log export LOG OFFSET --yes\n"
-    "Appends the call at OFFSET as one line to EXPORT.TXT beside the log.\n"
+    "usage: telvo-log export LOG CALL --yes\n"
+    "Appends CALL (OFFSET:DIGEST, as list shows it) as one line to EXPORT.TXT\n"
+    "beside the log.\n"
     "--yes confirms; without it nothing is done.\n",
     RunExport,
 };

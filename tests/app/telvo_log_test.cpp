@@ -2,6 +2,7 @@
 // and its exit status), and as a library where a test needs a fake clock or
 // an injected failure.
 
+#include "app/log_session.h"
 #include "app/log_tool.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,14 @@ class TelvoLogTest : public ::testing::Test {
     return {status, out.str(), err.str()};
   }
 
+  // How list names the call at `offset` of the file at `path`.
+  static std::string Id(const std::string& path, int64_t offset) {
+    const std::string bytes = ReadWholeFile(path);
+    const int length = DecodeRecordLength(bytes.substr(static_cast<size_t>(offset), 2));
+    return CallIdentity({offset, bytes.substr(static_cast<size_t>(offset) + 2,
+                                              static_cast<size_t>(length))});
+  }
+
   TempDir temp;
   std::string log;
 };
@@ -78,15 +87,20 @@ TEST_F(TelvoLogTest, EachCommandEndToEnd) {
   ASSERT_EQ(list.status, 0) << list.err;
   const int64_t first = 0, second = 44, third = 44 + 36;
   EXPECT_EQ(list.out,
-            std::to_string(third) + "\tnew\t01-04-2026\t11:00 AM\tAl \"Q\" Smith\t\t (AB)\n" +
-                std::to_string(second) + "\timportant\t01-03-2026\t10:00 AM\tBob\t\t (AB)\n" +
-                std::to_string(first) + "\tnew\t01-02-2026\t9:05 AM\tZo\xc3\xab\t\tCall back (AB)\n");
+            Id(log, third) + "\tnew\t01-04-2026\t11:00 AM\tAl \"Q\" Smith\t\t (AB)\n" +
+                Id(log, second) + "\timportant\t01-03-2026\t10:00 AM\tBob\t\t (AB)\n" +
+                Id(log, first) + "\tnew\t01-02-2026\t9:05 AM\tZo\xc3\xab\t\tCall back (AB)\n");
+  EXPECT_EQ(Id(log, first).rfind("0:", 0), 0u);
+  EXPECT_EQ(Id(log, first).size(), 10u);
 
-  EXPECT_EQ(Tool("mark " + log + " 0 archive").status, 0);
-  EXPECT_EQ(Tool("mark " + log + " " + std::to_string(second) + " delete").status, 0);
+  // A mark leaves a call the same call: its name does not change.
+  const std::string zoe = Id(log, first);
+  EXPECT_EQ(Tool("mark " + log + " " + zoe + " important").status, 0);
+  EXPECT_EQ(Tool("mark " + log + " " + zoe + " archive").status, 0);
+  EXPECT_EQ(Tool("mark " + log + " " + Id(log, second) + " delete").status, 0);
 
-  EXPECT_EQ(Tool("export " + log + " " + std::to_string(third)).status, 1);
-  ToolRun exported = Tool("export " + log + " " + std::to_string(third) + " --yes");
+  EXPECT_EQ(Tool("export " + log + " " + Id(log, third)).status, 1);
+  ToolRun exported = Tool("export " + log + " " + Id(log, third) + " --yes");
   EXPECT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(exported.out, "Al \"Q\" Smith\nMessage exported.\n");
   EXPECT_EQ(ReadWholeFile(temp.file("ann/EXPORT.TXT")),
@@ -96,9 +110,10 @@ TEST_F(TelvoLogTest, EachCommandEndToEnd) {
   ToolRun purge = Tool("purge " + log + " --yes");
   EXPECT_EQ(purge.status, 0) << purge.err;
   list = Tool("list " + log + " --tsv");
-  EXPECT_EQ(list.out, "0\tnew\t01-04-2026\t11:00 AM\tAl \"Q\" Smith\t\t (AB)\n");
+  EXPECT_EQ(list.out, Id(log, 0) + "\tnew\t01-04-2026\t11:00 AM\tAl \"Q\" Smith\t\t (AB)\n");
   ToolRun archive = Tool("list " + temp.file("ann/ARCHIVE") + " --tsv");
-  EXPECT_EQ(archive.out, "0\tarchive\t01-02-2026\t9:05 AM\tZo\xc3\xab\t\tCall back (AB)\n");
+  EXPECT_EQ(archive.out, Id(temp.file("ann/ARCHIVE"), 0) +
+                             "\tarchive\t01-02-2026\t9:05 AM\tZo\xc3\xab\t\tCall back (AB)\n");
 
   ToolRun help = Tool("purge --help");
   EXPECT_EQ(help.status, 0);
@@ -114,14 +129,27 @@ TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
   EXPECT_EQ(tsv.status, 0);
   EXPECT_EQ(tsv.out + tsv.err, "");
 
-  WriteWholeFile(log, CallRecord("Ann") + CallRecord("Bob"));
-  // Offsets where no call begins are the user's mistake, not the log's damage.
-  for (const std::string& args : {"list " + log + " --before 3", "mark " + log + " 3 delete",
-                                  "export " + log + " 5 --yes"}) {
+  WriteWholeFile(log, CallRecord("Ann") + CallRecord("Bob") + CallRecord("Carol"));
+  // A bare offset is the user's mistake: it would name whatever call a
+  // purge moved there.
+  for (const std::string& args : {"list " + log + " --before 3", "mark " + log + " 0 delete",
+                                  "export " + log + " 0 --yes"}) {
     ToolRun run = Tool(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_EQ(run.out, "") << args;
-    EXPECT_EQ(run.err.rfind("telvo-log: no call begins at byte ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("telvo-log: a call is named as list shows it: OFFSET:DIGEST", 0), 0u)
+        << run.err;
+  }
+  // Carol as listed; a colleague's purge drops Ann, and Carol's offset is
+  // now past the end: refused as the program refuses it, nothing written.
+  const int64_t size = static_cast<int64_t>(CallRecord("Ann").size());
+  const std::string carol = Id(log, 2 * size), bob = Id(log, size);
+  WriteWholeFile(log, CallRecord("Bob") + CallRecord("Carol") + CallRecord("Derek"));
+  for (const std::string& call : {carol, bob}) {
+    ToolRun stale = Tool("mark " + log + " " + call + " delete");
+    EXPECT_EQ(stale.status, 1);
+    EXPECT_EQ(stale.err.rfind("telvo-log: Telvo: Purge was performed by another user.\n", 0), 0u)
+        << stale.err;
   }
   const std::string unchanged = ReadWholeFile(log);
   for (const std::string& args :
@@ -156,15 +184,15 @@ TEST_F(TelvoLogTest, ListPagesAndCheckFindsDamage) {
   WriteWholeFile(log, bytes);
   ToolRun page = Tool("list " + log);
   EXPECT_EQ(page.status, 0);
-  EXPECT_NE(page.out.find("offset " + std::to_string(14 * size) + "  new"), std::string::npos);
+  EXPECT_NE(page.out.find("call " + Id(log, 14 * size) + "  new"), std::string::npos);
   EXPECT_NE(page.out.find("Caller D\n"), std::string::npos);
   EXPECT_EQ(page.out.find("Caller C\n"), std::string::npos);
-  const std::string more = "--before " + std::to_string(3 * size);
+  const std::string more = "--before " + Id(log, 3 * size);
   EXPECT_NE(page.err.find(more), std::string::npos) << page.err;
   ToolRun rest = Tool("list " + log + " " + more + " --tsv --count 2");
-  EXPECT_EQ(rest.out, std::to_string(2 * size) +
+  EXPECT_EQ(rest.out, Id(log, 2 * size) +
                           "\tnew\t12-06-2026\t9:05 AM\tCaller C\t555-0100\tcall back (CW)\n" +
-                          std::to_string(size) +
+                          Id(log, size) +
                           "\tnew\t12-06-2026\t9:05 AM\tCaller B\t555-0100\tcall back (CW)\n");
 
   ToolRun healthy = Tool("check " + log);
@@ -211,8 +239,8 @@ TEST_F(TelvoLogTest, WaitsOutALockHeldElsewhere) {
   };
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"list", log}, {"check", log},
-                                             {"mark", log, "0", "important"},
-                                             {"export", log, "0", "--yes"}}) {
+                                             {"mark", log, Id(log, 0), "important"},
+                                             {"export", log, Id(log, 0), "--yes"}}) {
     ASSERT_OK(posix.OpenFile(log, FileAccess::kUpdate, &holder));
     FaultInjectionEnv counted(&posix);
     FakeClockEnv clock(&counted);
@@ -249,7 +277,8 @@ TEST_F(TelvoLogTest, UsesThePathAsTyped) {
   std::filesystem::create_directories(temp.file("TEAM"));
   WriteWholeFile(temp.file("team/MESSAGES"), CallRecord("Lower"));
   WriteWholeFile(temp.file("TEAM/MESSAGES"), CallRecord("Upper"));
-  EXPECT_EQ(Tool("mark " + temp.file("team/MESSAGES") + " 0 delete").status, 0);
+  EXPECT_EQ(Tool("mark " + temp.file("team/MESSAGES") + " " + Id(temp.file("team/MESSAGES"), 0) +
+                 " delete").status, 0);
   EXPECT_EQ(ReadWholeFile(temp.file("team/MESSAGES"))[2], MARK_DELETE);
   EXPECT_EQ(ReadWholeFile(temp.file("TEAM/MESSAGES")), CallRecord("Upper"));
 
@@ -261,7 +290,8 @@ TEST_F(TelvoLogTest, UsesThePathAsTyped) {
   EXPECT_EQ(purge.status, 0) << purge.err;
   EXPECT_EQ(ReadWholeFile(temp.file("crew/messages")), CallRecord("Kept"));
   EXPECT_EQ(ReadWholeFile(temp.file("crew/ARCHIVE")), CallRecord("Filed", MARK_ARCHIVE));
-  EXPECT_EQ(Tool("export " + temp.file("crew/messages") + " 0 --yes").status, 0);
+  EXPECT_EQ(Tool("export " + temp.file("crew/messages") + " " +
+                 Id(temp.file("crew/messages"), 0) + " --yes").status, 0);
   EXPECT_TRUE(std::filesystem::exists(temp.file("crew/EXPORT.TXT")));
   // Where both spellings exist, the one typed is the log.
   WriteWholeFile(temp.file("crew/MESSAGES"), CallRecord("Other"));
