@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   };
   const std::vector<Size> sizes = quick
       ? std::vector<Size>{{10 * kMB, 3}, {100 * kMB, 3}}
-      : std::vector<Size>{{10 * kMB, 11}, {100 * kMB, 9}, {500 * kMB, 7}};
+      : std::vector<Size>{{10 * kMB, 11}, {100 * kMB, 9}, {500 * kMB, 7}, {kGB, 5}};
   for (const Size& size : sizes) {
     CachedLog(size.bytes, Marks::kKept);
     CachedLog(size.bytes, Marks::kThirtyPercent);

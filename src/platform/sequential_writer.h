@@ -23,6 +23,10 @@ class SequentialWriter {
   void Append(std::string_view bytes);
   // Everything appended is written and synced, or the first failure.
   Status Finish();
+  // Records a failure met while gathering what to append; it sticks.
+  void Fail(const Status& status) {
+    if (status_.ok()) status_ = status;
+  }
 
   bool ok() const { return status_.ok(); }
   // The offset just past the last byte appended.

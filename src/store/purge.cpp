@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <string_view>
 
 #include "platform/sequential_writer.h"
@@ -86,7 +87,14 @@ class Purge {
       return false;
     // Opened even when no call is archived: the first purge creates it.
     if (phoneLog_ && !OpenArchive()) return false;
-    return Sort() && ReplaceLog();
+    if (!Sort()) return false;
+    if (!dropsAny_) {
+      // Every call stays where it is: the log is already what a rewrite
+      // would make of it, and replacing it would only cost a copy.
+      Abandon();
+      return true;
+    }
+    return ReplaceLog();
   }
 
   int64_t newLength() const { return newLength_; }
@@ -135,10 +143,24 @@ class Purge {
     return status;
   }
 
+  // The log's first `bytes`, calls that all stay, copied as they stand.
+  void CopyUnchangedFront(SequentialWriter& kept, int64_t bytes) {
+    std::string block;
+    for (int64_t at = 0; at < bytes && kept.ok(); at += static_cast<int64_t>(block.size())) {
+      const size_t n = static_cast<size_t>(std::min<int64_t>(kWriteBlockBytes, bytes - at));
+      Status status = log_->ReadAt(at, n, &block);
+      if (status.ok() && block.size() != n) status = Status::Error(kDeviceIoError);
+      if (!status.ok()) return kept.Fail(status);
+      kept.Append(block);
+    }
+  }
+
   // Kept calls go to the work file, archived ones to the archive, as the
-  // pass meets them; the first damaged record stops it.
+  // pass meets them; the first damaged record stops it. Calls before the
+  // first one that leaves are written only once one leaves, in one copy.
   bool Sort() {
     SequentialWriter kept(*work_);
+    int64_t unchangedFront = 0;
     std::optional<SequentialWriter> archived;
     Status archiveStatus;
     // The archive is made ready (its end checked) only when a call is
@@ -153,8 +175,14 @@ class Purge {
     };
     int64_t damageAt = -1;
     Status status = ScanLog(*log_, s_.LogLength,
-                            {.record = [&](int64_t, std::string_view body) {
+                            {.record = [&](int64_t start, std::string_view body) {
                                const char mark = body[0];
+                               if (!dropsAny_ && IsKeptMark(mark)) {
+                                 unchangedFront = start + static_cast<int64_t>(body.size()) + 4;
+                                 return true;
+                               }
+                               if (!std::exchange(dropsAny_, true))
+                                 CopyUnchangedFront(kept, unchangedFront);
                                if (IsKeptMark(mark)) kept.Append(ScannedRecordBytes(body));
                                if (mark != MARK_ARCHIVE) return kept.ok();
                                SequentialWriter* to = archiveWriter();
@@ -173,7 +201,7 @@ class Purge {
     if (!status.ok()) {
       return Undo([&] { ShowStop(program_, s_.CurrentLogOwner, ReplaceFailureText(status.code())); });
     }
-    newLength_ = kept.end();
+    newLength_ = dropsAny_ ? kept.end() : s_.LogLength;
     return true;
   }
 
@@ -251,6 +279,7 @@ class Purge {
   int64_t archiveStart_ = 0;  // the archive's length before this purge
   bool noted_ = false;        // ARCHIVE.CUT written for this purge
   bool archiveExisted_ = true;  // before this purge opened it
+  bool dropsAny_ = false;       // a call leaves the log: it must be rewritten
   int64_t newLength_ = 0;
 };
 

@@ -103,6 +103,7 @@ TEST_F(SharedFolderTest, NewFilesAreMadeDurableWithTheirFolder) {
 
   // The first purge creates the archive and its work file; the new log's
   // rename is made durable too.
+  WriteWholeFile(LogFile(0), Log(0) + CallRecord("Gone", MARK_DELETE));
   synced.clear();
   PurgeCalls(program);
   ASSERT_EQ(state.FileError, 0);
