@@ -6,7 +6,9 @@
 //   important), byte for byte and in order, and the archive ends with the
 //   archived calls, each with the same mark and fields;
 // - the calls that were in the archive before stay there, byte for byte;
-// - no work file is left behind.
+// - no work file is left behind;
+// - a torn tail (the front part of whole records at the end) is first cut
+//   off and kept in "<log>.TORN", and only such a tail.
 // Purging the archive itself keeps every call but the deleted and unknown
 // ones, the archived ones written anew with the same fields.
 
@@ -53,6 +55,22 @@ bool ArchiveKeptItsCalls(std::string_view before, std::string_view kept) {
   return kept.size() >= sound && kept == before.substr(0, kept.size());
 }
 
+// Are the bytes the front part of whole records, as a write cut short leaves
+// them: each length trusted, each record whole but the last, which runs past
+// the end?
+bool IsFrontOfRecords(std::string_view bytes) {
+  size_t at = 0;
+  while (at + 2 <= bytes.size()) {
+    const size_t length = static_cast<unsigned char>(bytes[at]) |
+                          (static_cast<unsigned char>(bytes[at + 1]) << 8);
+    if (length < 1 || length > 32767) return false;
+    if (at + 4 + length > bytes.size()) return true;
+    if (TrustedBodyLength(bytes, at) != length) return false;
+    at += length + 4;
+  }
+  return at < bytes.size();
+}
+
 bool ShowedDamageAt(const ScriptedMessageBoxes& boxes, int64_t offset) {
   const std::string text = "The phone log is damaged at byte " + std::to_string(offset) + ".";
   for (const MessageBox& box : boxes.shown())
@@ -73,11 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int failAt = (flags & 4) ? input.ConsumeIntegralInRange<int>(1, 40) : 0;
   const int failCode = input.PickValueInArray(kFailureCodes);
   const std::string archiveBefore = archiveExists ? input.ConsumeRandomLengthString(4096) : "";
-  const std::string before = input.ConsumeRemainingBytesAsString();
+  const std::string original = input.ConsumeRemainingBytesAsString();
   const std::string& path = purgeArchive ? kArchive : kLog;
 
   FuzzProgram p;
-  p.env.Put(path, before);
+  p.env.Put(path, original);
   if (!purgeArchive && archiveExists) p.env.Put(kArchive, archiveBefore);
   p.program.state.CurrentLogPath = path;
   p.program.state.CurrentLogOwner = "Ann";
@@ -88,6 +106,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const ProgramEnded&) {
     ended = true;
   }
+  // The log the purge worked on: `before` less a torn tail it cut off first.
+  const std::string torn = p.env.Get(path + ".TORN");
+  Require(torn.empty() || (torn.size() <= original.size() && IsFrontOfRecords(torn) &&
+                           original.compare(original.size() - torn.size(), torn.size(), torn) == 0),
+          "only a torn tail is cut off, and it is kept beside the log");
+  const std::string before = original.substr(0, original.size() - torn.size());
   const std::string after = p.env.Get(path);
   const FrontWalk walk = WalkFromFront(before);
 
@@ -102,13 +126,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool rewritten = purgeArchive
                              ? afterWalk.clean(after) && SameCalls(afterWalk.calls, kept)
                              : after == keptBytes;
-  Require(rewritten || after == before, "the log is either rewritten or left as it was");
+  // A repair whose cut failed after its side file was written leaves the
+  // log whole, the torn bytes then standing in both.
+  const bool untouched = after == before || after == original;
+  Require(rewritten || untouched, "the log is either rewritten or left as it was");
   if (!purgeArchive) {
     // A rewritten log has all its archived calls at the archive's end. A
     // purge stopped by a failure cuts them off again, unless that cut is
     // what failed: then some first ones may stand in both files.
     const std::string archiveAfter = p.env.Get(kArchive);
-    const bool moved = rewritten && after != before;
+    const bool moved = rewritten && !untouched;
     const bool uncut = !moved && p.env.failedKind() == "truncate";
     bool holds = false;
     for (size_t count = moved ? archived.size() : 0;
@@ -125,13 +152,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (failAt == 0) {
     Require(!ended, "a purge without failures never ends the program");
     Require(!p.env.FileExists(path + ".NEW"), "no work file is left behind");
+    // The archive stays only when the purge went through; a first purge
+    // stopped by damage leaves none behind.
     if (!purgeArchive && !before.empty())
-      Require(p.env.FileExists(kArchive), "the first purge of a phone log creates the archive");
+      Require(p.env.FileExists(kArchive) == (archiveExists || walk.clean(before)),
+              "the first purge of a phone log creates the archive, and only when it purges");
     if (walk.clean(before)) {
       Require(rewritten && p.program.state.FileError == 0, "a sound log is purged");
       Require(p.boxes.shown().empty(), "a sound log is purged without a word");
     } else {
-      Require(after == before && p.program.state.FileError == 1,
+      Require(untouched && p.program.state.FileError == 1,
               "a damaged log is left as it was");
       Require(ShowedDamageAt(p.boxes, walk.stoppedAt), "the refusal names where damage begins");
     }
