@@ -184,7 +184,11 @@ int main(int argc, char** argv) {
       const std::string name = "purge " + SizeName(size.bytes) + ", " + label;
       const double seconds = Median(figures.seconds);
       const double ratio = floorSeconds / seconds;
-      PrintRow(name + ": throughput (" + Seconds(seconds) + ")",
+      // The spread of the runs, each against the floor's median.
+      const auto [fastest, slowest] =
+          std::minmax_element(figures.seconds.begin(), figures.seconds.end());
+      PrintRow(name + ": throughput (" + Seconds(seconds) + ", " +
+                   Ratio(floorSeconds / *slowest) + " to " + Ratio(floorSeconds / *fastest) + ")",
                Throughput(size.bytes, seconds), Throughput(size.bytes, floorSeconds),
                Ratio(ratio), ">= 0.75x", AtLeast(ratio, 0.75));
       const double peak = *std::max_element(figures.megabytes.begin(), figures.megabytes.end());
