@@ -53,13 +53,19 @@ std::string LogSession::Text(const std::string& typed) const {
   return terminal_.utf8 ? Utf8ToCp1252(typed) : typed;
 }
 
-std::unique_ptr<File> LogSession::OpenForReading(int64_t* length) {
+std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing) {
   ProgramState& s = program.state;
   std::unique_ptr<File> log;
   Status status = OpenWithLockRetries(program, s.CurrentLogPath, FileAccess::kRead, &log);
   if (status.ok()) status = log->Length(length);
   if (status.ok()) return log;
   log.reset();
+  if (missing && status.code() == kFileNotFound) {
+    *missing = true;
+    *length = 0;
+    err << "telvo-log: " << status.context() << " does not exist yet: no calls\n";
+    return nullptr;
+  }
   if (status.code() == kPermissionDenied) {
     ShowStop(program, s.CurrentLogOwner, "Message file is locked up");
   } else {

@@ -47,7 +47,10 @@ class LogSession {
 
   // The log opened for reading under the shared lock, a writer's lock waited
   // out as the program waits it out. Null after saying why (exit status 1).
-  std::unique_ptr<File> OpenForReading(int64_t* length);
+  // Given `missing`, a log not yet made in a folder that exists (no call
+  // was ever posted) is no failure: null, `missing` true, and a note on
+  // standard error; reading never makes the file.
+  std::unique_ptr<File> OpenForReading(int64_t* length, bool* missing = nullptr);
 
   // 0 when the call that `identity` (as list shows it, CallIdentity) names
   // is still where it was listed, which is then in `call`; one record is

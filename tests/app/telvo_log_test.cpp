@@ -123,6 +123,18 @@ TEST_F(TelvoLogTest, EachCommandEndToEnd) {
 // Standard output carries results only: a script that reads it never sees
 // a complaint, and an empty log lists as nothing at all.
 TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
+  // Nobody has posted yet: an empty log for reading, said on standard
+  // error, and reading makes no file.
+  const std::string note = "telvo-log: " + log + " does not exist yet: no calls\n";
+  const ToolRun none = Tool("list " + log), noneTsv = Tool("list " + log + " --tsv");
+  EXPECT_EQ(none.status + noneTsv.status, 0);
+  EXPECT_EQ(none.out + noneTsv.out, "No Phone Calls\n");
+  EXPECT_EQ(none.err + noneTsv.err, note + note);
+  const ToolRun unchecked = Tool("check " + log);
+  EXPECT_EQ(unchecked.status, 0);
+  EXPECT_EQ(unchecked.out, "0 calls, 0 bytes, no damage\n");
+  EXPECT_FALSE(std::filesystem::exists(log));
+
   WriteWholeFile(log, "");
   EXPECT_EQ(Tool("list " + log).out, "No Phone Calls\n");
   ToolRun tsv = Tool("list " + log + " --tsv");
@@ -130,6 +142,10 @@ TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
   EXPECT_EQ(tsv.out + tsv.err, "");
 
   WriteWholeFile(log, CallRecord("Ann") + CallRecord("Bob") + CallRecord("Carol"));
+  // Results that cannot be written are a failure, said on standard error.
+  const ToolRun full = Tool("list " + log + " --all >/dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "telvo-log: cannot write to standard output: No space left on device\n");
   // A bare offset is the user's mistake: it would name whatever call a
   // purge moved there.
   for (const std::string& args : {"list " + log + " --before 3", "mark " + log + " 0 delete",
