@@ -1,6 +1,8 @@
 #include "store/torn_tail.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "store/log_scan.h"
 #include "store/phone_log.h"
@@ -50,6 +52,34 @@ Status KeepTornBytes(Env& env, const std::string& path, File& file, int64_t from
   return status;
 }
 
+// Files whose end was found to be real damage, not a torn tail, at the
+// length they then had. A log in that state would otherwise be read whole
+// on every open (every post, every page of the call list) to find again
+// what cannot be repaired; an append or any other change of length or file
+// makes it worth a look again.
+class KnownDamage {
+ public:
+  bool Has(const std::string& identity, int64_t length) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = lengths_.find(identity);
+    return it != lengths_.end() && it->second == length;
+  }
+  void Note(const std::string& identity, int64_t length) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (lengths_.size() >= 256) lengths_.clear();
+    lengths_[identity] = length;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, int64_t> lengths_;
+};
+
+KnownDamage& KnownDamageAtTheEnd() {
+  static KnownDamage known;
+  return known;
+}
+
 }  // namespace
 
 std::string TornBytesPath(const std::string& path) { return path + ".TORN"; }
@@ -57,14 +87,22 @@ std::string TornBytesPath(const std::string& path) { return path + ".TORN"; }
 Status RepairTornTail(Env& env, const std::string& path, File& file, int64_t* length,
                       TailCheck check) {
   if (*length == 0) return Status::Ok();
+  std::string identity;
   if (check == TailCheck::kQuick) {
     const RecordRead last = ReadRecordBefore(file, *length, *length);
     if (last.outcome == ReadOutcome::kFailed) return last.status;
     if (last.outcome == ReadOutcome::kRecord) return Status::Ok();
+    identity = file.Identity();
+    if (!identity.empty() && KnownDamageAtTheEnd().Has(identity, *length)) return Status::Ok();
   }
   int64_t from = -1;
   Status status = DamageReachingTheEnd(file, *length, &from);
-  if (!status.ok() || from < 0 || !IsTornTail(file, *length, from)) return status;
+  if (!status.ok()) return status;
+  if (from < 0 || !IsTornTail(file, *length, from)) {
+    if (check == TailCheck::kQuick && !identity.empty())
+      KnownDamageAtTheEnd().Note(identity, *length);
+    return status;
+  }
   status = KeepTornBytes(env, path, file, from, *length);
   if (status.ok()) status = file.Truncate(from);
   if (status.ok()) status = file.Sync();
