@@ -77,6 +77,7 @@ TEST_F(AlertWindowTest, EditorWritesOnlyWhatChanged) {
   QTest::keyClicks(Text1(window.get()), "Out");
   QTest::keyClick(Text1(window.get()), Qt::Key_Return);
   QTest::keyClicks(Text1(window.get()), "back Monday");
+  QTest::keyClick(Text1(window.get()), Qt::Key_Tab);  // moves on; types nothing
   Click(window.get(), 0);
   const std::string saved = "Out\r\nback Monday\r\nPosted 9:05 AM 12-06-2026\r\n";
   EXPECT_EQ(Stored(), saved);

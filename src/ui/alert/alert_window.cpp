@@ -65,6 +65,7 @@ void AlertWindow::CreateControls() {
   heading_ = {PlainLabel(this, "Heading1"), PlainLabel(this, "Heading2")};
   text1_ = new QPlainTextEdit(this);
   text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setTabChangesFocus(true);  // Tab reaches the buttons, as everywhere else
   text1_->viewport()->installEventFilter(this);
   const char* captions[] = {"OK", "Cancel", "Remove"};
   for (int i = 0; i < 3; ++i) {

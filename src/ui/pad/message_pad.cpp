@@ -63,6 +63,9 @@ void MessagePad::CreateControls() {
   List1_ = Make<QListWidget>(this, "List1", nullptr, "Send or view calls for these people");
   Caller_ = Make<QLineEdit>(this, "Caller", nullptr, "Who called");
   message_ = Make<QPlainTextEdit>(this, "message", nullptr, "Content of the call");
+  // Tab goes on to the phone number, as in every other box of the pad; a
+  // call's text has no use for tab characters.
+  message_->setTabChangesFocus(true);
   phone_ = Make<QLineEdit>(this, "phone", nullptr, "Return phone number");
   Date_ =
       Make<QLineEdit>(this, "Date", nullptr, "You can change the date of the call if necessary");
