@@ -30,10 +30,21 @@ TEST(QtMessageBoxesTest, TextsFromFilesAreShownAsTheyAre) {
   EXPECT_EQ(format, Qt::PlainText);
   EXPECT_EQ(shownText, QStringLiteral("<b>Joe</b> <img src=x>\nDeliver?"));
 
-  // Escape answers No.
-  WhenModalShows([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+  // Neither Escape nor the close box answers a question: only its buttons do.
+  bool stillShown = false;
+  WhenModalShows([&](QWidget* modal) {
+    QTest::keyClick(modal, Qt::Key_Escape);
+    modal->close();
+    stillShown = modal->isVisible();
+    qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
+  });
   EXPECT_EQ(boxes.Show({"Telvo", "Sure?", BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo}),
-            kAnswerNo);
+            kAnswerYes);
+  EXPECT_TRUE(stillShown);
+  // A box with OK alone still closes with Escape.
+  WhenModalShows([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+  EXPECT_EQ(boxes.Show({"Telvo", "Done.", BoxIcon::kInformation, BoxButtons::kOk, kAnswerOk}),
+            kAnswerOk);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "ui/common/qt_message_boxes.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include "ui/common/qt_text.h"
@@ -19,6 +21,31 @@ QMessageBox::Icon IconOf(BoxIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// A question decides something a person typed (deliver this call or throw
+// it away), so only the Yes or No button answers it: Escape and the close
+// box do nothing, where QMessageBox would take them as No. A box with OK
+// alone closes as usual.
+class ShownBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (IsQuestion() && event->matches(QKeySequence::Cancel)) return;
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override {
+    if (IsQuestion() && !clickedButton()) {
+      event->ignore();
+      return;
+    }
+    QMessageBox::closeEvent(event);
+  }
+
+ private:
+  bool IsQuestion() const { return button(QMessageBox::No) != nullptr; }
+};
+
 }  // namespace
 
 QString BoxText(const std::string& cp1252) {
@@ -29,15 +56,18 @@ QString BoxText(const std::string& cp1252) {
 }
 
 int QtMessageBoxes::Show(const MessageBox& box) {
-  QMessageBox shown(IconOf(box.icon), ToQt(box.caption), BoxText(box.text), QMessageBox::NoButton,
-                    QApplication::activeWindow());
+  const bool question = box.buttons == BoxButtons::kYesNo;
+  ShownBox shown(IconOf(box.icon), ToQt(box.caption), BoxText(box.text), QMessageBox::NoButton,
+                 QApplication::activeWindow());
   shown.setObjectName(QStringLiteral("MessageBox"));
   shown.setTextFormat(Qt::PlainText);
   if (box.keepAbove) shown.setWindowFlag(Qt::WindowStaysOnTopHint);
-  if (box.buttons == BoxButtons::kYesNo) {
+  if (question) {
     shown.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     shown.setDefaultButton(box.defaultAnswer == kAnswerYes ? QMessageBox::Yes : QMessageBox::No);
-    shown.setEscapeButton(QMessageBox::No);
+    // Window managers that honour the hints draw no close box at all.
+    shown.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         (box.keepAbove ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()));
   } else {
     shown.setStandardButtons(QMessageBox::Ok);
   }
@@ -47,8 +77,7 @@ int QtMessageBoxes::Show(const MessageBox& box) {
     shown.activateWindow();
   }
   shown.exec();
-  // A question closed any other way than by Yes is a No.
-  if (box.buttons == BoxButtons::kYesNo)
+  if (question)
     return shown.clickedButton() == shown.button(QMessageBox::Yes) ? kAnswerYes : kAnswerNo;
   return kAnswerOk;
 }
