@@ -59,6 +59,8 @@ TEST_F(PopupTest, DeliveredNotificationsAreListedNewestFirst) {
   SendMailslot(poster, "CAROL", "127.0.0.1", "Joe Caller");
   QTRY_COMPARE(List()->count(), 1);
   EXPECT_TRUE(popup->window().isVisible());
+  // In front when a message comes, but never kept above the person's windows.
+  EXPECT_FALSE(popup->window().windowFlags() & Qt::WindowStaysOnTopHint);
   // Someone goes back to typing elsewhere; later messages come to the front
   // without taking the keyboard, and count as unseen.
   QLineEdit typing;

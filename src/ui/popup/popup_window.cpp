@@ -17,7 +17,10 @@ QString ItemText(const PopupMessage& message) {
 
 }  // namespace
 
-PopupWindow::PopupWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
+// An ordinary window, not one kept above the rest: it comes to the front when
+// messages arrive and may then be covered like any other, so it never hides
+// the buttons of the window someone is working in.
+PopupWindow::PopupWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("PopupWindow");
   setWindowTitle("Telvo Popup");
   // Arriving messages must not steal the keyboard from someone typing.

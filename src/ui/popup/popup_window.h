@@ -1,7 +1,8 @@
 #pragma once
 // The window that shows the notification messages of this run, newest first.
-// It comes to the front when messages arrive but never takes the focus from
-// whatever the person is typing into elsewhere.
+// It comes to the front when messages arrive, without staying above other
+// windows and without taking the focus from whatever the person is typing
+// into elsewhere.
 
 #include <QListWidget>
 #include <QPushButton>
