@@ -62,6 +62,8 @@ class MemoryEnv : public Env {
   void SendDatagram(const std::string&, std::string) override {}
   void StartProgram(const std::string&) override {}
   bool AcquireSingleInstance() override { return true; }
+  void CallRunningInstance() override {}
+  InstanceDoorbell* Doorbell() override { return nullptr; }
   [[noreturn]] void EndProgram(int) override { throw ProgramEnded(); }
 
  private:

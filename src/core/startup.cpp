@@ -12,6 +12,8 @@ void RefuseSecondInstance(Program& program) {
   program.state.BoxTitle = "Telvo";
   program.state.BoxText = "Application Already Running";
   ShowError(program);
+  // The person wanted Telvo: the running one comes to the front instead.
+  program.env.CallRunningInstance();
   program.env.EndProgram(kRefusedSecondInstance);
 }
 

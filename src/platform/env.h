@@ -17,6 +17,8 @@
 
 namespace telvo {
 
+class InstanceDoorbell;
+
 // An open file, locked for as long as the object lives. Offsets count from 0.
 class File {
  public:
@@ -105,8 +107,15 @@ class Env {
   virtual void SendDatagram(const std::string& host, std::string bytes) = 0;
   // Starts a program detached, without a shell; failures are ignored.
   virtual void StartProgram(const std::string& path) = 0;
-  // True when this is the only running instance for the user.
+  // True when this is the only running instance for the user. That
+  // instance then listens for later starts (InstanceDoorbell).
   virtual bool AcquireSingleInstance() = 0;
+  // Asks the running instance to bring its window to the front; dropped
+  // when it cannot be asked.
+  virtual void CallRunningInstance() = 0;
+  // Where later starts ring, once AcquireSingleInstance has succeeded;
+  // nothing when no channel could be made.
+  virtual InstanceDoorbell* Doorbell() = 0;
   // Ends the program at once; no further handler runs.
   [[noreturn]] virtual void EndProgram(int exitStatus) = 0;
 };
@@ -144,6 +153,8 @@ class EnvWrapper : public Env {
   }
   void StartProgram(const std::string& path) override { target_->StartProgram(path); }
   bool AcquireSingleInstance() override { return target_->AcquireSingleInstance(); }
+  void CallRunningInstance() override { target_->CallRunningInstance(); }
+  InstanceDoorbell* Doorbell() override { return target_->Doorbell(); }
   [[noreturn]] void EndProgram(int exitStatus) override {
     target_->EndProgram(exitStatus);
     std::abort();  // not reached: every Env ends the program here

@@ -95,6 +95,9 @@ PosixEnv::PosixEnv(PosixEnvOptions options)
 PosixEnv::~PosixEnv() {
   // A program that returns from main has its last notification sent first.
   WaitForDatagrams(kDatagramGraceMs);
+  // The doorbell goes before the lock: once the lock is free, the socket
+  // at its path may be a new instance's.
+  doorbell_.reset();
   if (instanceLockFd_ >= 0) ::close(instanceLockFd_);
 }
 
@@ -268,18 +271,27 @@ uint16_t MessengerPort() {
   return kDefaultMessengerPort;
 }
 
+std::string PosixEnv::InstanceLockPath() {
+  if (!options_.instanceLockPath.empty()) return options_.instanceLockPath;
+  // Never a folder that others may write, such as /tmp: anyone could
+  // create and lock the file there and keep this user's Telvo from
+  // starting.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string file = options_.instanceName + ".lock";
+  return runtime && *runtime ? std::string(runtime) + "/" + file
+                             : ResolvePath(WindowsDir()) + file;
+}
+
+// The doorbell lies beside the lock: "telvo.lock" rings at "telvo.socket".
+std::string PosixEnv::DoorbellPath() {
+  std::string path = InstanceLockPath();
+  if (path.size() > 5 && path.compare(path.size() - 5, 5, ".lock") == 0) path.resize(path.size() - 5);
+  return path + ".socket";
+}
+
 bool PosixEnv::AcquireSingleInstance() {
   if (instanceLockFd_ >= 0) return true;
-  std::string path = options_.instanceLockPath;
-  if (path.empty()) {
-    // Never a folder that others may write, such as /tmp: anyone could
-    // create and lock the file there and keep this user's Telvo from
-    // starting.
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string file = options_.instanceName + ".lock";
-    path = runtime && *runtime ? std::string(runtime) + "/" + file
-                               : ResolvePath(WindowsDir()) + file;
-  }
+  const std::string path = InstanceLockPath();
   // A link planted in place of the file must not lead the lock elsewhere.
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return true;  // no lock file possible: don't refuse to run
@@ -288,8 +300,11 @@ bool PosixEnv::AcquireSingleInstance() {
     return false;
   }
   instanceLockFd_ = fd;
+  doorbell_ = InstanceDoorbell::Listen(DoorbellPath());
   return true;
 }
+
+void PosixEnv::CallRunningInstance() { RingInstanceDoorbell(DoorbellPath()); }
 
 void PosixEnv::EndProgram(int exitStatus) {
   WaitForDatagrams(kDatagramGraceMs);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/env.h"
+#include "platform/instance_doorbell.h"
 
 namespace telvo {
 
@@ -53,6 +54,8 @@ class PosixEnv : public Env {
   void SendDatagram(const std::string& host, std::string bytes) override;
   void StartProgram(const std::string& path) override;
   bool AcquireSingleInstance() override;
+  void CallRunningInstance() override;
+  InstanceDoorbell* Doorbell() override { return doorbell_.get(); }
   [[noreturn]] void EndProgram(int exitStatus) override;
 
   // Waits until every datagram handed to SendDatagram has been sent or
@@ -61,6 +64,8 @@ class PosixEnv : public Env {
 
  private:
   struct Sending;
+  std::string InstanceLockPath();
+  std::string DoorbellPath();
   struct ShareVerdict {
     std::string problem;
     std::chrono::steady_clock::time_point judged;
@@ -71,6 +76,7 @@ class PosixEnv : public Env {
   std::map<std::string, ShareVerdict> shareVerdicts_;
   std::shared_ptr<Sending> sending_;
   int instanceLockFd_ = -1;
+  std::unique_ptr<InstanceDoorbell> doorbell_;
 };
 
 // How long a share's verdict is trusted before the mount is judged again:

@@ -97,9 +97,12 @@ TEST_F(StartUpTest, ASecondInstanceIsRefusedAndTheFirstRunsOn) {
   EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Telvo", "Application Already Running",
                                                      BoxIcon::kStop, BoxButtons::kOk,
                                                      kAnswerOk}}));
-  // The first still holds the lock.
+  // The first still holds the lock, and was asked to come to the front.
   EXPECT_TRUE(env.AcquireSingleInstance());
   EXPECT_FALSE(secondPosix.AcquireSingleInstance());
+  ASSERT_NE(env.Doorbell(), nullptr);
+  EXPECT_TRUE(env.Doorbell()->TakeRings());
+  EXPECT_FALSE(env.Doorbell()->TakeRings());
 }
 
 }  // namespace

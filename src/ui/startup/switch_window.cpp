@@ -1,9 +1,10 @@
 #include "ui/startup/switch_window.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QSocketNotifier>
 
 #include "core/startup.h"
+#include "platform/instance_doorbell.h"
 #include "ui/calllist/call_list_window.h"
 #include "ui/startup/pad_opener.h"
 
@@ -43,7 +44,30 @@ void SwitchWindow::HandOver() {
   QMetaObject::invokeMethod(this, &SwitchWindow::Form_Activate, Qt::QueuedConnection);
 }
 
-void SwitchWindow::Form_Load() { StartUp(program_); }
+void SwitchWindow::Form_Load() {
+  StartUp(program_);
+  ListenForLaterStarts();
+}
+
+void SwitchWindow::ListenForLaterStarts() {
+  InstanceDoorbell* doorbell = program_.env.Doorbell();
+  if (!doorbell) return;
+  auto* notifier = new QSocketNotifier(doorbell->descriptor(), QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this, doorbell] {
+    if (doorbell->TakeRings()) BringToFront();
+  });
+}
+
+void SwitchWindow::BringToFront() {
+  // A box or dialog open over the main window is what the person must
+  // answer first, so that is what comes forward.
+  QWidget* window = QApplication::activeModalWidget();
+  if (!window) window = mainWindow_;
+  if (!window) return;
+  if (window->isMinimized()) window->showNormal();
+  window->raise();
+  window->activateWindow();
+}
 
 void SwitchWindow::Form_Activate() {
   ProgramState& s = program_.state;

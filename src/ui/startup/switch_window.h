@@ -33,6 +33,10 @@ class SwitchWindow : public QWidget {
 
  private:
   void Form_Load();
+  // A later start of Telvo by the same user asks, through the instance
+  // doorbell, for this instance's window.
+  void ListenForLaterStarts();
+  void BringToFront();
   void Form_Activate();
   void Timer1_Timer();
   void OpenCallList();
