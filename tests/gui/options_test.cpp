@@ -124,6 +124,14 @@ TEST_F(OptionsDialogTest, OkRefusesWithItsThreeBoxesAndWritesNothing) {
   state.DefaultRecipient = "Bob";
   EXPECT_TRUE(refusal("Default for person---Name not on list."));
   EXPECT_FALSE(std::filesystem::exists(IniFile()));
+  // What OK requires is shown before OK, and only while it is missing.
+  const auto required = [&](const char* hint) { return Get<QLabel>(hint)->isVisible(); };
+  EXPECT_FALSE(required("RequiredHint(1)"));
+  EXPECT_TRUE(required("RequiredHint(2)"));
+  EXPECT_EQ(Get<QLabel>("RequiredHint(2)")->text(), "Required: a person from the list");
+  Click("Command1(3)");
+  ClickName(0);
+  EXPECT_FALSE(required("RequiredHint(2)"));
 }
 
 TEST_F(OptionsDialogTest, PickModeFillsOnlyTheLabelOfItsButton) {

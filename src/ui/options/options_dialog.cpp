@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "core/options_rules.h"
 #include "core/workgroup.h"
@@ -68,6 +69,14 @@ void OptionsDialog::CreateControls() {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PaintBackground(label, kWhite);
     label1_[static_cast<size_t>(i)] = label;
+  }
+  const char* requirements[] = {"Required: your name from the list",
+                                "Required: a person from the list"};
+  for (int i = 0; i < 2; ++i) {
+    QLabel* hint = Make<QLabel>(this, Indexed("RequiredHint", i + 1),
+                                QString::fromLatin1(requirements[i]));
+    hint->setForegroundRole(QPalette::PlaceholderText);
+    requiredHint_[static_cast<size_t>(i)] = hint;
   }
 
   const std::array<std::pair<const char*, const char*>, 3> options = {{
@@ -158,7 +167,9 @@ void OptionsDialog::PlaceControls(const LayoutUnits& units, double lineHeight) {
       {command1_[1], 5, 13, 25, 6}, {label1_[1], 32, 13, 25, 4},
       {list1_, 60, 13, 25, 20 * lineHeight},
       {command1_[2], 5, 23, 25, 6}, {text1_, 32, 23, 12, 4},
+      {requiredHint_[0], 32, 17.5, 28, 4},
       {command1_[3], 5, 33, 25, 6}, {label1_[2], 32, 33, 25, 4},
+      {requiredHint_[1], 32, 37.5, 28, 4},
       {command1_[4], 5, 43, 25, 6}, {option1_[0], 5, 53, 25, 4},
       {check1_, 32, 53, 25, 6},     {option1_[2], 5, 59, 25, 4},
       {check2_, 32, 60, 25, 6},     {option1_[1], 5, 65, 25, 4},
@@ -200,6 +211,7 @@ void OptionsDialog::LoadNames(const std::string& path) {
   const QSignalBlocker quiet(list1_);
   list1_->clear();
   for (const std::string& name : names_) list1_->addItem(ToQt(name));
+  ShowRequirements();
 }
 
 void OptionsDialog::EnablePickButtons() {
@@ -218,6 +230,14 @@ void OptionsDialog::EnableMainControls(bool enabled) {
 void OptionsDialog::SetLabel(int index, const std::string& text) {
   labelText_[static_cast<size_t>(index)] = text;
   label1_[static_cast<size_t>(index)]->setText(ToQt(text));
+  ShowRequirements();
+}
+
+void OptionsDialog::ShowRequirements() {
+  for (size_t i = 0; i < requiredHint_.size(); ++i) {
+    const std::string& chosen = labelText_[i + 1];
+    requiredHint_[i]->setVisible(std::find(names_.begin(), names_.end(), chosen) == names_.end());
+  }
 }
 
 bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -61,12 +61,16 @@ class OptionsDialog : public QDialog {
   // mode locks.
   void EnableMainControls(bool enabled);
   void SetLabel(int index, const std::string& text);
+  // Names under the name and default-person labels what OK will require
+  // while their choice is not on the workgroup's list.
+  void ShowRequirements();
   PopupChoice SelectedPopup() const;
   IniChoices Choices() const;
 
   Program& program_;
   std::array<QPushButton*, 6> command1_{};
   std::array<QLabel*, 4> label1_{};
+  std::array<QLabel*, 2> requiredHint_{};  // under Label1(1) and Label1(2)
   std::array<QRadioButton*, 3> option1_{};
   // The program's own bytes behind each label, so a name that the screen's
   // text cannot hold exactly still compares and saves as it was read.
