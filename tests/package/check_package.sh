@@ -2,11 +2,17 @@
 # The Debian package as an administrator receives it: CPack builds it from
 # the build tree into a scratch folder, and dpkg-deb reads back its control
 # fields and its file list, which must hold the three programs, the desktop
-# entries, the icons and the help page with its pictures, and nothing else.
+# entries, the icons, the help page with its pictures, the manual pages, the
+# copyright file and the changelog, and nothing else; lintian --pedantic
+# then finds no error and no warning in it.
 #   check_package.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
 version=$2
+if ! command -v lintian > /dev/null; then
+  echo "SKIP: lintian is not installed (scripts/install-deps installs it)"
+  exit 77
+fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -45,8 +51,13 @@ sort > "$scratch/expected" <<'LIST'
 ./usr/share/applications/telvo-popup.desktop
 ./usr/share/applications/telvo.desktop
 ./usr/share/doc/telvo/DEPLOYMENT.md
+./usr/share/doc/telvo/changelog.gz
+./usr/share/doc/telvo/copyright
 ./usr/share/icons/hicolor/scalable/apps/telvo-popup.svg
 ./usr/share/icons/hicolor/scalable/apps/telvo.svg
+./usr/share/man/man1/telvo-log.1.gz
+./usr/share/man/man1/telvo-popup.1.gz
+./usr/share/man/man1/telvo.1.gz
 ./usr/share/telvo/autostart/telvo-popup.desktop
 ./usr/share/telvo/help.html
 LIST
@@ -81,6 +92,42 @@ for entry in "$root"/usr/share/applications/*.desktop "$root"/usr/share/telvo/au
   [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
     fail "$(basename "$entry") shows icon '$icon', which is not installed"
 done
+
+# The changelog's latest entry is this version, signed by the maintainer.
+changelog=$(zcat "$root/usr/share/doc/telvo/changelog.gz")
+head -n 1 <<< "$changelog" | grep -q "^telvo ($version) " ||
+  fail "the changelog's latest entry is not $version: $(head -n 1 <<< "$changelog")"
+grep -m 1 '^ -- ' <<< "$changelog" | grep -qF -- " -- $(field Maintainer)  " ||
+  fail "the changelog's latest entry is not signed by $(field Maintainer)"
+
+# Every option that a program's help names is in its manual page, and every
+# telvo-log command has its own paragraph there.
+log=$root/usr/bin/telvo-log
+commands=$("$log" --help | sed -n 's/^  \([a-z][a-z-]*\) .*/\1/p')
+[ -n "$commands" ] || fail "telvo-log --help lists no commands"
+page=$(zcat "$root/usr/share/man/man1/telvo-log.1.gz")
+paragraphs=$(grep -A 1 -x '\.TP' <<< "$page")
+for command in $commands; do
+  grep -qF -- "\fB${command//-/\\-}\fR " <<< "$paragraphs" ||
+    fail "telvo-log.1 has no paragraph for $command"
+done
+for option in $({ "$log" --help; for command in $commands; do "$log" "$command" --help; done; } |
+                grep -o -- '--[a-z][a-z-]*' | sort -u); do
+  grep -qF -- "\fB${option//-/\\-}\fR" <<< "$page" || fail "telvo-log.1 does not describe $option"
+done
+popup_usage=$("$root/usr/bin/telvo-popup" --no-such-option 2>&1 || true)
+for option in $(grep -o -- '--[a-z][a-z-]*' <<< "$popup_usage"); do
+  zcat "$root/usr/share/man/man1/telvo-popup.1.gz" | grep -qF -- "\fB${option//-/\\-}\fR" ||
+    fail "telvo-popup.1 does not describe $option"
+done
+
+# Debian's own checks. Informational and pedantic notes may stay (unneeded
+# .comment sections, hardening notes, the help page outside /usr/share/doc);
+# an error or a warning may not.
+if ! lintian --pedantic --fail-on error,warning "$deb" > "$scratch/lintian" 2>&1; then
+  cat "$scratch/lintian" >&2
+  fail "lintian finds errors or warnings in the package"
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed; the package's contents:" >&2
