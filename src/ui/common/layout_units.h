@@ -25,7 +25,9 @@ class LayoutUnits {
   double pixelsPerUnitY_;
 };
 
-// Sizes `window` to a fraction of the screen it is on and centres it there.
+// Sizes the inside of `window` to a fraction of its screen's available area
+// and centres it there: a window with a parent on the parent's screen, one
+// without on the screen the person is working on.
 void SizeAndCentre(QWidget* window, double widthFraction, double heightFraction);
 
 }  // namespace telvo
