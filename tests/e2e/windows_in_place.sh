@@ -30,10 +30,7 @@ window() {
   local deadline=$((SECONDS + 20)) id
   until id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${2:-}" |
              head -n 1) && [ -n "$id" ]; do
-    if [ "$SECONDS" -ge "$deadline" ]; then
-      xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true
-      fail "no window \"$1\" came up"
-    fi
+    [ "$SECONDS" -lt "$deadline" ] || fail "no window \"$1\" came up"
     sleep 0.1
   done
   echo "$id"
@@ -63,13 +60,10 @@ placed() {
     /Absolute upper-left X/ {print "x=" $2+0} /Absolute upper-left Y/ {print "y=" $2+0}
     /^ *Width/ {print "w=" $2+0} /^ *Height/ {print "h=" $2+0}')"
   # The work area on that monitor: openbox's, cut to the monitor.
-  IFS='x+' read -r aw ah ax ay <<<"$monitor"
-  local wa; read -r -a wa < <(xprop -root -notype _NET_WORKAREA | sed 's/.*= //; s/,//g')
-  eval "$(awk -v ax="$ax" -v ay="$ay" -v aw="$aw" -v ah="$ah" -v wx="${wa[0]}" \
-    -v wy="${wa[1]}" -v ww="${wa[2]}" -v wh="${wa[3]}" 'BEGIN{
-      l = ax > wx ? ax : wx; t = ay > wy ? ay : wy
-      r = ax + aw < wx + ww ? ax + aw : wx + ww; b = ay + ah < wy + wh ? ay + ah : wy + wh
-      print "ax=" l, "ay=" t, "aw=" r - l, "ah=" b - t}')"
+  eval "$( (echo "$monitor" | tr x+ '  '; xprop -root -notype _NET_WORKAREA |
+    sed 's/.*= //; s/,//g') | awk 'NR == 1 {w = $1; h = $2; x = $3; y = $4}
+    NR == 2 {l = x > $1 ? x : $1; t = y > $2 ? y : $2; r = x + w < $1 + $3 ? x + w : $1 + $3
+      b = y + h < $2 + $4 ? y + h : $2 + $4; print "ax=" l, "ay=" t, "aw=" r - l, "ah=" b - t}')"
   local ew eh
   ew=$(awk "BEGIN{printf \"%d\", $aw * $fw + 0.5}")
   eh=$(awk "BEGIN{printf \"%d\", $ah * $fh + 0.5}")
