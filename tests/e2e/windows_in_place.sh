@@ -130,42 +130,9 @@ one_screen() {
 # two screens there, which Xvfb's own Xinerama screens do not give it.
 two_monitors() {
   local first=1280x1024+0+0 second=1024x768+1280+0
-  python3 - "$first" "$second" <<'PY'
-import ctypes, ctypes.util, sys
-X = ctypes.CDLL(ctypes.util.find_library("X11"))
-R = ctypes.CDLL(ctypes.util.find_library("Xrandr"))
-P, L, I = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
-class Resources(ctypes.Structure):
-  _fields_ = [("timestamps", L * 2), ("ncrtc", I), ("crtcs", P), ("noutput", I),
-              ("outputs", ctypes.POINTER(L))]
-class Monitor(ctypes.Structure):
-  _fields_ = [("name", L), ("primary", I), ("automatic", I), ("noutput", I), ("x", I),
-              ("y", I), ("width", I), ("height", I), ("mwidth", I), ("mheight", I),
-              ("outputs", ctypes.POINTER(L))]
-X.XOpenDisplay.restype = P
-X.XDefaultRootWindow.argtypes, X.XDefaultRootWindow.restype = [P], L
-X.XInternAtom.argtypes, X.XInternAtom.restype = [P, ctypes.c_char_p, I], L
-X.XSync.argtypes = [P, I]
-R.XRRQueryVersion.argtypes = [P, ctypes.POINTER(I), ctypes.POINTER(I)]
-R.XRRGetScreenResources.argtypes = [P, L]
-R.XRRGetScreenResources.restype = ctypes.POINTER(Resources)
-R.XRRAllocateMonitor.argtypes, R.XRRAllocateMonitor.restype = [P, I], ctypes.POINTER(Monitor)
-R.XRRSetMonitor.argtypes = [P, L, ctypes.POINTER(Monitor)]
-d = X.XOpenDisplay(None)
-root = X.XDefaultRootWindow(d)
-R.XRRQueryVersion(d, ctypes.byref(I()), ctypes.byref(I()))
-output = R.XRRGetScreenResources(d, root).contents.outputs[0]
-for i, geometry in enumerate(sys.argv[1:]):
-  w, h, x, y = map(int, geometry.replace("x", "+").split("+"))
-  m = R.XRRAllocateMonitor(d, 1 if i == 0 else 0).contents
-  m.name = X.XInternAtom(d, b"MONITOR-%d" % i, 0)
-  m.primary = int(i == 0)
-  if i == 0:
-    m.outputs[0] = output  # in place of the screen's own monitor
-  m.x, m.y, m.width, m.height, m.mwidth, m.mheight = x, y, w, h, w // 4, h // 4
-  R.XRRSetMonitor(d, root, ctypes.byref(m))
-X.XSync(d, 0)
-PY
+  # The first takes the place of the screen's own monitor, on its output.
+  xrandr --setmonitor MONITOR-0 1280/320x1024/256+0+0 screen >/dev/null
+  xrandr --setmonitor MONITOR-1 1024/256x768/192+1280+0 none >/dev/null
   start_openbox
   xdotool mousemove 1600 400                        # Telvo started on the second monitor
   "$telvo" & local pid=$!
@@ -205,8 +172,8 @@ printf 'Back at three.\r\n' >"$work/phone/bob/ALERT.TXT"
 sed -i 's/^Splash=YES/Splash=NO/' "$work/config/telvo/TELVO.INI"   # NO shows the splash
 
 timeout 100 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --in-x one_screen
-if ! command -v python3 >/dev/null; then
-  echo "python3 is not installed, so two monitors cannot be set up: that half skipped"
+if ! command -v xrandr >/dev/null; then
+  echo "xrandr is not installed, so two monitors cannot be set up: that half skipped"
   exit 0
 fi
 # The monitors set on the server are lost when it resets, as it does when its
