@@ -50,6 +50,7 @@ int RunCheck(LogSession& session) {
 
 const LogCommand kCheckCommand = {
     "check",
+    "",
     "usage: telvo-log check LOG\n"
     "Reads the whole file and reports each damaged region with its byte offset,\n"
     "and how many bytes repairs of torn writes cut from its end (kept in LOG.TORN).\n"

@@ -115,6 +115,6 @@ int RunCheckShare(const CommandLine& line, std::ostream& out, std::ostream& err)
 
 }  // namespace
 
-const LogCommand kCheckShareCommand = {"check-share", kHelp, nullptr, RunCheckShare};
+const LogCommand kCheckShareCommand = {"check-share", "--tsv", kHelp, nullptr, RunCheckShare};
 
 }  // namespace telvo

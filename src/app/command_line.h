@@ -1,8 +1,13 @@
 #pragma once
 // The words of a telvo-log command line, sorted into the command, its
-// positional arguments and its options.
+// positional arguments and its options, as GNU tools sort them: long options
+// as "--name VALUE" or "--name=VALUE", short ones as "-x", "-xVALUE" or
+// "-x VALUE", clusters of short flags ("-ay"), options before or after the
+// arguments, and "--" ending the options. A word that starts with a dash is
+// never taken as an argument, so no file named "-h" is ever written.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,9 +24,16 @@ struct CommandLine {
   std::string get(const std::string& name) const;
 };
 
-// Every option but the known flags takes the word after it as its value.
-// Returns nothing, with `error` set, when that word is missing.
+// The options a command accepts, as words separated by blanks: "--tsv" for a
+// flag, "--count=" for one that takes a value, a short form after a slash
+// ("--all/a", "--count=/n"). Null for a command that does not exist.
+using OptionsOfCommand = std::function<const char*(const std::string& command)>;
+
+// -h/--help and -V/--version are understood everywhere. Returns nothing,
+// with `error` set, for an unknown command or option, a flag given a value,
+// or an option whose value is missing.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            const OptionsOfCommand& optionsOf,
                                             std::string* error);
 
 // A byte offset or a count: decimal digits only, so "-1" or "1e3" is refused

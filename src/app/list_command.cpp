@@ -128,7 +128,8 @@ int RunList(LogSession& session) {
 
 const LogCommand kListCommand = {
     "list",
-    "usage: telvo-log list LOG [--all | --count N] [--before CALL] [--tsv]\n"
+    "--all/a --count=/n --before= --tsv",
+    "usage: telvo-log list LOG [-a|--all | -n|--count N] [--before CALL] [--tsv]\n"
     "Shows the newest 12 calls (a page, as the call list shows them), or N, or all.\n"
     "Each call is named OFFSET:DIGEST, its byte offset and a digest of its fields,\n"
     "which mark, export and --before take: a call that a purge elsewhere moved is\n"

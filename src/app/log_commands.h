@@ -11,6 +11,7 @@ namespace telvo {
 
 struct LogCommand {
   const char* name;
+  const char* options;  // as ParseCommandLine reads them
   const char* help;
   int (*run)(LogSession& session);  // returns the exit status
   // Instead of `run`, for a command on a shared folder rather than a log:
@@ -25,6 +26,9 @@ extern const LogCommand kPurgeCommand;
 extern const LogCommand kExportCommand;
 extern const LogCommand kCheckCommand;
 extern const LogCommand kCheckShareCommand;
+
+// The program's version, the About box's.
+inline constexpr char kLogToolVersion[] = "1.4.5";
 
 // The tool's own usage text.
 extern const char* const kLogToolUsage;

@@ -36,15 +36,34 @@ int Run(const LogCommand& command, const CommandLine& line, Env& env, std::ostre
   }
 }
 
+// The usage of the command a refused line names, else the tool's own.
+const char* UsageFor(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg.empty() || arg[0] == '-') continue;
+    const LogCommand* command = FindLogCommand(arg);
+    return command ? command->help : kLogToolUsage;
+  }
+  return kLogToolUsage;
+}
+
 }  // namespace
 
 int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out,
                std::ostream& err, TerminalText terminal) {
+  const auto optionsOf = [](const std::string& name) -> const char* {
+    if (name == "help") return "";
+    const LogCommand* command = FindLogCommand(name);
+    return command ? command->options : nullptr;
+  };
   std::string error;
-  std::optional<CommandLine> line = ParseCommandLine(args, &error);
+  std::optional<CommandLine> line = ParseCommandLine(args, optionsOf, &error);
   if (!line) {
-    err << "telvo-log: " << error << "\n" << kLogToolUsage;
+    err << "telvo-log: " << error << "\n" << UsageFor(args);
     return 2;
+  }
+  if (line->has("--version")) {
+    out << "telvo-log " << kLogToolVersion << "\n";
+    return 0;
   }
   if (line->command.empty() || line->command == "help") {
     const bool asked = line->command == "help" || line->has("--help");
@@ -52,10 +71,6 @@ int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out
     return asked ? 0 : 2;
   }
   const LogCommand* command = FindLogCommand(line->command);
-  if (!command) {
-    err << "telvo-log: unknown command " << line->command << "\n" << kLogToolUsage;
-    return 2;
-  }
   if (line->has("--help")) {
     out << command->help;
     return 0;

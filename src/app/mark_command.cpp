@@ -62,6 +62,7 @@ int RunExport(LogSession& session) {
 
 const LogCommand kMarkCommand = {
     "mark",
+    "",
     "usage: telvo-log mark LOG CALL new|important|delete|archive\n"
     "Writes the mark of CALL, named OFFSET:DIGEST as list shows it. Nothing is\n"
     "written when that call is no longer there (a purge elsewhere moved it).\n",
@@ -70,7 +71,8 @@ const LogCommand kMarkCommand = {
 
 const LogCommand kExportCommand = {
     "export",
-    "usage: telvo-log export LOG CALL --yes\n"
+    "--yes/y",
+    "usage: telvo-log export LOG CALL -y|--yes\n"
     "Appends CALL (OFFSET:DIGEST, as list shows it) as one line to EXPORT.TXT\n"
     "beside the log.\n"
     "--yes confirms; without it nothing is done.\n",

@@ -38,6 +38,7 @@ int RunPost(LogSession& session) {
 
 const LogCommand kPostCommand = {
     "post",
+    "--caller= --phone= --message= --urgent --initials= --date= --time= --sender= --computer=",
     "usage: telvo-log post LOG --caller TEXT [--phone TEXT] [--message TEXT]\n"
     "                 [--urgent] [--initials TEXT] [--date MM-DD-YYYY] [--time TEXT]\n"
     "                 [--sender NAME --computer NAME]\n"

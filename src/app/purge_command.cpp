@@ -20,7 +20,8 @@ int RunPurge(LogSession& session) {
 
 const LogCommand kPurgeCommand = {
     "purge",
-    "usage: telvo-log purge LOG --yes\n"
+    "--yes/y",
+    "usage: telvo-log purge LOG -y|--yes\n"
     "Drops the calls marked delete. Purging a phone log (a file named MESSAGES)\n"
     "moves the calls marked archive to the ARCHIVE file beside it; purging an\n"
     "archive keeps them. --yes confirms; without it nothing is done.\n",

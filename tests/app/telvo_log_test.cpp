@@ -191,6 +191,36 @@ TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
   EXPECT_EQ(ReadWholeFile(log), unchanged);
 }
 
+TEST_F(TelvoLogTest, FollowsTheUsualCommandLineConventions) {
+  for (const char* args : {"--version", "-V", "list --version"})
+    EXPECT_EQ(Tool(args).out, "telvo-log 1.4.5\n") << args;
+  for (const char* args : {"-h", "--help", "list -h", "post --help"}) {
+    const ToolRun help = Tool(args);
+    EXPECT_EQ(help.status, 0) << args;
+    EXPECT_EQ(help.out.rfind("usage: telvo-log ", 0), 0u) << args;
+  }
+  // A dash never names a file: help is asked for, and nothing is written.
+  const std::string folder = temp.file("ann");
+  EXPECT_EQ(Tool("post -h --caller X", folder).status, 0);
+  const std::pair<const char*, const char*> refused[] = {
+      {"post M --caller X --bogus", "post has no option --bogus"},
+      {"post M --caller X -q", "post has no option -q"},
+      {"list M --caller X", "list has no option --caller"},
+      {"post M --urgent=yes --caller X", "option --urgent takes no value"},
+      {"post M --caller", "option --caller needs a value"},
+      {"--frobnicate", "unknown option --frobnicate"},
+  };
+  for (const auto& [args, why] : refused) {
+    const ToolRun run = Tool(args, folder);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_EQ(run.err.rfind("telvo-log: " + std::string(why) + "\n", 0), 0u) << run.err;
+  }
+  EXPECT_EQ(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+  // "--" ends the options; values may follow "=" or be glued to a short one.
+  EXPECT_EQ(Tool("post --caller=-Joe -- -M", folder).out, "Message delivered.\n");
+  EXPECT_NE(Tool("list -n1 --tsv -- -M", folder).out.find("\t-Joe\t"), std::string::npos);
+}
+
 TEST_F(TelvoLogTest, ListPagesAndCheckFindsDamage) {
   std::string bytes;
   for (char i = 'A'; i < 'A' + 14; ++i) bytes += CallRecord(std::string("Caller ") + i);

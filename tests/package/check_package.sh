@@ -93,6 +93,10 @@ for entry in "$root"/usr/share/applications/*.desktop "$root"/usr/share/telvo/au
     fail "$(basename "$entry") shows icon '$icon', which is not installed"
 done
 
+# The programs say the package's version.
+[ "$("$build/src/app/telvo-log" --version)" = "telvo-log $version" ] ||
+  fail "telvo-log --version does not say $version"
+
 # The changelog's latest entry is this version, signed by the maintainer.
 changelog=$(zcat "$root/usr/share/doc/telvo/changelog.gz")
 head -n 1 <<< "$changelog" | grep -q "^telvo ($version) " ||
