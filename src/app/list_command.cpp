@@ -4,26 +4,13 @@
 #include <ostream>
 
 #include "app/log_commands.h"
+#include "core/marks.h"
 
 namespace telvo {
 namespace {
 
 constexpr int64_t kPageCalls = 12;
 
-std::string MarkName(const std::string& mark) {
-  switch (mark.empty() ? 0 : mark[0]) {
-    case MARK_NEW: return "new";
-    case MARK_IMPORTANT: return "important";
-    case MARK_DELETE: return "delete";
-    case MARK_ARCHIVE: return "archive";
-    case ' ': return "new";  // the mark of calls from before marks had codes
-    default: {
-      const char* digits = "0123456789ABCDEF";
-      unsigned char byte = mark.empty() ? 0 : static_cast<unsigned char>(mark[0]);
-      return std::string("0x") + digits[byte >> 4] + digits[byte & 15];
-    }
-  }
-}
 
 // A field on one line of a tab-separated file, whatever it holds.
 std::string Escaped(const std::string& text) {
@@ -42,7 +29,7 @@ std::string Escaped(const std::string& text) {
 
 void PrintTsv(LogSession& session, const Record& record) {
   const ProgramState& s = session.program.state;
-  session.out << CallIdentity(record) << '\t' << MarkName(s.RecMark);
+  session.out << CallIdentity(record) << '\t' << MarkName(s.RecMark.empty() ? 0 : s.RecMark[0]);
   for (const std::string* field : {&s.RecDate, &s.RecTime, &s.RecCaller, &s.RecPhone,
                                    &s.RecMessage})
     session.out << '\t' << session.boxes.ForTerminal(Escaped(*field));
@@ -52,7 +39,7 @@ void PrintTsv(LogSession& session, const Record& record) {
 void PrintForPeople(LogSession& session, const Record& record) {
   const ProgramState& s = session.program.state;
   const ConsoleBoxes& t = session.boxes;
-  session.out << "call " << CallIdentity(record) << "  " << MarkName(s.RecMark) << "  "
+  session.out << "call " << CallIdentity(record) << "  " << MarkName(s.RecMark.empty() ? 0 : s.RecMark[0]) << "  "
               << t.ForTerminal(s.RecDate) << "  " << t.ForTerminal(s.RecTime) << "\n"
               << "  caller:  " << t.ForTerminal(s.RecCaller) << "\n"
               << "  phone:   " << t.ForTerminal(s.RecPhone) << "\n"

@@ -5,6 +5,7 @@
 #include <utility>
 #include <string_view>
 
+#include "core/marks.h"
 #include "platform/sequential_writer.h"
 #include "store/archive_cut.h"
 #include "store/log_scan.h"
@@ -13,8 +14,6 @@
 
 namespace telvo {
 namespace {
-
-bool IsKeptMark(char mark) { return mark == ' ' || mark == MARK_NEW || mark == MARK_IMPORTANT; }
 
 // Queues one record as the file holds it: length, body, length.
 void AppendRecord(SequentialWriter& writer, std::string_view body) {
@@ -176,15 +175,16 @@ class Purge {
     int64_t damageAt = -1;
     Status status = ScanLog(*log_, s_.LogLength,
                             {.record = [&](int64_t start, std::string_view body) {
-                               const char mark = body[0];
-                               if (!dropsAny_ && IsKeptMark(mark)) {
+                               const PurgeAction action = MarkOf(body[0]).purge;
+                               if (!dropsAny_ && action == PurgeAction::kKeep) {
                                  unchangedFront = start + static_cast<int64_t>(body.size()) + 4;
                                  return true;
                                }
                                if (!std::exchange(dropsAny_, true))
                                  CopyUnchangedFront(kept, unchangedFront);
-                               if (IsKeptMark(mark)) kept.Append(ScannedRecordBytes(body));
-                               if (mark != MARK_ARCHIVE) return kept.ok();
+                               if (action == PurgeAction::kKeep)
+                                 kept.Append(ScannedRecordBytes(body));
+                               if (action != PurgeAction::kArchive) return kept.ok();
                                SequentialWriter* to = archiveWriter();
                                if (to) AppendArchivedRecord(*to, s_, body);
                                return to && to->ok() && kept.ok();

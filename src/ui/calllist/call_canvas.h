@@ -6,10 +6,9 @@
 
 #include <string_view>
 
-namespace telvo {
+#include "core/marks.h"  // CallIcon, the disposition picture in front of a call
 
-// The disposition picture in front of a call.
-enum class CallIcon { kPhone, kCheck, kNail, kUrgent };
+namespace telvo {
 
 class CallCanvas {
  public:

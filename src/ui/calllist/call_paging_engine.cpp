@@ -40,15 +40,6 @@ void ReportUnreadable(Program& program, const RecordRead& read) {
 
 }  // namespace
 
-MarkAppearance AppearanceOf(char mark) {
-  switch (mark) {
-    case MARK_DELETE: return {7, CallIcon::kCheck};
-    case MARK_ARCHIVE: return {12, CallIcon::kNail};
-    case MARK_IMPORTANT: return {9, CallIcon::kUrgent};
-    default: return {0, CallIcon::kPhone};
-  }
-}
-
 std::vector<std::string> WrapColumn(CallCanvas& canvas, std::string_view text, double width) {
   std::vector<std::string> lines;
   std::string_view rest = text;
@@ -243,7 +234,7 @@ void CallPagingEngine::DrawCall(bool scanOnly) {
   }
 
   s.PageRowTop[row] = y_;
-  const MarkAppearance look = AppearanceOf(s.RecMark.empty() ? ' ' : s.RecMark[0]);
+  const Mark& look = MarkOf(s.RecMark.empty() ? ' ' : s.RecMark[0]);
   canvas_.SetTextColor(look.textColor);
   canvas_.ShowRowIcon(s.PageRow, y_, look.icon);
   canvas_.DrawText(kDateColumnX, y_, s.RecDate + "  " + s.RecTime);

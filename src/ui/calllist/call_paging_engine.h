@@ -29,13 +29,6 @@ inline constexpr int kBlankLinesAfterCall = 2;
 // A call fits while its bottom, blank lines included, is at most this.
 inline constexpr double kListPageBottom = 110;
 
-struct MarkAppearance {
-  int textColor;  // standard 16-colour palette index
-  CallIcon icon;
-};
-// Colour and icon of a call by its mark; a blank or unknown mark looks new.
-MarkAppearance AppearanceOf(char mark);
-
 // Breaks one column's text into at most kMaxColumnLines lines no wider than
 // `width` (a text narrower than width + 1 stays whole): at blanks where
 // possible, inside a word that alone is too wide, and at every CR LF.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/marks.h"
 #include "store/phone_log.h"
 
 namespace telvo {
@@ -55,9 +56,9 @@ Cut CutLine(PrintCanvas& canvas, std::string& rest, double width) {
 }
 
 void SetMarkStyle(PrintCanvas& canvas, const std::string& mark) {
-  const char byte = mark.empty() ? ' ' : mark[0];
-  if (byte == MARK_DELETE || byte == MARK_ARCHIVE) canvas.SetStrikethrough(true);
-  if (byte == MARK_IMPORTANT) canvas.SetUnderline(true);
+  const PrintStyle style = MarkOf(mark.empty() ? ' ' : mark[0]).print;
+  if (style == PrintStyle::kStruckThrough) canvas.SetStrikethrough(true);
+  if (style == PrintStyle::kUnderlined) canvas.SetUnderline(true);
 }
 
 void DrawColumnLine(PrintCanvas& canvas, const std::vector<std::string>& lines, size_t row,
