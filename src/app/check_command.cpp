@@ -51,10 +51,15 @@ int RunCheck(LogSession& session) {
 const LogCommand kCheckCommand = {
     "check",
     "",
-    "usage: telvo-log check LOG\n"
-    "Reads the whole file and reports each damaged region with its byte offset,\n"
-    "and how many bytes repairs of torn writes cut from its end (kept in LOG.TORN).\n"
-    "The exit status is 1 when the file is damaged.\n",
+    "Usage: telvo-log check LOG\n"
+    "\n"
+    "Reads the whole file and reports each damaged region with its byte offset\n"
+    "and length, and how many bytes repairs of torn writes cut from its end\n"
+    "(kept in LOG.TORN). The exit status is 1 when the file is damaged.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help and exit\n"
+    "  -V, --version  show the version and exit\n",
     RunCheck,
 };
 

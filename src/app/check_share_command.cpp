@@ -12,16 +12,21 @@ namespace telvo {
 namespace {
 
 const char kHelp[] =
-    "usage: telvo-log check-share FOLDER [SECOND_MOUNT] [--tsv]\n"
+    "Usage: telvo-log check-share FOLDER [SECOND_MOUNT] [--tsv]\n"
+    "\n"
     "Tells whether the file system under a shared folder keeps every delivered\n"
     "call: its type and mount options, whether a lock taken in FOLDER keeps\n"
     "another process out and, given SECOND_MOUNT (the same folder mounted a\n"
     "second time), whether that lock, an append and a rename made through\n"
     "FOLDER are seen at once through it. A probe file .telvo-share-check-PID\n"
-    "is made in FOLDER and removed again.\n"
-    "--tsv prints one finding a line: name, verdict (safe, unsafe, not checked),\n"
-    "value and advice, separated by tabs.\n"
-    "The exit status is 1 when something found is unsafe.\n";
+    "is made in FOLDER and removed again. The exit status is 1 when something\n"
+    "found is unsafe.\n"
+    "\n"
+    "Options:\n"
+    "      --tsv      print one finding a line: name, verdict (safe, unsafe,\n"
+    "                 not checked), value and advice, separated by tabs\n"
+    "  -h, --help     show this help and exit\n"
+    "  -V, --version  show the version and exit\n";
 
 const char kDeployment[] = "see docs/DEPLOYMENT.md, 'Mounting the share'";
 
@@ -46,13 +51,10 @@ std::string OneLine(std::string text) {
 }
 
 int Usage(std::ostream& err, const std::string& problem) {
-  err << "telvo-log: " << problem << "\n" << kHelp;
-  return 2;
+  return UsageError(err, problem, &kCheckShareCommand);
 }
 
 int RunCheckShare(const CommandLine& line, std::ostream& out, std::ostream& err) {
-  for (const auto& [option, value] : line.options)
-    if (option != "--tsv") return Usage(err, "unknown option " + option);
   if (line.positional.empty()) return Usage(err, "the FOLDER argument is missing");
   if (line.positional.size() > 2) return Usage(err, "check-share takes FOLDER [SECOND_MOUNT]");
   for (const std::string& folder : line.positional) {

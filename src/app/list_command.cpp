@@ -39,8 +39,8 @@ void PrintTsv(LogSession& session, const Record& record) {
 void PrintForPeople(LogSession& session, const Record& record) {
   const ProgramState& s = session.program.state;
   const ConsoleBoxes& t = session.boxes;
-  session.out << "call " << CallIdentity(record) << "  " << MarkName(s.RecMark.empty() ? 0 : s.RecMark[0]) << "  "
-              << t.ForTerminal(s.RecDate) << "  " << t.ForTerminal(s.RecTime) << "\n"
+  session.out << "call " << CallIdentity(record) << "  "
+              << MarkName(s.RecMark.empty() ? 0 : s.RecMark[0]) << "  " << t.ForTerminal(s.RecDate) << "  " << t.ForTerminal(s.RecTime) << "\n"
               << "  caller:  " << t.ForTerminal(s.RecCaller) << "\n"
               << "  phone:   " << t.ForTerminal(s.RecPhone) << "\n"
               << "  message: ";
@@ -116,15 +116,24 @@ int RunList(LogSession& session) {
 const LogCommand kListCommand = {
     "list",
     "--all/a --count=/n --before= --tsv",
-    "usage: telvo-log list LOG [-a|--all | -n|--count N] [--before CALL] [--tsv]\n"
-    "Shows the newest 12 calls (a page, as the call list shows them), or N, or all.\n"
-    "Each call is named OFFSET:DIGEST, its byte offset and a digest of its fields,\n"
-    "which mark, export and --before take: a call that a purge elsewhere moved is\n"
-    "then refused, never confused with the call that took its place.\n"
-    "--before CALL continues with the calls older than CALL, as the call list's\n"
-    "Next does; the command names the call to continue from.\n"
-    "--tsv writes one call a line: call, mark, date, time, caller, phone and\n"
-    "message separated by tabs, with \\r, \\n, \\t and \\\\ escaped.\n",
+    "Usage: telvo-log list LOG [-a|--all | -n|--count N] [--before CALL] [--tsv]\n"
+    "\n"
+    "Shows the newest 12 calls of LOG, a page as the call list shows them, newest\n"
+    "first. Each call is named OFFSET:DIGEST, its byte offset and a digest of its\n"
+    "fields, as mark, export and --before take it: a call that a purge elsewhere\n"
+    "moved is then refused, never confused with the call that took its place.\n"
+    "When older calls remain, the command that shows them is named on standard\n"
+    "error.\n"
+    "\n"
+    "Options:\n"
+    "  -a, --all          show every call\n"
+    "  -n, --count N      show the newest N calls\n"
+    "      --before CALL  continue with the calls older than CALL, as Next does\n"
+    "      --tsv          write one call a line: call, mark, date, time, caller,\n"
+    "                     phone and message separated by tabs, with \\r, \\n, \\t\n"
+    "                     and \\\\ escaped\n"
+    "  -h, --help         show this help and exit\n"
+    "  -V, --version      show the version and exit\n",
     RunList,
 };
 

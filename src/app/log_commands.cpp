@@ -1,34 +1,56 @@
 #include "app/log_commands.h"
 
+#include <ostream>
+
 namespace telvo {
 
 const char* const kLogToolUsage =
-    "usage: telvo-log COMMAND LOG [ARGUMENTS]\n"
-    "       telvo-log check-share FOLDER [SECOND_MOUNT] [--tsv]\n"
-    "       telvo-log -h|--help | -V|--version\n"
+    "Usage: telvo-log COMMAND LOG [ARGUMENT]... [OPTION]...\n"
+    "  or:  telvo-log check-share FOLDER [SECOND_MOUNT] [--tsv]\n"
+    "  or:  telvo-log [COMMAND] -h|--help\n"
+    "  or:  telvo-log help [COMMAND]\n"
+    "  or:  telvo-log -V|--version\n"
+    "\n"
     "Inspects and changes one phone log (a MESSAGES file) or archive, under the\n"
     "same locks as the Telvo program, and checks the mount of a shared folder.\n"
+    "Options may come before or after the arguments, as --name VALUE or\n"
+    "--name=VALUE; -- ends them, so an argument after it may begin with a dash.\n"
+    "Exit status: 0 done, 1 refused or failed, 2 a usage error.\n"
     "\n"
-    "commands:\n"
-    "  list    the calls, newest first, a page at a time\n"
-    "  post    appends a new call\n"
-    "  mark    changes the mark of one call\n"
-    "  purge   drops the calls marked delete, moves those marked archive\n"
-    "  export  appends one call to EXPORT.TXT beside the log\n"
-    "  check   walks the whole file and reports every damaged region\n"
+    "Commands:\n"
+    "  list         the calls, newest first, a page at a time\n"
+    "  post         appends a new call\n"
+    "  mark         changes the mark of one call\n"
+    "  purge        drops the calls marked delete, moves those marked archive\n"
+    "  export       appends one call to EXPORT.TXT beside the log\n"
+    "  check        walks the whole file and reports every damaged region\n"
     "  check-share  tells whether a shared folder's mount can lose calls\n"
     "\n"
-    "telvo-log COMMAND --help describes a command. Options may come before or\n"
-    "after the arguments, as --name VALUE or --name=VALUE; -- ends them, so an\n"
-    "argument after it may begin with a dash. Exit status: 0 done, 1 refused or\n"
-    "failed, 2 a usage error.\n";
+    "Options:\n"
+    "  -h, --help     show this help, or with COMMAND that command's, and exit\n"
+    "  -V, --version  show the version and exit\n";
+
+const std::vector<const LogCommand*>& LogCommands() {
+  static const std::vector<const LogCommand*> commands = {
+      &kListCommand,   &kPostCommand,  &kMarkCommand,      &kPurgeCommand,
+      &kExportCommand, &kCheckCommand, &kCheckShareCommand};
+  return commands;
+}
 
 const LogCommand* FindLogCommand(const std::string& name) {
-  for (const LogCommand* command : {&kListCommand, &kPostCommand, &kMarkCommand, &kPurgeCommand,
-                                    &kExportCommand, &kCheckCommand, &kCheckShareCommand}) {
+  for (const LogCommand* command : LogCommands()) {
     if (name == command->name) return command;
   }
   return nullptr;
+}
+
+int UsageError(std::ostream& err, const std::string& problem, const LogCommand* command) {
+  const std::string help = command ? command->help : kLogToolUsage;
+  const std::string asked = command ? std::string(" ") + command->name : "";
+  err << "telvo-log: " << problem << "\n"
+      << help.substr(0, help.find("\n\n") + 1) << "Try 'telvo-log" << asked
+      << " --help' for more information.\n";
+  return 2;
 }
 
 }  // namespace telvo

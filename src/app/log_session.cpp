@@ -2,19 +2,19 @@
 
 #include <ostream>
 
+#include "app/log_commands.h"
 #include "app/log_path.h"
 #include "platform/code_page.h"
 
 namespace telvo {
 
-LogSession::LogSession(const CommandLine& line, const char* help, Env& env, std::ostream& out,
-                       std::ostream& err, TerminalText terminal)
+LogSession::LogSession(const CommandLine& line, Env& env, std::ostream& out, std::ostream& err,
+                       TerminalText terminal)
     : line(line),
       out(out),
       err(err),
       boxes(out, err, terminal, line.has("--yes")),
       program(env, boxes),
-      help_(help),
       terminal_(terminal) {
   // The store works on "the person whose log is shown": one person here,
   // named after the path so that its messages name the log.
@@ -30,8 +30,7 @@ LogSession::LogSession(const CommandLine& line, const char* help, Env& env, std:
 }
 
 int LogSession::Usage(const std::string& problem) {
-  err << "telvo-log: " << problem << "\n" << help_;
-  return 2;
+  return UsageError(err, problem, FindLogCommand(line.command));
 }
 
 int LogSession::Fail(const std::string& problem) {

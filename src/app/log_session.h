@@ -28,9 +28,8 @@ inline constexpr const char* kIdentityForm =
 
 class LogSession {
  public:
-  // `help` is the command's own usage text.
-  LogSession(const CommandLine& line, const char* help, Env& env, std::ostream& out,
-             std::ostream& err, TerminalText terminal);
+  LogSession(const CommandLine& line, Env& env, std::ostream& out, std::ostream& err,
+             TerminalText terminal);
 
   // The exit status of a command line that makes no sense, after naming the
   // problem and the command's usage.
@@ -67,7 +66,6 @@ class LogSession {
   Program program;
 
  private:
-  const char* help_;
   TerminalText terminal_;
 };
 

@@ -25,7 +25,7 @@ class ToolEnv : public EnvWrapper {
 int Run(const LogCommand& command, const CommandLine& line, Env& env, std::ostream& out,
         std::ostream& err, TerminalText terminal) {
   ToolEnv toolEnv(&env);
-  LogSession session(line, command.help, toolEnv, out, err, terminal);
+  LogSession session(line, toolEnv, out, err, terminal);
   try {
     const int status = command.run(session);
     session.boxes.FinishAsResults();
@@ -36,14 +36,13 @@ int Run(const LogCommand& command, const CommandLine& line, Env& env, std::ostre
   }
 }
 
-// The usage of the command a refused line names, else the tool's own.
-const char* UsageFor(const std::vector<std::string>& args) {
+// The command a refused line names, if any, whose usage then follows the
+// complaint.
+const LogCommand* CommandOf(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
-    if (arg.empty() || arg[0] == '-') continue;
-    const LogCommand* command = FindLogCommand(arg);
-    return command ? command->help : kLogToolUsage;
+    if (!arg.empty() && arg[0] != '-') return FindLogCommand(arg);
   }
-  return kLogToolUsage;
+  return nullptr;
 }
 
 }  // namespace
@@ -57,18 +56,24 @@ int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out
   };
   std::string error;
   std::optional<CommandLine> line = ParseCommandLine(args, optionsOf, &error);
-  if (!line) {
-    err << "telvo-log: " << error << "\n" << UsageFor(args);
-    return 2;
-  }
+  if (!line) return UsageError(err, error, CommandOf(args));
   if (line->has("--version")) {
     out << "telvo-log " << kLogToolVersion << "\n";
     return 0;
   }
-  if (line->command.empty() || line->command == "help") {
-    const bool asked = line->command == "help" || line->has("--help");
-    (asked ? out : err) << kLogToolUsage;
-    return asked ? 0 : 2;
+  if (line->command.empty()) {
+    // Nothing asked for: the list of commands is the most useful answer.
+    (line->has("--help") ? out : err) << kLogToolUsage;
+    return line->has("--help") ? 0 : 2;
+  }
+  if (line->command == "help") {
+    if (line->positional.size() > 1) return UsageError(err, "help takes one COMMAND", nullptr);
+    const LogCommand* asked = line->positional.empty() ? nullptr
+                                                       : FindLogCommand(line->positional[0]);
+    if (!line->positional.empty() && !asked)
+      return UsageError(err, "unknown command " + line->positional[0], nullptr);
+    out << (asked ? asked->help : kLogToolUsage);
+    return 0;
   }
   const LogCommand* command = FindLogCommand(line->command);
   if (line->has("--help")) {
@@ -76,10 +81,7 @@ int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out
     return 0;
   }
   if (command->runOnFolder) return command->runOnFolder(*line, out, err);
-  if (line->positional.empty()) {
-    err << "telvo-log: the LOG argument is missing\n" << command->help;
-    return 2;
-  }
+  if (line->positional.empty()) return UsageError(err, "the LOG argument is missing", command);
   return Run(*command, *line, env, out, err, terminal);
 }
 

@@ -63,19 +63,31 @@ int RunExport(LogSession& session) {
 const LogCommand kMarkCommand = {
     "mark",
     "",
-    "usage: telvo-log mark LOG CALL new|important|delete|archive\n"
-    "Writes the mark of CALL, named OFFSET:DIGEST as list shows it. Nothing is\n"
-    "written when that call is no longer there (a purge elsewhere moved it).\n",
+    "Usage: telvo-log mark LOG CALL new|important|delete|archive\n"
+    "\n"
+    "Writes the mark of CALL, named OFFSET:DIGEST as list shows it: new,\n"
+    "important (urgent), delete (answered: the next purge drops it) or archive\n"
+    "(the next purge moves it to the archive). Nothing is written when that call\n"
+    "is no longer there (a purge elsewhere moved it).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help and exit\n"
+    "  -V, --version  show the version and exit\n",
     RunMark,
 };
 
 const LogCommand kExportCommand = {
     "export",
     "--yes/y",
-    "usage: telvo-log export LOG CALL -y|--yes\n"
-    "Appends CALL (OFFSET:DIGEST, as list shows it) as one line to EXPORT.TXT\n"
+    "Usage: telvo-log export LOG CALL -y|--yes\n"
+    "\n"
+    "Appends CALL, named OFFSET:DIGEST as list shows it, as one line to EXPORT.TXT\n"
     "beside the log.\n"
-    "--yes confirms; without it nothing is done.\n",
+    "\n"
+    "Options:\n"
+    "  -y, --yes      confirm the export; without it nothing is done\n"
+    "  -h, --help     show this help and exit\n"
+    "  -V, --version  show the version and exit\n",
     RunExport,
 };
 

@@ -39,11 +39,27 @@ int RunPost(LogSession& session) {
 const LogCommand kPostCommand = {
     "post",
     "--caller= --phone= --message= --urgent --initials= --date= --time= --sender= --computer=",
-    "usage: telvo-log post LOG --caller TEXT [--phone TEXT] [--message TEXT]\n"
-    "                 [--urgent] [--initials TEXT] [--date MM-DD-YYYY] [--time TEXT]\n"
-    "                 [--sender NAME --computer NAME]\n"
-    "Appends a call as the message pad delivers it. The date and time default to\n"
-    "now. With --computer, the notification goes to that workstation.\n",
+    "Usage: telvo-log post LOG --caller TEXT [OPTION]...\n"
+    "\n"
+    "Appends a call to LOG as the message pad delivers it, and says \"Message\n"
+    "delivered.\" once the call is there to stay. With --sender and --computer it\n"
+    "also sends the notification that announces the call on a workstation.\n"
+    "\n"
+    "Options:\n"
+    "      --caller TEXT      who called (required)\n"
+    "      --phone TEXT       the number to call back\n"
+    "      --message TEXT     the message\n"
+    "      --urgent           mark the call urgent\n"
+    "      --initials TEXT    the initials of whoever took the call, put after the\n"
+    "                         message\n"
+    "      --date MM-DD-YYYY  the call's date, today by default; leading zeros may\n"
+    "                         be left out\n"
+    "      --time TEXT        the call's time, such as \"9:05 AM\", now by default\n"
+    "      --sender NAME      the sender the notification names (with --computer)\n"
+    "      --computer NAME    the workstation the notification goes to (with\n"
+    "                         --sender)\n"
+    "  -h, --help             show this help and exit\n"
+    "  -V, --version          show the version and exit\n",
     RunPost,
 };
 
