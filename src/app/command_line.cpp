@@ -44,6 +44,11 @@ class Parser {
       const bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
       if (arg == "--" && !optionsEnded) {
         optionsEnded = true;
+      } else if (arg == "-" && !optionsEnded) {
+        // Elsewhere a lone dash means standard input, which no command reads;
+        // taking it as a file's name would surprise whoever typed it.
+        error_ = "a lone - names no file: write ./- or put it after --";
+        return Fail(error);
       } else if (!option) {
         if (!TakeWord(arg)) return Fail(error);
       } else if (!(arg[1] == '-' ? TakeLong(arg) : TakeShorts(arg))) {

@@ -3,8 +3,9 @@
 // positional arguments and its options, as GNU tools sort them: long options
 // as "--name VALUE" or "--name=VALUE", short ones as "-x", "-xVALUE" or
 // "-x VALUE", clusters of short flags ("-ay"), options before or after the
-// arguments, and "--" ending the options. A word that starts with a dash is
-// never taken as an argument, so no file named "-h" is ever written.
+// arguments, and "--" ending the options. A word that starts with a dash,
+// a lone "-" among them, is never taken as an argument, so no file named
+// "-h" is ever written.
 
 #include <cstdint>
 #include <functional>
@@ -31,7 +32,7 @@ using OptionsOfCommand = std::function<const char*(const std::string& command)>;
 
 // -h/--help and -V/--version are understood everywhere. Returns nothing,
 // with `error` set, for an unknown command or option, a flag given a value,
-// or an option whose value is missing.
+// an option whose value is missing, or a lone "-" before "--".
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const OptionsOfCommand& optionsOf,
                                             std::string* error);

@@ -65,6 +65,8 @@ void PrintCall(LogSession& session, const Record& record) {
 int RunList(LogSession& session) {
   const CommandLine& line = session.line;
   if (line.positional.size() != 1) return session.Usage("list takes one LOG");
+  if (line.has("--all") && line.has("--count"))
+    return session.Usage("--all and --count exclude each other");
   int64_t limit = line.has("--all") ? INT64_MAX : kPageCalls;
   if (line.has("--count")) {
     auto count = ParseNumber(line.get("--count"));

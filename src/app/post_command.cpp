@@ -13,6 +13,9 @@ int RunPost(LogSession& session) {
   const CommandLine& line = session.line;
   if (line.positional.size() != 1) return session.Usage("post takes one LOG");
   if (!line.has("--caller")) return session.Usage("post needs --caller");
+  // A notification needs both: one alone would be dropped without a word.
+  if (line.has("--sender") != line.has("--computer"))
+    return session.Usage("--sender and --computer go together");
   ProgramState& s = session.program.state;
   const LocalDateTime now = session.program.env.Now();
   PadValues pad;

@@ -203,9 +203,12 @@ TEST_F(TelvoLogTest, FollowsTheUsualCommandLineConventions) {
   const std::pair<const char*, const char*> refused[] = {
       {"post M --caller X --bogus", "post has no option --bogus"},
       {"post M --caller X -q", "post has no option -q"},
+      {"post - --caller X", "a lone - names no file: write ./- or put it after --"},
       {"list M --caller X", "list has no option --caller"},
       {"post M --urgent=yes --caller X", "option --urgent takes no value"},
       {"post M --caller", "option --caller needs a value"},
+      {"post M --caller X --sender Y", "--sender and --computer go together"},
+      {"list M -a -n3", "--all and --count exclude each other"},
       {"--frobnicate", "unknown option --frobnicate"},
   };
   for (const auto& [args, why] : refused) {
