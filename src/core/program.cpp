@@ -40,11 +40,4 @@ void FatalFileError(Program& program) {
   std::abort();  // not reached: every Env ends the program
 }
 
-void PauseBeforeRetry(Program& program, int retry) {
-  std::uniform_int_distribution<int> pause(
-      retry <= 1 ? kFirstRetryPauseMinMs : kRetryPauseMinMs,
-      retry <= 1 ? kFirstRetryPauseMaxMs : kRetryPauseMaxMs);
-  program.env.SleepMs(pause(program.retrySpread));
-}
-
 }  // namespace telvo

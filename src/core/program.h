@@ -4,7 +4,6 @@
 // reaches windows that live above it.
 
 #include <functional>
-#include <random>
 #include <string>
 
 #include "core/message_boxes.h"
@@ -40,9 +39,6 @@ class Program {
   MessageBoxes& boxes;
   ProgramState state;
   ProgramHooks hooks;
-  // Spreads the pauses between lock retries, so workstations waiting for
-  // one lock do not all try again at the same instant.
-  std::minstd_rand retrySpread{std::random_device{}()};
 };
 
 // The configuration folder, always ending in "/".
@@ -61,20 +57,5 @@ void ShowStop(Program& program, const std::string& caption, const std::string& t
 // NoticeText and ErrorNumber are set by the caller; the box names the code,
 // and the program ends without running any further handler.
 [[noreturn]] void FatalFileError(Program& program);
-
-// The pause before another try at a lock held elsewhere, drawn afresh each
-// time, so the workstations waiting for one lock drift apart instead of
-// retrying in step (they did, when each pause waited for the clock's second
-// to change). The first retry (`retry` 1) comes after 100 to 900 ms, as
-// soon on average as it did then, since most locks are held by a post for
-// milliseconds; later ones after 800 to 1200 ms, so ten pauses still take
-// about ten seconds before a log counts as locked up.
-inline constexpr int kFirstRetryPauseMinMs = 100;
-inline constexpr int kFirstRetryPauseMaxMs = 900;
-inline constexpr int kRetryPauseMinMs = 800;
-inline constexpr int kRetryPauseMaxMs = 1200;
-inline constexpr int kTenPausesMinMs = kFirstRetryPauseMinMs + 9 * kRetryPauseMinMs;
-inline constexpr int kTenPausesMaxMs = kFirstRetryPauseMaxMs + 9 * kRetryPauseMaxMs;
-void PauseBeforeRetry(Program& program, int retry);
 
 }  // namespace telvo

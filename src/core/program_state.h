@@ -76,7 +76,6 @@ struct ProgramState {
   // Phone-log access.
   int16_t FileError = 0;
   int16_t ReadDenied = 0;
-  int16_t LockRetries = 0;
   int64_t LogLength = 0;  // bytes of the log opened last
 
   // The last record read and its fields.

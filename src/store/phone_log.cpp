@@ -50,13 +50,7 @@ bool ReadExactly(File& file, int64_t offset, size_t n, std::string* out, RecordR
 
 Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess access,
                            std::unique_ptr<File>* file) {
-  ProgramState& s = program.state;
-  s.LockRetries = 0;
-  for (;;) {
-    Status status = program.env.OpenFile(path, access, file);
-    if (status.code() != kPermissionDenied || ++s.LockRetries > kMaxOpenTries - 1) return status;
-    PauseBeforeRetry(program, s.LockRetries);
-  }
+  return LockedOpener(program.env).Open(path, access, file);
 }
 
 std::unique_ptr<File> OpenPhoneLog(Program& program) {

@@ -12,14 +12,14 @@
 
 #include "core/program.h"
 #include "platform/env.h"
+#include "store/locked_open.h"
 
 namespace telvo {
 
 inline constexpr int kMaxBodyLength = 32767;
-inline constexpr int kMaxOpenTries = 11;
 
 // Opens `path` under its lock, waiting out a lock held elsewhere: at most
-// kMaxOpenTries tries, PauseBeforeRetry apart, counted in LockRetries. Returns the
+// kMaxOpenTries tries, LockedOpener's pauses apart. Returns the
 // last try's status; kPermissionDenied means the lock stayed held, which the
 // caller reports as "Message file is locked up" once it has closed its other
 // files.

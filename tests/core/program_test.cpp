@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "store/locked_open.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {
@@ -30,9 +31,10 @@ TEST_F(MessageBoxFacadeTest, PausesBeforeRetriesAreSpread) {
   // Pauses that all ended on the clock's next second kept waiting
   // workstations retrying in step; drawn pauses drift apart.
   std::set<int64_t> lengths;
+  LockedOpener opener(env);
   for (int retry = 1; retry <= 10; ++retry) {
     const int64_t before = env.sleptMs();
-    PauseBeforeRetry(program, retry);
+    opener.PauseBeforeRetry(retry);
     const int64_t pause = env.sleptMs() - before;
     EXPECT_GE(pause, retry == 1 ? kFirstRetryPauseMinMs : kRetryPauseMinMs);
     EXPECT_LE(pause, retry == 1 ? kFirstRetryPauseMaxMs : kRetryPauseMaxMs);

@@ -10,6 +10,7 @@
 
 #include "gui/gui_support.h"
 #include "store/alert_file.h"
+#include "store/locked_open.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "store/locked_open.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {
