@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "core/program_state.h"
+#include "core/call_fields.h"
 
 namespace telvo {
 

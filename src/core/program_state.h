@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace telvo {
+#include "core/call_fields.h"
 
-// Disposition marks: the first byte of a phone-log record's body.
-inline constexpr char MARK_NEW = 0x01;
-inline constexpr char MARK_DELETE = 0x02;
-inline constexpr char MARK_ARCHIVE = 0x03;
-inline constexpr char MARK_IMPORTANT = 0x04;
-// The byte behind every field of a record.
-inline constexpr char FIELD_END = 0x11;
+namespace telvo {
 
 inline constexpr int kPageRows = 12;
 

@@ -2,13 +2,10 @@
 
 #include <memory>
 
-#include "core/dates.h"
-#include "store/phone_log.h"
+#include "store/folder_store.h"
 
 namespace telvo {
 namespace {
-
-constexpr const char* kLineEnd = "\r\n";
 
 const std::string& AlertPath(const ProgramState& s, int person) {
   static const std::string kNone;
@@ -16,47 +13,10 @@ const std::string& AlertPath(const ProgramState& s, int person) {
   return s.PersonAlert[static_cast<size_t>(person)];
 }
 
-// Everything but the final line end. The program never writes a file shorter
-// than that line end, so a shorter one holds no text worth showing.
-Status ReadAlertText(Program& program, const std::string& path, std::string* text) {
-  std::unique_ptr<File> file;
-  Status s = OpenWithLockRetries(program, path, FileAccess::kRead, &file);
-  int64_t length = 0;
-  if (s.ok()) s = file->Length(&length);
-  if (s.ok() && length >= 2) s = file->ReadAt(0, static_cast<size_t>(length - 2), text);
-  return s;
-}
-
-std::string AlertFileBytes(const std::string& text, const LocalDateTime& now) {
-  return text + kLineEnd + "Posted " + FormatTime(now) + " " + FormatDate(now) + kLineEnd;
-}
-
-// Held while the new alert replaces the old, so a colleague's read sees
-// either alert whole; a missing file has nothing to hold.
-Status LockExistingAlert(Program& program, const std::string& path,
-                         std::unique_ptr<File>* lock) {
-  if (!program.env.FileExists(path)) return Status::Ok();
-  return OpenWithLockRetries(program, path, FileAccess::kUpdate, lock);
-}
-
-// Written beside the old alert and renamed over it, so a failure anywhere
-// leaves the old alert whole.
-Status ReplaceAlert(Program& program, const std::string& path, const std::string& fresh,
-                    const std::string& bytes) {
-  std::unique_ptr<File> file;
-  Status s = OpenWithLockRetries(program, fresh, FileAccess::kRewrite, &file);
-  // A work file locked elsewhere is a colleague's, and stays.
-  if (!s.ok()) return s;
-  s = file->WriteAt(0, bytes);
-  if (s.ok()) s = file->Sync();
-  file.reset();
-  if (s.ok()) s = program.env.ReplaceFile(fresh, path);
-  if (!s.ok()) {
-    // Tidying only: the failure is what matters.
-    static_cast<void>(program.env.DeleteFile(fresh));
-    return s;
-  }
-  return program.env.SyncFolderOf(path);
+Person AlertOwner(const ProgramState& s, int person) {
+  Person owner;
+  owner.alert = AlertPath(s, person);
+  return owner;
 }
 
 [[noreturn]] void EndWritingFailed(Program& program, int code) {
@@ -69,37 +29,30 @@ Status ReplaceAlert(Program& program, const std::string& path, const std::string
 
 void ReadAlert(Program& program, int person) {
   ProgramState& s = program.state;
-  s.AlertError = 0;
-  s.AlertText.clear();
-  const Status read = ReadAlertText(program, AlertPath(s, person), &s.AlertText);
-  if (read.ok()) return;
-  s.AlertText.clear();
-  s.AlertError = static_cast<int16_t>(read.code());
-  if (read.code() == kFileNotFound) return;
-  ShowNotice(program, "Telvo error reading alert", read.description() + std::to_string(read.code()));
+  AlertRead alert = FolderStore(program.env).ReadAlert(AlertOwner(s, person));
+  s.AlertText = std::move(alert.text);
+  s.AlertError = static_cast<int16_t>(alert.exists ? 0 : alert.error.ok() ? kFileNotFound
+                                                                          : alert.error.status.code());
+  if (alert.error.ok()) return;
+  ShowNotice(program, "Telvo error reading alert",
+             alert.error.status.description() + std::to_string(alert.error.status.code()));
 }
 
 bool WriteAlert(Program& program, int person, const std::string& text) {
-  const std::string& path = AlertPath(program.state, person);
-  // An empty path would put the new file in whatever folder the program runs in.
-  if (path.empty()) EndWritingFailed(program, kBadFileName);
-  std::unique_ptr<File> lock;
-  Status s = LockExistingAlert(program, path, &lock);
-  if (s.ok()) s = ReplaceAlert(program, path, path + ".NEW", AlertFileBytes(text, program.env.Now()));
-  lock.reset();
-  if (s.ok()) return true;
-
+  const StoreError written =
+      FolderStore(program.env).WriteAlert(AlertOwner(program.state, person), text, program.env.Now());
+  if (written.ok()) return true;
   // A colleague reading or saving the same alert: the typed text must
   // survive, so the user may simply try again.
-  if (s.code() == kPermissionDenied) {
+  if (written.kind == StoreError::Kind::kLocked) {
     ShowNotice(program, "Telvo", "Message file is locked up");
     return false;
   }
-  EndWritingFailed(program, s.code());
+  EndWritingFailed(program, written.status.code());
 }
 
 void RemoveAlert(Program& program, int person) {
-  if (!program.env.DeleteFile(AlertPath(program.state, person)).ok())
+  if (!FolderStore(program.env).RemoveAlert(AlertOwner(program.state, person)).ok())
     ShowNotice(program, "Telvo", "Error Deleting Alert");
 }
 

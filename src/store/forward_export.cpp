@@ -4,7 +4,7 @@
 
 #include "core/dates.h"
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 
 namespace telvo {
 namespace {

@@ -192,32 +192,18 @@ void ReportLogDamage(Program& program, int64_t offset) {
                ". Please call technical support.");
 }
 
-std::string SymbolicLinkRefusal(const Status& status) {
-  return status.context() +
-         " is a symbolic link. Telvo neither writes through a link nor replaces it: ask the "
-         "administrator to put the file itself there.";
-}
-
 void ReportLogFailure(Program& program, const Status& status) {
   ShowStop(program, program.state.CurrentLogOwner, UnknownError(status.code()));
 }
 
-bool HasItsFields(std::string_view body) {
-  return !body.empty() && body.back() == FIELD_END &&
-         std::count(body.begin(), body.end(), FIELD_END) == 5;
-}
-
 void ParseRecord(ProgramState& s) {
-  const std::string& body = s.RecordText;
-  s.RecMark = body.substr(0, 1);
-  std::string* fields[] = {&s.RecDate, &s.RecCaller, &s.RecTime, &s.RecPhone, &s.RecMessage};
-  size_t pos = body.empty() ? 0 : 1;
-  for (std::string* field : fields) {
-    size_t end = body.find(FIELD_END, pos);
-    if (end == std::string::npos) end = body.size();
-    *field = body.substr(pos, end - pos);
-    pos = end < body.size() ? end + 1 : body.size();
-  }
+  CallFields fields = ParseCallBody(s.RecordText);
+  s.RecMark = std::move(fields.mark);
+  s.RecDate = std::move(fields.date);
+  s.RecCaller = std::move(fields.caller);
+  s.RecTime = std::move(fields.time);
+  s.RecPhone = std::move(fields.phone);
+  s.RecMessage = std::move(fields.message);
 }
 
 bool VerifyDisplayedRecord(Program& program, std::unique_ptr<File>& log, int& row,

@@ -10,13 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/call_fields.h"
 #include "core/program.h"
 #include "platform/env.h"
+#include "service/store_messages.h"  // until the windows map store errors themselves
 #include "store/locked_open.h"
 
 namespace telvo {
 
-inline constexpr int kMaxBodyLength = 32767;
 
 // Opens `path` under its lock, waiting out a lock held elsewhere: at most
 // kMaxOpenTries tries, LockedOpener's pauses apart. Returns the
@@ -87,16 +88,9 @@ RecordRead WalkForward(File& file, int64_t logLength, int64_t start, const Recor
 
 // Stop box naming the damaged offset, under the log owner's name.
 void ReportLogDamage(Program& program, int64_t offset);
-// The text for a file to be written that is a symbolic link (kSymbolicLink),
-// naming its path.
-std::string SymbolicLinkRefusal(const Status& status);
 
 // Stop box for a read or write failure of the log, under the owner's name.
 void ReportLogFailure(Program& program, const Status& status);
-
-// Does the body hold the five fields, each ended, and nothing behind them,
-// as every body the program writes does?
-bool HasItsFields(std::string_view body);
 
 // Splits RecordText into RecMark, RecDate, RecCaller, RecTime, RecPhone and
 // RecMessage. A field runs to the next FIELD_END, or to the end of the body.

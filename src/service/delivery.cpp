@@ -1,20 +1,10 @@
-#include "store/post_message.h"
+#include "service/delivery.h"
 
 #include "notify/mailslot.h"
-#include "store/phone_log.h"
-#include "store/verified_append.h"
+#include "store/folder_store.h"
 
 namespace telvo {
 namespace {
-
-// A build made only to show that the share test can fail
-// (-DTELVO_UNVERIFIED_POSTS=ON) posts as Telvo did before shares were
-// checked: it neither refuses an unsafe share nor verifies the append.
-#ifdef TELVO_UNVERIFIED_POSTS
-constexpr bool kVerifyPosts = false;
-#else
-constexpr bool kVerifyPosts = true;
-#endif
 
 void Refuse(Program& program, const std::string& text) {
   program.state.FileError = 1;
@@ -22,21 +12,15 @@ void Refuse(Program& program, const std::string& text) {
 }
 
 // Under the recipient's name, as every failure to write their log.
-void NotDelivered(Program& program, const std::string& reason) {
+void ReportNotDelivered(Program& program, const StoreError& error) {
   program.state.FileError = 1;
-  ShowStop(program, program.state.CurrentLogOwner, "The message was not delivered.\r" + reason);
+  ShowStop(program, program.state.CurrentLogOwner, NotDeliveredText(error));
 }
 
 }  // namespace
 
 std::string BuildMessageBody(const PadValues& pad, const std::string& initials) {
-  std::string body(1, pad.urgent ? MARK_IMPORTANT : MARK_NEW);
-  for (const std::string* field : {&pad.date, &pad.caller, &pad.time, &pad.phone}) {
-    body.append(TrimBlanks(*field)).push_back(FIELD_END);
-  }
-  body.append(TrimBlanks(pad.message)).append(" (").append(initials).append(")");
-  body.push_back(FIELD_END);
-  return body;
+  return PadCallBody(pad, initials);
 }
 
 void PostMessage(Program& program, const PadValues& pad) {
@@ -65,19 +49,9 @@ void PostMessage(Program& program, const PadValues& pad) {
   s.CurrentLogPath = s.PersonLog[static_cast<size_t>(person)];
   s.CurrentLogOwner = s.PersonName[static_cast<size_t>(person)];
   s.FileError = 0;
-  const std::string shareProblem =
-      kVerifyPosts ? program.env.UnsafeShareProblem(s.CurrentLogPath) : "";
-  if (!shareProblem.empty()) return NotDelivered(program, shareProblem);
-  std::unique_ptr<File> log = OpenPhoneLog(program);
-  if (!log) return;
-  const std::string record = FrameRecord(body);
-  Status status = kVerifyPosts ? AppendVerified(*log, s.LogLength, record)
-                               : AppendDurably(*log, s.LogLength, record);
-  log.reset();
-  if (status.code() == kNotKept) return NotDelivered(program, kShareDidNotKeepIt);
-  if (!status.ok()) {
-    return NotDelivered(program, status.description() + " " + std::to_string(status.code()));
-  }
+  const StoreError posted = FolderStore(program.env).Post(
+      {.name = s.CurrentLogOwner, .log = s.CurrentLogPath}, body);
+  if (!posted.ok()) return ReportNotDelivered(program, posted);
 
   SendMailslot(program, s.MyName, s.PersonComputer[static_cast<size_t>(person)], pad.caller);
   if (program.hooks.ClearPad) program.hooks.ClearPad();

@@ -7,16 +7,13 @@
 #include "core/pad_values.h"
 #include "core/program.h"
 #include "core/text.h"
+#include "service/store_messages.h"
 
 namespace telvo {
 
 // The record body for the pad's values: mark, then date, caller, time, phone
 // and "message (initials)", each trimmed and ended by FIELD_END.
 std::string BuildMessageBody(const PadValues& pad, const std::string& initials);
-
-// The reason given when a post's append could not be proven kept.
-inline constexpr const char* kShareDidNotKeepIt =
-    "The shared folder did not keep the message. Please tell the administrator.";
 
 // Refuses, writing nothing, where the log's file system is known to be
 // unsafe (Env::UnsafeShareProblem), and reports an append that the file

@@ -1,0 +1,50 @@
+#pragma once
+// The store on a shared folder: each person's calls are a phone log in
+// their folder, opened under a lock for one operation at a time, which is
+// all the workstations of a workgroup share.
+
+#include <memory>
+#include <string>
+
+#include "store/locked_open.h"
+#include "store/phone_store.h"
+
+namespace telvo {
+
+class FolderStore : public PhoneStore {
+ public:
+  explicit FolderStore(Env& env) : opener_(env) {}
+
+  StoreError Post(const Person& to, std::string_view body) override;
+  CallPage ReadPage(const Person& whose, const CallId& from, PageDirection direction,
+                    int count) override;
+  CallRead ReadCall(const Person& whose, const CallId& id) override;
+  CallRead Mark(const Person& whose, const CallId& id, char mark) override;
+  StoreError Export(const Person& whose, const Call& call) override;
+  PurgeResult Purge(const Person& whose) override;
+  AlertRead ReadAlert(const Person& owner) override;
+  StoreError WriteAlert(const Person& owner, std::string_view text,
+                        const LocalDateTime& now) override;
+  StoreError RemoveAlert(const Person& owner) override;
+  StoreError Watermark(const Person& whose, int64_t* mark) override;
+
+  Env& env() { return opener_.env(); }
+  LockedOpener& opener() { return opener_; }
+
+ private:
+  // A phone log open for update under its lock, its torn tail repaired.
+  struct OpenLog {
+    StoreError error;
+    std::unique_ptr<File> file;
+    int64_t length = 0;
+    // Written but not readable: posting may go on, viewing may not.
+    bool readable = true;
+  };
+  OpenLog Open(const std::string& path);
+  // The log open and the call `id` names read from it, or why not.
+  CallRead Find(OpenLog& log, const CallId& id);
+
+  LockedOpener opener_;
+};
+
+}  // namespace telvo
