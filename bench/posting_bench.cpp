@@ -28,7 +28,7 @@
 #include "platform/posix_env.h"
 #include "quiet_reporter.h"
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 
 namespace telvo::bench {
 namespace {

@@ -5,7 +5,7 @@
 #include "core/program_state.h"
 #include "store/forward_export.h"
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 
 namespace telvo::torture {
 

@@ -10,7 +10,7 @@
 #include "store/call_actions.h"
 #include "store/log_scan.h"
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "store/purge.h"
 #include "workstation.h"
 

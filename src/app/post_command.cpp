@@ -4,7 +4,7 @@
 
 #include "app/log_commands.h"
 #include "core/dates.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 
 namespace telvo {
 namespace {

@@ -10,7 +10,7 @@
 #include <future>
 
 #include "platform/datagram_listener.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {

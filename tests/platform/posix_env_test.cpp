@@ -8,7 +8,7 @@
 
 #include "platform/posix_file.h"
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 

@@ -6,7 +6,7 @@
 
 #include "store/call_actions.h"
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {

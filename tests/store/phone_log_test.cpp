@@ -5,7 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "store/purge.h"
 #include "support/program_fixture.h"
 #include "support/records.h"

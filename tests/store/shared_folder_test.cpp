@@ -11,7 +11,7 @@
 
 #include "platform/posix_file.h"
 #include "store/forward_export.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "store/purge.h"
 #include "support/program_fixture.h"
 #include "support/records.h"

@@ -9,7 +9,7 @@
 #include "core/config_file.h"
 #include "core/pad_rules.h"
 #include "store/phone_log.h"
-#include "store/post_message.h"
+#include "service/delivery.h"
 #include "ui/common/qt_text.h"
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"
