@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "core/program_state.h"
-#include "store/forward_export.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
 
@@ -42,11 +42,6 @@ std::optional<int64_t> CallNumberOf(std::string_view body) {
   return number;
 }
 
-std::string ExportLineOfCall(int64_t number) {
-  ProgramState state;
-  state.RecordText = BodyOfCall(number);
-  ParseRecord(state);
-  return ExportLine(state);
-}
+std::string ExportLineOfCall(int64_t number) { return ExportLine(BodyOfCall(number)); }
 
 }  // namespace telvo::torture

@@ -1,56 +1,30 @@
 #include "store/call_actions.h"
 
-#include <memory>
-
+#include "store/folder_store.h"
 #include "store/forward_export.h"
 #include "store/phone_log.h"
 
 namespace telvo {
 namespace {
 
-// Opens the log and checks that row PageRow still holds the call on screen.
-// A failed check has told the user; the listing then starts again from the
-// newest call, since every remembered position may be stale.
-std::unique_ptr<File> OpenAndVerify(Program& program, CallPageView& view) {
+// Tells the user why the call could not be acted on. A call that a purge
+// elsewhere moved means every remembered position may be stale: the listing
+// then starts again from the newest call.
+void Report(Program& program, CallPageView& view, const StoreError& error) {
   ProgramState& s = program.state;
-  s.FileError = 0;
-  std::unique_ptr<File> log = OpenPhoneLog(program);
-  if (!log) return nullptr;
-  int row = s.PageRow;
-  if (VerifyDisplayedRecord(program, log, row, /*fromMarking=*/true)) return log;
+  s.FileError = 1;
+  if (error.kind != StoreError::Kind::kStale) {
+    return ShowStop(program, s.CurrentLogOwner, LogFailureText(error));
+  }
+  ShowStop(program, "Telvo", StaleCallText(/*marking=*/true));
   s.PagingActive = 0;
   view.ShowNewestPage();
-  return nullptr;
 }
 
-// Reads the call of row PageRow into RecordText and ReadPos, closing the log
-// before any message is shown.
-bool ReadShownCall(Program& program, std::unique_ptr<File> log) {
-  ProgramState& s = program.state;
-  const int64_t start = s.PageStart[static_cast<size_t>(s.PageRow)];
-  RecordRead read = ReadRecordAt(*log, s.LogLength, start);
-  log.reset();
-  switch (read.outcome) {
-    case ReadOutcome::kRecord:
-      s.RecordText = std::move(read.record.body);
-      s.ReadPos = read.record.start;
-      return true;
-    case ReadOutcome::kFailed:
-      ReportLogFailure(program, read.status);
-      return false;
-    case ReadOutcome::kDamaged:
-    case ReadOutcome::kNone:
-      ReportLogDamage(program, read.outcome == ReadOutcome::kDamaged ? read.damageAt : start);
-      return false;
-  }
-  return false;
-}
-
-// The one byte that changes in place; synced like an append, so a mark the
-// user saw redrawn is on the disk.
-Status WriteMark(File& log, int64_t recordStart, char mark) {
-  Status status = log.WriteAt(recordStart + 2, std::string(1, mark));
-  return status.ok() ? log.Sync() : status;
+// The call as it now stands, for the row to be drawn again.
+void Remember(ProgramState& s, const Call& call) {
+  s.RecordText = call.body;
+  s.ReadPos = call.id.position;
 }
 
 }  // namespace
@@ -61,8 +35,14 @@ void ApplyCallAction(Program& program, CallPageView& view) {
   if (action < kActionDelete || action > kActionExport) return;
   if (s.PageRow < 0 || s.PageRow >= kPageRows) return;
 
-  std::unique_ptr<File> log = OpenAndVerify(program, view);
-  if (!log || !ReadShownCall(program, std::move(log))) return;
+  s.FileError = 0;
+  FolderStore store(program.env);
+  const Person whose{.name = s.CurrentLogOwner, .log = s.CurrentLogPath};
+  const size_t row = static_cast<size_t>(s.PageRow);
+  const CallId id = CallId::Of(s.PageStart[row], s.PageText[row]);
+  CallRead shown = store.ReadCall(whose, id);
+  if (!shown.error.ok()) return Report(program, view, shown.error);
+  Remember(s, shown.call);
   ParseRecord(s);
 
   // Forward and export leave the mark alone unless a forward was delivered.
@@ -86,17 +66,9 @@ void ApplyCallAction(Program& program, CallPageView& view) {
   }
 
   // The dialogs ran with the log closed: it may have been purged meanwhile.
-  log = OpenAndVerify(program, view);
-  if (!log) return;
-  if (write) {
-    Status status = WriteMark(*log, s.PageStart[static_cast<size_t>(s.PageRow)], mark);
-    if (!status.ok()) {
-      log.reset();
-      ReportLogFailure(program, status);
-      return;
-    }
-  }
-  if (!ReadShownCall(program, std::move(log))) return;
+  shown = write ? store.Mark(whose, id, mark) : store.ReadCall(whose, id);
+  if (!shown.error.ok()) return Report(program, view, shown.error);
+  Remember(s, shown.call);
   view.RedrawRow();
 }
 

@@ -37,13 +37,13 @@ std::string Quoted(const std::string& text) {
   return quoted + "\"";
 }
 
-// The export file's line: the fields in quotes, the mark left out.
-std::string ExportLine(const CallFields& call) {
+}  // namespace
+
+std::string ExportLine(std::string_view body) {
+  const CallFields call = ParseCallBody(body);
   return Quoted(call.date) + "," + Quoted(call.time) + "," + Quoted(call.caller) + "," +
          Quoted(call.phone) + "," + Quoted(call.message) + "\r\n";
 }
-
-}  // namespace
 
 FolderStore::OpenLog FolderStore::Open(const std::string& path) {
   OpenLog log;
@@ -171,7 +171,7 @@ StoreError FolderStore::Export(const Person& whose, const Call& call) {
   if (!status.ok()) return StoreError::From(status);
   int64_t length = 0;
   status = file->Length(&length);
-  if (status.ok()) status = AppendDurably(*file, length, ExportLine(ParseCallBody(call.body)));
+  if (status.ok()) status = AppendDurably(*file, length, ExportLine(call.body));
   file.reset();
   // A failed first export leaves no empty EXPORT.TXT behind; removing it
   // can only fail where it would do no harm to leave it.

@@ -11,6 +11,11 @@
 
 namespace telvo {
 
+// The export file's line for a call: date, time, caller, phone and message,
+// each in double quotation marks (a quotation mark inside doubled),
+// separated by commas, ended by CR LF; the mark is left out.
+std::string ExportLine(std::string_view body);
+
 class FolderStore : public PhoneStore {
  public:
   explicit FolderStore(Env& env) : opener_(env) {}

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "core/dates.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
-#include "service/delivery.h"
 
 namespace telvo {
 namespace {
@@ -23,33 +23,6 @@ void RestoreViewedLog(ProgramState& s) {
       return;
     }
   }
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
-Status AppendLine(Program& program, const std::string& path, const std::string& line) {
-  // Two workstations exporting at the same moment collide on the lock for an
-  // instant only, so a held lock is waited for the way a phone log's is.
-  const bool existed = program.env.FileExists(path);
-  std::unique_ptr<File> file;
-  Status status = OpenWithLockRetries(program, path, FileAccess::kUpdate, &file);
-  if (!status.ok()) return status;
-  int64_t length = 0;
-  status = file->Length(&length);
-  if (status.ok()) status = AppendDurably(*file, length, line);
-  file.reset();
-  // A failed first export leaves no empty EXPORT.TXT behind; removing it
-  // can only fail where it would do no harm to leave it.
-  if (!status.ok() && !existed && length == 0)
-    static_cast<void>(program.env.DeleteFile(path));
-  return status;
 }
 
 }  // namespace
@@ -92,21 +65,11 @@ void ExportCall(Program& program) {
     ShowError(program);
     return;
   }
-  Status status = AppendLine(program, BesideLog(s.CurrentLogPath, "EXPORT.TXT"), ExportLine(s));
-  if (!status.ok()) {
-    ShowStop(program, "Telvo",
-             "The message was not exported.\r" +
-                 (status.code() == kSymbolicLink
-                      ? SymbolicLinkRefusal(status)
-                      : status.description() + " " + std::to_string(status.code())));
-    return;
-  }
+  Person whose{.name = s.CurrentLogOwner, .log = s.CurrentLogPath};
+  whose.exportFile = BesideLog(s.CurrentLogPath, "EXPORT.TXT");
+  const StoreError exported = FolderStore(program.env).Export(whose, {{}, s.RecordText});
+  if (!exported.ok()) return ShowStop(program, "Telvo", NotExportedText(exported));
   ShowNotice(program, "Telvo", s.RecCaller + "\rMessage exported.");
-}
-
-std::string ExportLine(const ProgramState& s) {
-  return Quoted(s.RecDate) + "," + Quoted(s.RecTime) + "," + Quoted(s.RecCaller) + "," +
-         Quoted(s.RecPhone) + "," + Quoted(s.RecMessage) + "\r\n";
 }
 
 }  // namespace telvo

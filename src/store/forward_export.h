@@ -21,9 +21,4 @@ bool ForwardCall(Program& program);
 // program.
 void ExportCall(Program& program);
 
-// The export line of the parsed call: date, time, caller, phone and message,
-// each in double quotation marks (a quotation mark inside doubled), separated
-// by commas, ended by CR LF.
-std::string ExportLine(const ProgramState& state);
-
 }  // namespace telvo
