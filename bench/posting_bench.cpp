@@ -28,6 +28,7 @@
 #include "platform/posix_env.h"
 #include "quiet_reporter.h"
 #include "store/phone_log.h"
+#include "core/call_fields.h"
 #include "service/delivery.h"
 
 namespace telvo::bench {
@@ -116,7 +117,7 @@ bool LockWhole(int fd) {
 class PlainAppender {
  public:
   explicit PlainAppender(const std::string& path)
-      : path_(path), record_(FrameRecord(BuildMessageBody(Pad(), "BM"))) {}
+      : path_(path), record_(FrameRecord(PadCallBody(Pad(), "BM"))) {}
   bool PostOnce() {
     // Opened for reading too, as a post opens the log: a GlusterFS client
     // keeps the lock of a file opened write-only for some milliseconds after

@@ -5,6 +5,7 @@
 #include "core/program_state.h"
 #include "store/folder_store.h"
 #include "store/phone_log.h"
+#include "core/call_fields.h"
 #include "service/delivery.h"
 
 namespace telvo::torture {
@@ -26,7 +27,7 @@ PadValues PadForCall(int64_t number) {
   return pad;
 }
 
-std::string BodyOfCall(int64_t number) { return BuildMessageBody(PadForCall(number), kInitials); }
+std::string BodyOfCall(int64_t number) { return PadCallBody(PadForCall(number), kInitials); }
 
 std::optional<int64_t> CallNumberOf(std::string_view body) {
   // The caller is the second field: behind the mark and the date.

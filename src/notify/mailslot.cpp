@@ -12,9 +12,9 @@ std::string MailslotDatagram(const std::string& sender, const std::string& compu
   return datagram;
 }
 
-int SendMailslot(Program& program, const std::string& sender, const std::string& computer,
+int SendMailslot(Env& env, const std::string& sender, const std::string& computer,
                  const std::string& text) {
-  program.env.SendDatagram(computer, MailslotDatagram(sender, computer, text));
+  env.SendDatagram(computer, MailslotDatagram(sender, computer, text));
   return 0;
 }
 

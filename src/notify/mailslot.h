@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/program.h"
+#include "platform/env.h"
 
 namespace telvo {
 
@@ -15,7 +15,7 @@ std::string MailslotDatagram(const std::string& sender, const std::string& compu
                              const std::string& text);
 
 // Fire-and-forget; always 0. An empty computer name is never sent.
-int SendMailslot(Program& program, const std::string& sender, const std::string& computer,
+int SendMailslot(Env& env, const std::string& sender, const std::string& computer,
                  const std::string& text);
 
 // The largest datagram a listener reads; anything longer is dropped.

@@ -1,59 +1,58 @@
 #include "service/delivery.h"
 
+#include <algorithm>
+
+#include "core/call_fields.h"
+#include "core/text.h"
 #include "notify/mailslot.h"
 #include "store/folder_store.h"
 
 namespace telvo {
-namespace {
 
-void Refuse(Program& program, const std::string& text) {
-  program.state.FileError = 1;
-  ShowStop(program, "Telvo", text);
+std::string DeliveryRefusal(const PadValues& pad, bool hasRecipient, std::string_view body) {
+  if (!hasRecipient) return "No \"For:\" Person Selected";
+  if (TrimBlanks(pad.caller).empty()) return "Caller name required.";
+  // The terminator inside a field would split it and shift every field after
+  // it; a length past 32767 cannot be framed.
+  if (std::count(body.begin(), body.end(), FIELD_END) != 5) {
+    return "The message contains a character that cannot be stored (code 17). "
+           "Please remove it and try again.";
+  }
+  if (body.size() > static_cast<size_t>(kMaxBodyLength))
+    return "The message is too long to be delivered. Please shorten it.";
+  return "";
 }
 
-// Under the recipient's name, as every failure to write their log.
-void ReportNotDelivered(Program& program, const StoreError& error) {
-  program.state.FileError = 1;
-  ShowStop(program, program.state.CurrentLogOwner, NotDeliveredText(error));
-}
-
-}  // namespace
-
-std::string BuildMessageBody(const PadValues& pad, const std::string& initials) {
-  return PadCallBody(pad, initials);
+StoreError Delivery::Deliver(const Person& to, std::string_view body, const std::string& sender,
+                             const std::string& caller) {
+  StoreError stored = store_.Post(to, body);
+  if (stored.ok()) SendMailslot(env_, sender, to.computer, caller);
+  return stored;
 }
 
 void PostMessage(Program& program, const PadValues& pad) {
   ProgramState& s = program.state;
   const int person = pad.selectedIndex;
-  if (person < 0 || person >= s.PeopleCount) {
-    return Refuse(program, "No \"For:\" Person Selected");
-  }
-  if (TrimBlanks(pad.caller).empty()) return Refuse(program, "Caller name required.");
+  const bool hasRecipient = person >= 0 && person < s.PeopleCount;
+  const std::string body = PadCallBody(pad, s.MyInitials);
+  const std::string refusal = DeliveryRefusal(pad, hasRecipient, body);
+  s.FileError = refusal.empty() ? 0 : 1;
+  if (!refusal.empty()) return ShowStop(program, "Telvo", refusal);
 
-  const std::string body = BuildMessageBody(pad, s.MyInitials);
-  // The terminator inside a field would split it and shift every field after
-  // it; a length past 32767 cannot be framed.
-  size_t terminators = 0;
-  for (char c : body) terminators += c == FIELD_END;
-  if (terminators != 5) {
-    return Refuse(program,
-                  "The message contains a character that cannot be stored (code 17). "
-                  "Please remove it and try again.");
-  }
-  if (body.size() > static_cast<size_t>(kMaxBodyLength)) {
-    return Refuse(program, "The message is too long to be delivered. Please shorten it.");
-  }
-
+  const auto slot = static_cast<size_t>(person);
   s.SelectedPerson = static_cast<int16_t>(person);
-  s.CurrentLogPath = s.PersonLog[static_cast<size_t>(person)];
-  s.CurrentLogOwner = s.PersonName[static_cast<size_t>(person)];
-  s.FileError = 0;
-  const StoreError posted = FolderStore(program.env).Post(
-      {.name = s.CurrentLogOwner, .log = s.CurrentLogPath}, body);
-  if (!posted.ok()) return ReportNotDelivered(program, posted);
-
-  SendMailslot(program, s.MyName, s.PersonComputer[static_cast<size_t>(person)], pad.caller);
+  s.CurrentLogPath = s.PersonLog[slot];
+  s.CurrentLogOwner = s.PersonName[slot];
+  const Person to{.name = s.PersonName[slot], .computer = s.PersonComputer[slot],
+                  .log = s.PersonLog[slot]};
+  FolderStore store(program.env);
+  const StoreError delivered =
+      Delivery(store, program.env).Deliver(to, body, s.MyName, pad.caller);
+  if (!delivered.ok()) {
+    // Under the recipient's name, as every failure to write their log.
+    s.FileError = 1;
+    return ShowStop(program, to.name, NotDeliveredText(delivered));
+  }
   if (program.hooks.ClearPad) program.hooks.ClearPad();
 }
 

@@ -1,25 +1,43 @@
 #pragma once
-// Delivering the message on the pad: one record appended to the recipient's
-// phone log, then the notification datagram.
+// Delivering a call: one record appended to the recipient's calls through
+// the store, and once it is there, the notification to the recipient's
+// workstation. The pad, a forward and telvo-log post all deliver here, so
+// the store and the notifier never need to know of each other.
 
 #include <string>
+#include <string_view>
 
 #include "core/pad_values.h"
 #include "core/program.h"
-#include "core/text.h"
 #include "service/store_messages.h"
+#include "store/phone_store.h"
 
 namespace telvo {
 
-// The record body for the pad's values: mark, then date, caller, time, phone
-// and "message (initials)", each trimmed and ended by FIELD_END.
-std::string BuildMessageBody(const PadValues& pad, const std::string& initials);
+// Why the pad's values cannot become a call as typed, or "" when they can:
+// no recipient, no caller, a character that would split a field, a body
+// too long to frame. Nothing has been written when this refuses.
+std::string DeliveryRefusal(const PadValues& pad, bool hasRecipient, std::string_view body);
 
-// Refuses, writing nothing, where the log's file system is known to be
-// unsafe (Env::UnsafeShareProblem), and reports an append that the file
-// system did not keep as not delivered. Leaves FileError 0 after a
-// delivery and 1 after a refusal or failure; shows its own messages. Calls
-// the ClearPad hook after a delivery.
+class Delivery {
+ public:
+  Delivery(PhoneStore& store, Env& env) : store_(store), env_(env) {}
+
+  // Appends `body` to `to`'s calls; once the store holds it, the call is
+  // delivered and `to`'s workstation hears of it from `sender`, the
+  // notification naming `caller`. A notification is never sent for a call
+  // that is not stored.
+  StoreError Deliver(const Person& to, std::string_view body, const std::string& sender,
+                     const std::string& caller);
+
+ private:
+  PhoneStore& store_;
+  Env& env_;
+};
+
+// The pad's delivery of `pad` to the person the pad selected, with the
+// boxes it shows for each outcome. Leaves FileError 0 after a delivery and
+// 1 after a refusal or failure. Calls the ClearPad hook after a delivery.
 void PostMessage(Program& program, const PadValues& pad);
 
 }  // namespace telvo

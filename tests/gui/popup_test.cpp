@@ -56,7 +56,7 @@ class PopupTest : public ProgramTest {
 TEST_F(PopupTest, DeliveredNotificationsAreListedNewestFirst) {
   PosixEnv sending(PosixEnvOptions{"", port, nullptr, ""});
   Program poster(sending, boxes);
-  SendMailslot(poster, "CAROL", "127.0.0.1", "Joe Caller");
+  SendMailslot(poster.env, "CAROL", "127.0.0.1", "Joe Caller");
   QTRY_COMPARE(List()->count(), 1);
   EXPECT_TRUE(popup->window().isVisible());
   // In front when a message comes, but never kept above the person's windows.
@@ -69,9 +69,9 @@ TEST_F(PopupTest, DeliveredNotificationsAreListedNewestFirst) {
   typing.setFocus();
   QTRY_VERIFY(typing.hasFocus());
   // Each datagram goes out on a thread of its own, so one at a time.
-  SendMailslot(poster, "ANN", "127.0.0.1", "Acme Ltd");
+  SendMailslot(poster.env, "ANN", "127.0.0.1", "Acme Ltd");
   QTRY_COMPARE(List()->count(), 2);
-  SendMailslot(poster, "ANN", "127.0.0.1", "Acme Ltd again");
+  SendMailslot(poster.env, "ANN", "127.0.0.1", "Acme Ltd again");
   QTRY_COMPARE(List()->count(), 3);
   EXPECT_EQ(Heading(0), "Message from ANN to 127.0.0.1   9:05 AM");  // the fake clock
   EXPECT_EQ(Text(0), "Acme Ltd again");

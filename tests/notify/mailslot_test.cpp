@@ -41,12 +41,12 @@ TEST(MailslotTest, DatagramCarriesExactlyTheThreeTexts) {
   PosixEnv env(PosixEnvOptions{"", listener.port(), nullptr, ""});
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
-  EXPECT_EQ(SendMailslot(program, "Carol", "127.0.0.1", "Joe Caller"), 0);
+  EXPECT_EQ(SendMailslot(env, "Carol", "127.0.0.1", "Joe Caller"), 0);
   EXPECT_EQ(listener.Receive(), std::string("Carol\0" "127.0.0.1\0" "Joe Caller\0", 27));
-  SendMailslot(program, "", "127.0.0.1", "");
+  SendMailslot(env, "", "127.0.0.1", "");
   EXPECT_EQ(listener.Receive(), std::string("\0" "127.0.0.1\0" "\0", 12));
   // No name, nothing sent, and no thread spent on it.
-  SendMailslot(program, "Carol", "", "Joe");
+  SendMailslot(env, "Carol", "", "Joe");
   EXPECT_EQ(listener.Receive(100), std::nullopt);
   // A datagram beyond the reader's limit is taken off whole; the next one is
   // read as sent.

@@ -1,3 +1,4 @@
+#include "core/call_fields.h"
 #include "service/delivery.h"
 
 #include <gtest/gtest.h>
@@ -76,8 +77,8 @@ TEST_F(PostMessageTest, RefusalsWriteNothingAndKeepThePad) {
 
   // The longest body that fits is delivered.
   PadValues longest = Pad();
-  longest.message = std::string(kMaxBodyLength - BuildMessageBody(Pad(), "CW").size() + 16, 'x');
-  ASSERT_EQ(BuildMessageBody(longest, "CW").size(), static_cast<size_t>(kMaxBodyLength));
+  longest.message = std::string(kMaxBodyLength - PadCallBody(Pad(), "CW").size() + 16, 'x');
+  ASSERT_EQ(PadCallBody(longest, "CW").size(), static_cast<size_t>(kMaxBodyLength));
   PostMessage(program, longest);
   EXPECT_EQ(state.FileError, 0);
   EXPECT_EQ(Log(0).size(), static_cast<size_t>(kMaxBodyLength) + 4);
