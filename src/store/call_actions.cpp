@@ -37,7 +37,7 @@ void ApplyCallAction(Program& program, CallPageView& view) {
 
   s.FileError = 0;
   FolderStore store(program.env);
-  const Person whose{.name = s.CurrentLogOwner, .log = s.CurrentLogPath};
+  const CallBook whose{{.name = s.CurrentLogOwner, .log = s.CurrentLogPath}};
   const size_t row = static_cast<size_t>(s.PageRow);
   const CallId id = CallId::Of(s.PageStart[row], s.PageText[row]);
   CallRead shown = store.ReadCall(whose, id);

@@ -44,18 +44,18 @@ void AppendArchivedRecord(SequentialWriter& writer, std::string_view body) {
 // back (archive_cut.h).
 class Purge {
  public:
-  // A person without an archive (a file that is not a phone log, named by
-  // telvo-log) keeps the calls marked for the archive where they are.
-  Purge(LockedOpener& opener, const Person& whose, std::unique_ptr<File> log, int64_t length,
-        PurgeResult& result)
+  // `archivePath` is "" where the calls marked for the archive stay: in the
+  // archive itself, and in a bare log that has none.
+  Purge(LockedOpener& opener, const std::string& logPath, const std::string& archivePath,
+        std::unique_ptr<File> log, int64_t length, PurgeResult& result)
       : opener_(opener),
         env_(opener.env()),
-        logPath_(whose.log),
+        logPath_(logPath),
         logLength_(length),
-        phoneLog_(!whose.archive.empty()),
+        phoneLog_(!archivePath.empty()),
         log_(std::move(log)),
-        workPath_(whose.log + ".NEW"),
-        archivePath_(whose.archive),
+        workPath_(logPath + ".NEW"),
+        archivePath_(archivePath),
         result_(result) {}
   ~Purge() { Abandon(); }
 
@@ -257,16 +257,17 @@ class Purge {
 
 }  // namespace
 
-PurgeResult FolderStore::Purge(const Person& whose) {
+PurgeResult FolderStore::Purge(const CallBook& book) {
   PurgeResult result;
-  OpenLog log = Open(whose.log);
+  OpenLog log = Open(PathOf(book));
   if (!log.error.ok()) {
     result.failure = PurgeResult::Failure::kLog;
     result.error = log.error;
     return result;
   }
   if (log.length == 0) return result;
-  class Purge purge(opener_, whose, std::move(log.file), log.length, result);
+  class Purge purge(opener_, PathOf(book), book.archive ? "" : book.owner.archive,
+                    std::move(log.file), log.length, result);
   purge.Run();
   return result;
 }

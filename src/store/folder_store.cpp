@@ -108,10 +108,10 @@ CallRead FolderStore::Find(OpenLog& log, const CallId& id) {
   return found;
 }
 
-CallPage FolderStore::ReadPage(const Person& whose, const CallId& from, PageDirection direction,
-                               int count) {
+CallPage FolderStore::ReadPage(const CallBook& book, const CallId& from,
+                               PageDirection direction, int count) {
   CallPage page;
-  OpenLog log = Open(whose.log);
+  OpenLog log = Open(PathOf(book));
   page.error = log.readable ? log.error : Unreadable();
   if (!page.error.ok()) return page;
   page.logEmpty = log.length < 1;
@@ -142,14 +142,14 @@ CallPage FolderStore::ReadPage(const Person& whose, const CallId& from, PageDire
   return page;
 }
 
-CallRead FolderStore::ReadCall(const Person& whose, const CallId& id) {
-  OpenLog log = Open(whose.log);
+CallRead FolderStore::ReadCall(const CallBook& book, const CallId& id) {
+  OpenLog log = Open(PathOf(book));
   if (!log.error.ok()) return {log.error, {}};
   return Find(log, id);
 }
 
-CallRead FolderStore::Mark(const Person& whose, const CallId& id, char mark) {
-  OpenLog log = Open(whose.log);
+CallRead FolderStore::Mark(const CallBook& book, const CallId& id, char mark) {
+  OpenLog log = Open(PathOf(book));
   if (!log.error.ok()) return {log.error, {}};
   CallRead found = Find(log, id);
   if (!found.error.ok()) return found;
@@ -161,10 +161,10 @@ CallRead FolderStore::Mark(const Person& whose, const CallId& id, char mark) {
   return Find(log, id);
 }
 
-StoreError FolderStore::Export(const Person& whose, const Call& call) {
+StoreError FolderStore::Export(const Person& owner, const Call& call) {
   // Two workstations exporting at the same moment collide on the lock for an
   // instant only, so a held lock is waited for the way a phone log's is.
-  const std::string& path = whose.exportFile;
+  const std::string& path = owner.exportFile;
   const bool existed = env().FileExists(path);
   std::unique_ptr<File> file;
   Status status = opener_.Open(path, FileAccess::kUpdate, &file);

@@ -21,12 +21,12 @@ class FolderStore : public PhoneStore {
   explicit FolderStore(Env& env) : opener_(env) {}
 
   StoreError Post(const Person& to, std::string_view body) override;
-  CallPage ReadPage(const Person& whose, const CallId& from, PageDirection direction,
+  CallPage ReadPage(const CallBook& book, const CallId& from, PageDirection direction,
                     int count) override;
-  CallRead ReadCall(const Person& whose, const CallId& id) override;
-  CallRead Mark(const Person& whose, const CallId& id, char mark) override;
-  StoreError Export(const Person& whose, const Call& call) override;
-  PurgeResult Purge(const Person& whose) override;
+  CallRead ReadCall(const CallBook& book, const CallId& id) override;
+  CallRead Mark(const CallBook& book, const CallId& id, char mark) override;
+  StoreError Export(const Person& owner, const Call& call) override;
+  PurgeResult Purge(const CallBook& book) override;
   AlertRead ReadAlert(const Person& owner) override;
   StoreError WriteAlert(const Person& owner, std::string_view text,
                         const LocalDateTime& now) override;
@@ -46,6 +46,10 @@ class FolderStore : public PhoneStore {
     bool readable = true;
   };
   OpenLog Open(const std::string& path);
+  // The file that holds `book`.
+  static const std::string& PathOf(const CallBook& book) {
+    return book.archive ? book.owner.archive : book.owner.log;
+  }
   // The log open and the call `id` names read from it, or why not.
   CallRead Find(OpenLog& log, const CallId& id);
 

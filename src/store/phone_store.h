@@ -69,6 +69,14 @@ struct StoreError {
   static StoreError Stale();
 };
 
+// Whose calls, and which of their two books: the calls they work on, or
+// the archive that purges move calls into. A person without an archive (a
+// bare log named by telvo-log) keeps the calls marked for the archive.
+struct CallBook {
+  Person owner;
+  bool archive = false;
+};
+
 // A page of calls next to a cursor, and what lies beyond it.
 struct CallPage {
   StoreError error;
@@ -126,16 +134,17 @@ class PhoneStore {
   // Up to `count` calls next to `from` in `direction`. A default CallId
   // stands for the end beyond the newest call. A `from` that no longer
   // names its call is kStale: every remembered position may have moved.
-  virtual CallPage ReadPage(const Person& whose, const CallId& from, PageDirection direction,
+  virtual CallPage ReadPage(const CallBook& book, const CallId& from, PageDirection direction,
                             int count) = 0;
   // The call `id` names, as it is now (its mark may have changed).
-  virtual CallRead ReadCall(const Person& whose, const CallId& id) = 0;
+  virtual CallRead ReadCall(const CallBook& book, const CallId& id) = 0;
   // Sets the mark of the call `id` names and gives back the call marked.
-  virtual CallRead Mark(const Person& whose, const CallId& id, char mark) = 0;
-  // Appends the call as a line of `whose` export file.
-  virtual StoreError Export(const Person& whose, const Call& call) = 0;
-  // Drops the answered calls and moves the ones marked for the archive.
-  virtual PurgeResult Purge(const Person& whose) = 0;
+  virtual CallRead Mark(const CallBook& book, const CallId& id, char mark) = 0;
+  // Appends the call as a line of its owner's export file.
+  virtual StoreError Export(const Person& owner, const Call& call) = 0;
+  // Drops the answered calls and moves the ones marked for the archive
+  // there (from the archive itself, only drops).
+  virtual PurgeResult Purge(const CallBook& book) = 0;
 
   virtual AlertRead ReadAlert(const Person& owner) = 0;
   virtual StoreError WriteAlert(const Person& owner, std::string_view text,

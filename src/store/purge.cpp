@@ -32,7 +32,7 @@ void PurgeCalls(Program& program) {
   // people list, which may have been reloaded since the log was chosen.
   Person whose{.name = s.CurrentLogOwner, .log = s.CurrentLogPath};
   if (IsPhoneLogPath(s.CurrentLogPath)) whose.archive = BesideLog(s.CurrentLogPath, "ARCHIVE");
-  const PurgeResult result = FolderStore(program.env).Purge(whose);
+  const PurgeResult result = FolderStore(program.env).Purge({whose});
   const std::string& owner = s.CurrentLogOwner;
   switch (result.failure) {
     case PurgeResult::Failure::kNone:
