@@ -18,6 +18,7 @@
 #include "core/program.h"
 #include "platform/posix_env.h"
 #include "quiet_reporter.h"
+#include "store/folder_store.h"
 #include "ui/calllist/call_paging_engine.h"
 
 namespace telvo::bench {
@@ -61,19 +62,16 @@ void ListPages(benchmark::State& state, const std::string& log, int64_t size, bo
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
-  ProgramState& s = program.state;
-  s.CurrentLogPath = log;
-  s.CurrentLogOwner = "Ann";
+  FolderStore store(env);
+  program.store = &store;
   PlainCanvas canvas;
   CallPagingEngine engine(program, canvas);
+  engine.SetBook({{.name = "Ann", .log = log}});
   const std::string anchorBody = middle ? RecordBodyAt(log, anchor) : "";
+  const Call anchorCall{CallId::Of(anchor, anchorBody), anchorBody};
   auto listPage = [&] {
     if (!middle) return engine.LatestPage();
-    s.PagingActive = 1;
-    s.ContinueRow = 0;
-    s.PageStart[0] = anchor;
-    s.PageText[0] = anchorBody;
-    engine.NextPage();
+    engine.ShowCallsOlderThan(anchorCall);
   };
   // Untimed pages first, so that no case pays for cold caches.
   for (int i = 0; i < 200; ++i) listPage();

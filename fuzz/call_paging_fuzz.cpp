@@ -48,12 +48,13 @@ class RecordingCanvas : public CallCanvas {
 using Page = std::vector<int64_t>;  // the starts of the calls shown, top down
 
 // The calls on the screen are the file's, newest first, as remembered.
-Page CheckShownPage(const ProgramState& s, const RecordingCanvas& canvas, std::string_view file) {
+Page CheckShownPage(const CallPagingEngine& engine, const RecordingCanvas& canvas,
+                    std::string_view file) {
   Page page;
   for (const auto& [row, shown] : canvas.rows) {
     Require(row == static_cast<int>(page.size()), "rows are shown from the top without gaps");
-    const int64_t start = s.PageStart[static_cast<size_t>(row)];
-    const std::string& body = s.PageText[static_cast<size_t>(row)];
+    const int64_t start = engine.ShownCall(row)->id.position;
+    const std::string& body = engine.ShownCall(row)->body;
     Require(start >= 0 && static_cast<size_t>(start) < file.size() &&
                 file.substr(static_cast<size_t>(start), body.size() + 4) == FrameRecord(body),
             "a shown call is the record at its remembered offset");
@@ -78,11 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzProgram p;
   p.env.Put(kLog, before);
-  ProgramState& s = p.program.state;
-  s.CurrentLogPath = kLog;
-  s.CurrentLogOwner = "Ann";
   RecordingCanvas canvas(charWidth, lineHeight);
   CallPagingEngine engine(p.program, canvas);
+  engine.SetBook({{.name = "Ann", .log = kLog}});
   std::string& file = *p.env.files.at(kLog);
 
   for (const char step : steps) {
@@ -96,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3: file.resize(file.size() / 2); break;
       case 4: file += FrameRecord(std::string(1 + file.size() % 40, '\x01')); break;
     }
-    if (p.boxes.shown().size() == boxes && kind < 3) CheckShownPage(s, canvas, file);
+    if (p.boxes.shown().size() == boxes && kind < 3) CheckShownPage(engine, canvas, file);
   }
 
   // Page down from the newest call and back up again on a sound file.
@@ -105,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<Page> down, up;
   p.boxes.Clear();
   for (engine.LatestPage(); p.boxes.shown().empty(); engine.NextPage()) {
-    down.push_back(CheckShownPage(s, canvas, file));
+    down.push_back(CheckShownPage(engine, canvas, file));
     Require(down.size() <= walk.calls.size(), "paging down ends");
   }
   Require(p.boxes.last().text == "No more messages.", "paging down ends at the oldest call");
@@ -118,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p.boxes.Clear();
   std::vector<bool> shownUp(walk.calls.size());
   for (; p.boxes.shown().empty(); engine.PreviousPage()) {
-    const Page page = CheckShownPage(s, canvas, file);
+    const Page page = CheckShownPage(engine, canvas, file);
     Require(!page.empty() && (up.empty() || page.front() > up.back().front()),
             "each page up shows a newer call than the one before");
     for (size_t i = 0; i < walk.calls.size(); ++i)

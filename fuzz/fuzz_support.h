@@ -10,15 +10,18 @@
 
 #include "core/program.h"
 #include "memory_env.h"
+#include "store/folder_store.h"
 
 namespace telvo::fuzz {
 
 // A Program whose files live in memory and whose boxes are scripted; every
 // box gets its default answer unless the target scripts another.
 struct FuzzProgram {
+  FuzzProgram() { program.store = &store; }
   MemoryEnv env;
   ScriptedMessageBoxes boxes;
   Program program{env, boxes};
+  FolderStore store{env};
 };
 
 // Stops the run with `what` on standard error when a property is broken;

@@ -76,15 +76,8 @@ bool Settle(Workstation& station, const std::string& logPath, std::vector<std::s
     faults.push_back("the last call posted is not at the log's end");
     return true;
   }
-  s.PageStart[0] = newest.record.start;
-  s.PageText[0] = newest.record.body;
-  s.PageRow = 0;
-  s.CallAction = kActionArchive;
-  struct NoView : CallPageView {
-    void RedrawRow() override {}
-    void ShowNewestPage() override {}
-  } view;
-  ApplyCallAction(station.program, view);
+  SingleCallView view({CallId::Of(newest.record.start, newest.record.body), newest.record.body});
+  ApplyCallAction(station.program, view, 0, kActionArchive);
   ExpectNoBox(station, "mark", faults);
 
   s.CurrentLogPath = logPath;

@@ -116,17 +116,10 @@ class Worker {
   std::string Apply(const Listed& call, int16_t action, bool answerYes) {
     ProgramState& s = station_.program.state;
     s.CurrentLogPath = setup_.logPath;
-    s.PageStart[0] = call.start;
-    s.PageText[0] = call.body;
-    s.PageRow = 0;
-    s.CallAction = action;
     station_.boxes.Clear();
     if (answerYes) station_.boxes.Answer(kAnswerYes);
-    struct NoView : CallPageView {
-      void RedrawRow() override {}
-      void ShowNewestPage() override {}
-    } view;
-    ApplyCallAction(station_.program, view);
+    SingleCallView view({CallId::Of(call.start, call.body), call.body});
+    ApplyCallAction(station_.program, view, 0, action);
     return station_.BoxTexts();
   }
 

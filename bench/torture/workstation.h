@@ -10,12 +10,14 @@
 #include "core/program.h"
 #include "numbered_calls.h"
 #include "platform/posix_env.h"
+#include "store/folder_store.h"
 
 namespace telvo::torture {
 
 struct Workstation {
   // `logPath` is the program's path of the log: "<folder>\MESSAGES".
-  explicit Workstation(const std::string& logPath) : program(env, boxes) {
+  explicit Workstation(const std::string& logPath) : program(env, boxes), store(env) {
+    program.store = &store;
     ProgramState& s = program.state;
     s.PersonName = {"Ann", ""};
     s.PersonLog = {logPath, ""};
@@ -41,6 +43,7 @@ struct Workstation {
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program;
+  FolderStore store;
 };
 
 }  // namespace telvo::torture

@@ -15,7 +15,9 @@ LogSession::LogSession(const CommandLine& line, Env& env, std::ostream& out, std
       err(err),
       boxes(out, err, terminal, line.has("--yes")),
       program(env, boxes),
+      store(env),
       terminal_(terminal) {
+  program.store = &store;
   // The store works on "the person whose log is shown": one person here,
   // named after the path so that its messages name the log.
   ProgramState& s = program.state;

@@ -12,6 +12,7 @@
 #include "app/console_boxes.h"
 #include "app/log_tool.h"
 #include "core/program.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 
 namespace telvo {
@@ -64,6 +65,7 @@ class LogSession {
   std::ostream& err;
   ConsoleBoxes boxes;
   Program program;
+  FolderStore store;
 
  private:
   TerminalText terminal_;

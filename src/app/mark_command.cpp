@@ -13,27 +13,21 @@ namespace {
 // Puts the call named in row 0 of the page memory, as if the call list
 // showed it there: the store's actions work on what the list shows, and
 // check it against the file again under the exclusive lock.
-int ShowCall(LogSession& session, const std::string& identity) {
+int ShowCall(LogSession& session, const std::string& identity, Call* shown) {
   int64_t length = 0;
   std::unique_ptr<File> log = session.OpenForReading(&length);
   if (!log) return 1;
   Record call;
   if (int status = session.FindCall(*log, length, identity, &call)) return status;
-  ProgramState& s = session.program.state;
-  s.PageStart[0] = call.start;
-  s.PageText[0] = std::move(call.body);
-  s.PageRow = 0;
+  *shown = {CallId::Of(call.start, call.body), std::move(call.body)};
   return 0;
 }
 
 int RunAction(LogSession& session, int16_t action, const std::string& identity) {
-  if (int status = ShowCall(session, identity)) return status;
-  struct NoView : CallPageView {
-    void RedrawRow() override {}
-    void ShowNewestPage() override {}
-  } view;
-  session.program.state.CallAction = action;
-  ApplyCallAction(session.program, view);
+  Call call;
+  if (int status = ShowCall(session, identity, &call)) return status;
+  SingleCallView view(std::move(call));
+  ApplyCallAction(session.program, view, 0, action);
   return session.Outcome();
 }
 

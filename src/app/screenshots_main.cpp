@@ -35,6 +35,7 @@
 #include "ui/pad/message_pad.h"
 #include "ui/print/print_job.h"
 #include "ui/splash/splash_screen.h"
+#include "store/folder_store.h"
 
 namespace telvo {
 namespace {
@@ -282,6 +283,8 @@ int Run(const QString& folder) {
   PosixEnv env;
   ReportingBoxes boxes;
   Program program(env, boxes);
+  FolderStore store(env);
+  program.store = &store;
   Configure(program, sample);
   const bool saved = RenderSplash(folder) && RenderHelp(folder) && RenderPad(program, folder) &&
                      RenderOptions(program, folder) && RenderAlert(program, sample, folder) &&

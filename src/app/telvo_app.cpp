@@ -11,6 +11,7 @@
 #include "ui/splash/splash_screen.h"
 #include "ui/startup/pad_opener.h"
 #include "ui/startup/switch_window.h"
+#include "store/folder_store.h"
 
 namespace telvo {
 
@@ -21,6 +22,8 @@ void RunTelvo(QApplication& app) {
   Env& env = *DefaultEnv();
   QtMessageBoxes boxes;
   Program program(env, boxes);
+  FolderStore store(env);
+  program.store = &store;
   program.hooks.ShowSplash = [&program] { ShowSplashScreen(program); };
   program.hooks.ShowOptions = [&program] {
     ShowOptionsDialog(program, QApplication::activeWindow());

@@ -13,6 +13,8 @@
 
 namespace telvo {
 
+class PhoneStore;
+
 struct ProgramHooks {
   std::function<void()> ClearPad;     // empties the pad after a delivery
   std::function<void()> ShowSplash;   // modal splash screen
@@ -39,6 +41,9 @@ class Program {
   MessageBoxes& boxes;
   ProgramState state;
   ProgramHooks hooks;
+  // Where the calls are kept (store/phone_store.h); set by whoever makes
+  // the program, before any window opens.
+  PhoneStore* store = nullptr;
 };
 
 // The configuration folder, always ending in "/".

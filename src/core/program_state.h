@@ -76,25 +76,6 @@ struct ProgramState {
   std::string RecordText;
   std::string RecMark, RecDate, RecCaller, RecTime, RecPhone, RecMessage;
 
-  // Page memory of the call list: where each shown call begins (offset of
-  // its leading length) and its body as it was read.
-  std::array<int64_t, kPageRows> PageStart{};
-  std::array<std::string, kPageRows> PageText{};
-  std::array<double, kPageRows> PageRowTop{};
-
-  // Call list paging and dispositions.
-  // 1 while the page memory is a valid anchor for "Next" and "Previous".
-  int16_t PagingActive = 0;
-  // The row of the oldest call drawn (the anchor for "Next"); always 0 to 11.
-  int16_t ContinueRow = 0;
-  // The row being filled, or the row of the call being acted on.
-  int16_t PageRow = 0;
-  // Set when the call given to DrawCall did not fit below the rows above.
-  int16_t PageFull = 0;
-  // Offset of the leading length of the record last read for the page.
-  int64_t ReadPos = 0;
-  // The action chosen for the call in PageRow (see store/call_actions.h).
-  int16_t CallAction = 0;
   // The log being viewed, kept across a forward: the pad may reload the
   // people list meanwhile, so the index alone could name someone else.
   int16_t SavedPerson = 0;

@@ -5,7 +5,6 @@
 #include "core/call_fields.h"
 #include "core/text.h"
 #include "notify/mailslot.h"
-#include "store/folder_store.h"
 
 namespace telvo {
 
@@ -45,9 +44,8 @@ void PostMessage(Program& program, const PadValues& pad) {
   s.CurrentLogOwner = s.PersonName[slot];
   const Person to{.name = s.PersonName[slot], .computer = s.PersonComputer[slot],
                   .log = s.PersonLog[slot]};
-  FolderStore store(program.env);
   const StoreError delivered =
-      Delivery(store, program.env).Deliver(to, body, s.MyName, pad.caller);
+      Delivery(*program.store, program.env).Deliver(to, body, s.MyName, pad.caller);
   if (!delivered.ok()) {
     // Under the recipient's name, as every failure to write their log.
     s.FileError = 1;

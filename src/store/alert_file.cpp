@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "store/folder_store.h"
+#include "store/phone_store.h"
 
 namespace telvo {
 namespace {
@@ -29,7 +29,7 @@ Person AlertOwner(const ProgramState& s, int person) {
 
 void ReadAlert(Program& program, int person) {
   ProgramState& s = program.state;
-  AlertRead alert = FolderStore(program.env).ReadAlert(AlertOwner(s, person));
+  AlertRead alert = program.store->ReadAlert(AlertOwner(s, person));
   s.AlertText = std::move(alert.text);
   s.AlertError = static_cast<int16_t>(alert.exists ? 0 : alert.error.ok() ? kFileNotFound
                                                                           : alert.error.status.code());
@@ -40,7 +40,7 @@ void ReadAlert(Program& program, int person) {
 
 bool WriteAlert(Program& program, int person, const std::string& text) {
   const StoreError written =
-      FolderStore(program.env).WriteAlert(AlertOwner(program.state, person), text, program.env.Now());
+      program.store->WriteAlert(AlertOwner(program.state, person), text, program.env.Now());
   if (written.ok()) return true;
   // A colleague reading or saving the same alert: the typed text must
   // survive, so the user may simply try again.
@@ -52,7 +52,7 @@ bool WriteAlert(Program& program, int person, const std::string& text) {
 }
 
 void RemoveAlert(Program& program, int person) {
-  if (!FolderStore(program.env).RemoveAlert(AlertOwner(program.state, person)).ok())
+  if (!program.store->RemoveAlert(AlertOwner(program.state, person)).ok())
     ShowNotice(program, "Telvo", "Error Deleting Alert");
 }
 

@@ -17,32 +17,33 @@ void Report(Program& program, CallPageView& view, const StoreError& error) {
     return ShowStop(program, s.CurrentLogOwner, LogFailureText(error));
   }
   ShowStop(program, "Telvo", StaleCallText(/*marking=*/true));
-  s.PagingActive = 0;
   view.ShowNewestPage();
-}
-
-// The call as it now stands, for the row to be drawn again.
-void Remember(ProgramState& s, const Call& call) {
-  s.RecordText = call.body;
-  s.ReadPos = call.id.position;
 }
 
 }  // namespace
 
-void ApplyCallAction(Program& program, CallPageView& view) {
+CallBook BookShown(const ProgramState& s) {
+  CallBook book{{.name = s.CurrentLogOwner, .log = s.CurrentLogPath}};
+  // The archive is found from the log's own path rather than from the
+  // people list, which may have been reloaded since the log was chosen.
+  if (IsPhoneLogPath(s.CurrentLogPath)) book.owner.archive = BesideLog(s.CurrentLogPath, "ARCHIVE");
+  book.owner.exportFile = BesideLog(s.CurrentLogPath, "EXPORT.TXT");
+  return book;
+}
+
+void ApplyCallAction(Program& program, CallPageView& view, int row, int action) {
   ProgramState& s = program.state;
-  const int action = s.CallAction;
   if (action < kActionDelete || action > kActionExport) return;
-  if (s.PageRow < 0 || s.PageRow >= kPageRows) return;
+  const Call* listed = view.ShownCall(row);
+  if (!listed) return;
 
   s.FileError = 0;
-  FolderStore store(program.env);
-  const CallBook whose{{.name = s.CurrentLogOwner, .log = s.CurrentLogPath}};
-  const size_t row = static_cast<size_t>(s.PageRow);
-  const CallId id = CallId::Of(s.PageStart[row], s.PageText[row]);
+  PhoneStore& store = *program.store;
+  const CallBook whose = BookShown(s);
+  const CallId id = listed->id;
   CallRead shown = store.ReadCall(whose, id);
   if (!shown.error.ok()) return Report(program, view, shown.error);
-  Remember(s, shown.call);
+  s.RecordText = shown.call.body;
   ParseRecord(s);
 
   // Forward and export leave the mark alone unless a forward was delivered.
@@ -68,8 +69,7 @@ void ApplyCallAction(Program& program, CallPageView& view) {
   // The dialogs ran with the log closed: it may have been purged meanwhile.
   shown = write ? store.Mark(whose, id, mark) : store.ReadCall(whose, id);
   if (!shown.error.ok()) return Report(program, view, shown.error);
-  Remember(s, shown.call);
-  view.RedrawRow();
+  view.RedrawRow(row, shown.call);
 }
 
 }  // namespace telvo

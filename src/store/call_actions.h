@@ -5,7 +5,10 @@
 // again after any dialog, because the log is not held open while the user
 // decides and another workstation may purge it meanwhile.
 
+#include <utility>
+
 #include "core/program.h"
+#include "store/phone_store.h"
 
 namespace telvo {
 
@@ -21,20 +24,39 @@ enum CallActionCode : int16_t {
 };
 
 // The listing the action works on. The call list's paging engine implements
-// it; the store only needs these two ways back to the screen.
+// it; the action needs only these ways back to the screen.
 class CallPageView {
  public:
   virtual ~CallPageView() = default;
-  // Draws the call in RecordText, whose record begins at ReadPos, again in
-  // row PageRow at the height the row was drawn at.
-  virtual void RedrawRow() = 0;
+  // The call shown in `row` as it was read, or null for no such row.
+  virtual const Call* ShownCall(int row) const = 0;
+  // Draws `call`, as it now stands, again in `row` at the row's height.
+  virtual void RedrawRow(int row, const Call& call) = 0;
   // Lists the calls again from the newest one.
   virtual void ShowNewestPage() = 0;
 };
 
-// Carries out CallAction on the call in row PageRow of the log in
-// CurrentLogPath and redraws that row from the file. Shows its own messages;
+// One call and no screen: for acting on a call named otherwise than by a
+// listing (telvo-log names it by its id).
+class SingleCallView : public CallPageView {
+ public:
+  explicit SingleCallView(Call call) : call_(std::move(call)) {}
+  const Call* ShownCall(int row) const override { return row == 0 ? &call_ : nullptr; }
+  void RedrawRow(int, const Call& call) override { call_ = call; }
+  void ShowNewestPage() override {}
+  const Call& call() const { return call_; }
+
+ private:
+  Call call_;
+};
+
+// The book the call list shows: the log in CurrentLogPath, its owner's name,
+// and beside it the archive (for a phone log) and the export file.
+CallBook BookShown(const ProgramState& state);
+
+// Carries out `action` on the call in `row` of the listing in the book
+// shown, and redraws that row from the store. Shows its own messages;
 // nothing is written when the call is no longer where the page says.
-void ApplyCallAction(Program& program, CallPageView& view);
+void ApplyCallAction(Program& program, CallPageView& view, int row, int action);
 
 }  // namespace telvo

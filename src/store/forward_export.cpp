@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "core/dates.h"
-#include "store/folder_store.h"
+#include "store/call_actions.h"
 #include "store/phone_log.h"
 
 namespace telvo {
@@ -65,9 +65,7 @@ void ExportCall(Program& program) {
     ShowError(program);
     return;
   }
-  Person whose{.name = s.CurrentLogOwner, .log = s.CurrentLogPath};
-  whose.exportFile = BesideLog(s.CurrentLogPath, "EXPORT.TXT");
-  const StoreError exported = FolderStore(program.env).Export(whose, {{}, s.RecordText});
+  const StoreError exported = program.store->Export(BookShown(s).owner, {{}, s.RecordText});
   if (!exported.ok()) return ShowStop(program, "Telvo", NotExportedText(exported));
   ShowNotice(program, "Telvo", s.RecCaller + "\rMessage exported.");
 }

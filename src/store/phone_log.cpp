@@ -206,31 +206,4 @@ void ParseRecord(ProgramState& s) {
   s.RecMessage = std::move(fields.message);
 }
 
-bool VerifyDisplayedRecord(Program& program, std::unique_ptr<File>& log, int& row,
-                           bool fromMarking) {
-  ProgramState& s = program.state;
-  bool same = false;
-  if (row >= 0 && row < kPageRows && log) {
-    const std::string& text = s.PageText[static_cast<size_t>(row)];
-    const int64_t start = s.PageStart[static_cast<size_t>(row)];
-    const std::string expected = FrameRecord(text);
-    std::string found;
-    if (!text.empty() && start >= 0 &&
-        start + static_cast<int64_t>(expected.size()) <= s.LogLength &&
-        log->ReadAt(start, expected.size(), &found).ok() && found.size() == expected.size()) {
-      // Byte 2 is the mark: another workstation may change it meanwhile.
-      same = found.compare(0, 2, expected, 0, 2) == 0 &&
-             found.compare(3, std::string::npos, expected, 3, std::string::npos) == 0;
-    }
-  }
-  if (same) return true;
-  row = -1;
-  log.reset();
-  std::string text =
-      "Purge was performed by another user.\rMessage log will be redisplayed from beginning.\r";
-  if (fromMarking) text += "Please retry marking this message.";
-  ShowStop(program, "Telvo", text);
-  return false;
-}
-
 }  // namespace telvo

@@ -96,10 +96,4 @@ void ReportLogFailure(Program& program, const Status& status);
 // RecMessage. A field runs to the next FIELD_END, or to the end of the body.
 void ParseRecord(ProgramState& state);
 
-// Is the call shown in `row` still the record at PageStart[row]? The mark is
-// not compared, so a mark changed elsewhere passes. On failure the log is
-// closed, the message shown, and `row` set to -1.
-bool VerifyDisplayedRecord(Program& program, std::unique_ptr<File>& log, int& row,
-                           bool fromMarking);
-
 }  // namespace telvo

@@ -1,6 +1,6 @@
 #include "store/purge.h"
 
-#include "store/folder_store.h"
+#include "store/call_actions.h"
 #include "store/phone_log.h"
 
 namespace telvo {
@@ -28,11 +28,7 @@ void RefreshPollBaseline(ProgramState& s, int64_t newLength) {
 
 void PurgeCalls(Program& program) {
   ProgramState& s = program.state;
-  // The archive is found from the log's own path rather than from the
-  // people list, which may have been reloaded since the log was chosen.
-  Person whose{.name = s.CurrentLogOwner, .log = s.CurrentLogPath};
-  if (IsPhoneLogPath(s.CurrentLogPath)) whose.archive = BesideLog(s.CurrentLogPath, "ARCHIVE");
-  const PurgeResult result = FolderStore(program.env).Purge({whose});
+  const PurgeResult result = program.store->Purge(BookShown(s));
   const std::string& owner = s.CurrentLogOwner;
   switch (result.failure) {
     case PurgeResult::Failure::kNone:

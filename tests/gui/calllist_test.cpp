@@ -19,6 +19,7 @@
 #include "ui/calllist/call_icons.h"
 #include "ui/help/help_window.h"
 #include "ui/startup/pad_opener.h"
+#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -137,9 +138,12 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   // The same engine on the same file, drawing on a recording canvas.
   ScriptedMessageBoxes otherBoxes;
   Program other{env, otherBoxes};
+  FolderStore otherStore(env);
+  other.store = &otherStore;
   other.state = state;
   RecordingCanvas recorded(*window);
   CallPagingEngine engine(other, recorded);
+  engine.SetBook(BookShown(state));
 
   auto same = [&](const char* step) {
     SCOPED_TRACE(step);

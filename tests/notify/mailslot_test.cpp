@@ -12,6 +12,7 @@
 #include "platform/datagram_listener.h"
 #include "service/delivery.h"
 #include "support/program_fixture.h"
+#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -119,6 +120,8 @@ TEST_F(SlowResolverTest, PostingNeverWaitsForTheRecipientsWorkstation) {
                                 },
                                 ""});
   Program posting(slow, boxes);
+  FolderStore postingStore(slow);
+  posting.store = &postingStore;
   SetPeople({"Ann"});
   posting.state = state;
   posting.state.MyName = "Carol";

@@ -19,29 +19,23 @@ class CallActionsTest : public ProgramTest, public CallPageView {
     state.CurrentLogPath = state.PersonLog[0];
     state.CurrentLogOwner = "Ann";
     WriteWholeFile(LogFile(0), original);
-    auto log = OpenPhoneLog(program);
-    size_t row = 0;
-    WalkBackward(*log, state.LogLength, [&](const Record& r) {
-      state.PageStart[row] = r.start;
-      state.PageText[row++] = r.body;
-      return true;
-    });
+    rows = store.ReadPage(BookShown(state), {}, PageDirection::kOlder, kPageRows).calls;
   }
-  void RedrawRow() override {
-    redrawn.push_back(std::to_string(state.PageRow) + "@" + std::to_string(state.ReadPos) + ":" +
-                      state.RecordText);
+  const Call* ShownCall(int row) const override {
+    return row < static_cast<int>(rows.size()) ? &rows[static_cast<size_t>(row)] : nullptr;
+  }
+  void RedrawRow(int row, const Call& call) override {
+    redrawn.push_back(std::to_string(row) + "@" + std::to_string(call.id.position) + ":" +
+                      call.body);
   }
   void ShowNewestPage() override { ++relisted; }
 
-  void Apply(int row, int16_t action) {
-    state.PageRow = static_cast<int16_t>(row);
-    state.CallAction = action;
-    ApplyCallAction(program, *this);
-  }
+  void Apply(int row, int16_t action) { ApplyCallAction(program, *this, row, action); }
   std::string With(char mark, size_t at) { return std::string(original).replace(at, 1, 1, mark); }
 
   const size_t oldSize = CallRecord("Old").size();
   const std::string original = CallRecord("Old") + CallRecord("Mid") + CallRecord("New");
+  std::vector<Call> rows;
   std::vector<std::string> redrawn;
   int relisted = 0;
 };

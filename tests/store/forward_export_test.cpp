@@ -24,26 +24,29 @@ class ForwardExportTest : public ProgramTest, public CallPageView {
     state.CurrentLogPath = state.PersonLog[0];
     state.CurrentLogOwner = "Ann";
     WriteWholeFile(LogFile(0), original);
-    state.PageText[0] = kBody;  // row 0 starts at byte 0
   }
-  void RedrawRow() override { ++redraws; }
+  const Call* ShownCall(int row) const override { return row == 0 ? &shown : nullptr; }
+  void RedrawRow(int, const Call& call) override {
+    ++redraws;
+    redrawnMark = call.body[0];
+  }
   void ShowNewestPage() override { ++relists; }
 
   // Runs an action on row 0, answering Yes to its question.
   void Apply(int16_t action) {
     boxes.Answer(kAnswerYes);
-    state.CallAction = action;
-    ApplyCallAction(program, *this);
+    ApplyCallAction(program, *this, 0, action);
   }
 
   const std::string original = FrameRecord(kBody);
+  const Call shown{CallId::Of(0, kBody), kBody};  // row 0 starts at byte 0
   int redraws = 0, relists = 0;
+  char redrawnMark = 0;
 };
 
 TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines) {
   // Declined at the question.
-  state.CallAction = kActionForward;
-  ApplyCallAction(program, *this);
+  ApplyCallAction(program, *this, 0, kActionForward);
   EXPECT_EQ(boxes.last().text, "Do you want to forward this call to someone else?");
   // The pad closed without a delivery while the owner marked the call
   // important elsewhere; then two exports and a declined one. None writes the log.
@@ -61,7 +64,7 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
   EXPECT_EQ(ReadWholeFile(temp.file("ann/EXPORT.TXT")), line + line);
   EXPECT_EQ(faults.count(FileOp::kWrite), 2);  // the export lines only
   EXPECT_EQ(Log(0)[2], MARK_IMPORTANT);
-  EXPECT_EQ(state.RecordText[0], MARK_IMPORTANT);  // the row is redrawn from the file
+  EXPECT_EQ(redrawnMark, MARK_IMPORTANT);  // the row is redrawn from the file
 
   // Delivered from the pad it filled in: the call is marked for deletion.
   program.hooks.ForwardThroughPad = [&](PadValues pad) {

@@ -159,57 +159,40 @@ TEST_F(PhoneLogTest, OpenFailuresAreNamed) {
   EXPECT_EQ(state.FileError, 0);
 }
 
-class IdentityCheckTest : public PhoneLogTest {
- protected:
-  void Remember(int row, int64_t start, const std::string& body) {
-    state.PageStart[static_cast<size_t>(row)] = start;
-    state.PageText[static_cast<size_t>(row)] = body;
-  }
-  bool Check(int row, bool fromMarking = false) {
-    auto log = OpenPhoneLog(program);
-    bool ok = VerifyDisplayedRecord(program, log, row, fromMarking);
-    EXPECT_EQ(ok, row >= 0);
-    EXPECT_EQ(ok, log != nullptr);
-    return ok;
-  }
-};
-
-TEST_F(IdentityCheckTest, RememberedRecordsAreCheckedByBody) {
+TEST_F(PhoneLogTest, ACallIdNamesItsCallWhateverItsMark) {
   const std::string a = CallBody("Alice"), b = CallBody("Bobby"), one = "\x01";
   const int64_t aLen = static_cast<int64_t>(a.size()) + 4;
   WriteWholeFile(LogFile(0), FrameRecord(a) + FrameRecord(b) + FrameRecord(one));
-  Remember(0, 0, a);
-  Remember(1, aLen, b);
-  Remember(2, 2 * aLen, one);
-  EXPECT_TRUE(Check(0));
-  EXPECT_TRUE(Check(1));
-  EXPECT_TRUE(Check(2));
+  const CallBook book{{.name = "Ann", .log = state.PersonLog[0]}};
+  auto found = [&](int64_t at, const std::string& body) {
+    return store.ReadCall(book, CallId::Of(at, body)).error.kind;
+  };
+  using Kind = StoreError::Kind;
+  EXPECT_EQ(found(0, a), Kind::kNone);
+  EXPECT_EQ(found(aLen, b), Kind::kNone);
+  EXPECT_EQ(found(2 * aLen, one), Kind::kNone);
 
-  // A mark changed on another workstation still passes.
+  // A mark changed on another workstation still names the call, as it now is.
   std::string bytes = ReadWholeFile(LogFile(0));
   bytes[static_cast<size_t>(aLen) + 2] = MARK_ARCHIVE;
   WriteWholeFile(LogFile(0), bytes);
-  EXPECT_TRUE(Check(1));
-  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(store.ReadCall(book, CallId::Of(aLen, b)).call.body[0], MARK_ARCHIVE);
 
-  // Another call of the same length now at that position.
+  // Another call of the same length now at that position; a position past the end.
   WriteWholeFile(LogFile(0), FrameRecord(b) + FrameRecord(a));
-  EXPECT_FALSE(Check(0, true));
-  EXPECT_EQ(boxes.last(),
-            (MessageBox{"Telvo",
-                        "Purge was performed by another user.\rMessage log will be redisplayed "
-                        "from beginning.\rPlease retry marking this message.",
-                        BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
-  // A position now past the end, without the retry line.
-  EXPECT_FALSE(Check(2));
-  EXPECT_EQ(boxes.last().text,
-            "Purge was performed by another user.\rMessage log will be redisplayed from "
-            "beginning.\r");
+  EXPECT_EQ(found(0, a), Kind::kStale);
+  EXPECT_EQ(found(2 * aLen, one), Kind::kStale);
   // A one-byte body compares empty remainders.
   WriteWholeFile(LogFile(0), FrameRecord(a) + FrameRecord(b) + FrameRecord("\x04"));
-  EXPECT_TRUE(Check(2));
-  EXPECT_FALSE(Check(-1));
-  EXPECT_FALSE(Check(12));
+  EXPECT_EQ(found(2 * aLen, one), Kind::kNone);
+
+  // As telvo-log lists and takes it: eight digits of the digest name the call.
+  const CallId id = CallId::Of(aLen, b);
+  EXPECT_EQ(id.ToText(), std::to_string(aLen) + ":" + id.digest.substr(0, 8));
+  EXPECT_EQ(found(aLen, b), Kind::kNone);
+  EXPECT_EQ(store.ReadCall(book, *CallId::FromText(id.ToText())).call.body, b);
+  for (const char* bad : {"12", "x:9f3a01bc", "-4:9f3a01bc", "12:9f3a01b", "12:9F3A01BC"})
+    EXPECT_FALSE(CallId::FromText(bad)) << bad;
 }
 
 }  // namespace

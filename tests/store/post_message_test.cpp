@@ -9,6 +9,7 @@
 
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
+#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -188,6 +189,8 @@ TEST_F(PostMessageTest, FirstMessageCreatesTheLogAndNotifies) {
   } recorder(&env);
   recorder.sent = &sent;
   Program withRecorder(recorder, boxes);
+  FolderStore withRecorderStore(recorder);
+  withRecorder.store = &withRecorderStore;
   withRecorder.state = state;
   PostMessage(withRecorder, Pad(1));
   ASSERT_EQ(sent.size(), 1u);

@@ -9,6 +9,7 @@
 #include "store/phone_log.h"
 #include "service/delivery.h"
 #include "support/program_fixture.h"
+#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -18,6 +19,8 @@ int PostFromChild(const ProgramState& people, int poster, int count) {
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
+  FolderStore programStore(env);
+  program.store = &programStore;
   program.state = people;
   program.state.MyInitials = "P" + std::to_string(poster);
   int failures = 0;
@@ -132,6 +135,8 @@ TEST_F(PostingConcurrencyTest, LockReleasedAfterTwoSecondsLetsThePostThrough) {
   ::close(locked[0]);
 
   Program realClock(posix, boxes);
+  FolderStore realClockStore(posix);
+  realClock.store = &realClockStore;
   realClock.state = state;
   PostMessage(realClock, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
                           .message = ""});

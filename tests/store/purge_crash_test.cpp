@@ -18,6 +18,7 @@
 #include "store/purge.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
+#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -33,6 +34,8 @@ pid_t Fork(const ProgramState& state, Work work) {
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
+  FolderStore programStore(env);
+  program.store = &programStore;
   program.state = state;
   ::_exit(work(program));
 }
@@ -120,6 +123,8 @@ class PurgeCrashTest : public ProgramTest {
       killing.BeforeReplace([](const std::string&) { ::raise(SIGKILL); });
       ScriptedMessageBoxes noBoxes;
       Program purger(killing, noBoxes);
+      FolderStore purgerStore(killing);
+      purger.store = &purgerStore;
       purger.state = state;
       PurgeCalls(purger);
       ::_exit(0);

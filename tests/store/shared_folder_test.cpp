@@ -15,6 +15,7 @@
 #include "store/purge.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
+#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -49,6 +50,8 @@ class SharedFolderTest : public ProgramTest {
       PosixEnv own;
       ScriptedMessageBoxes silent;
       Program colleague(own, silent);
+      FolderStore colleagueStore(own);
+      colleague.store = &colleagueStore;
       colleague.state = state;
       PostMessage(colleague, Pad());
       ::_exit(colleague.state.FileError);

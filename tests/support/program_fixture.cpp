@@ -18,7 +18,9 @@ std::string Lower(std::string text) {
 }  // namespace
 
 ProgramTest::ProgramTest()
-    : posix(PosixEnvOptions{temp.path() + "/config/", 0, nullptr, temp.file("instance.lock")}) {}
+    : posix(PosixEnvOptions{temp.path() + "/config/", 0, nullptr, temp.file("instance.lock")}) {
+  program.store = &store;
+}
 
 void ProgramTest::SetPeople(const std::vector<std::string>& names) {
   auto resize = [&](std::vector<std::string>& slots) { slots.assign(names.size() + 1, ""); };

@@ -11,6 +11,7 @@
 
 #include "core/program.h"
 #include "support/test_env.h"
+#include "store/folder_store.h"
 
 namespace telvo::test {
 
@@ -34,6 +35,7 @@ class ProgramTest : public ::testing::Test {
   FakeClockEnv env{&faults};
   ScriptedMessageBoxes boxes;
   Program program{env, boxes};
+  FolderStore store{env};
   ProgramState& state = program.state;
 };
 

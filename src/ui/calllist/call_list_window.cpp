@@ -153,7 +153,7 @@ void CallListWindow::Form_Load() {
   for (QPushButton* button : Command1_) button->setFont(font);
   buttonWidth_ = std::round(TextWidth("Old Calls      "));
   LayOut();
-  s.PagingActive = 0;
+  engine_.SetBook(BookShown(s));
   engine_.ShowCallPage();
 }
 
@@ -234,8 +234,7 @@ void CallListWindow::changeEvent(QEvent* event) {
 void CallListWindow::Form_Resize() {
   // Coming back from minimized lists the newest calls again.
   if (lastState_ & Qt::WindowMinimized) {
-    program_.state.PagingActive = 0;
-    engine_.ShowCallPage();
+    engine_.LatestPage();
   }
   lastState_ = windowState();
 }
@@ -287,13 +286,12 @@ void CallListWindow::Command1_Click(int index) {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       PurgeCalls(program_);
       QApplication::restoreOverrideCursor();
-      s.PagingActive = 0;
-      engine_.ShowCallPage();
+      engine_.LatestPage();
       break;
     }
     case kOldCalls:
-      s.PagingActive = 0;
       ShowView(PhoneLogShown());
+      engine_.SetBook(BookShown(s));
       engine_.ShowCallPage();
       break;
     case kDone: close(); break;
@@ -314,14 +312,12 @@ void CallListWindow::ShowView(bool archive) {
 }
 
 void CallListWindow::Button_MouseDown(int index, const QPoint& at) {
-  ProgramState& s = program_.state;
-  s.PageRow = static_cast<int16_t>(index);
-  s.CallAction = kActionNone;
+  chosenAction_ = kActionNone;
   const bool archive = !PhoneLogShown();
   for (QAction* action : {forw_, imp_, newt_}) action->setEnabled(!archive);
   exp_->setEnabled(true);
   ActMenu_->exec(at);
-  if (s.CallAction > 0) ApplyCallAction(program_, engine_);
+  if (chosenAction_ > 0) ApplyCallAction(program_, engine_, index, chosenAction_);
 }
 
 void CallListWindow::conts_Click() { ShowHelp(this, QStringLiteral("Introduction")); }

@@ -88,12 +88,12 @@ class CallListWindow : public QWidget, public CallCanvas {
   void Form_Unload();
   void Command1_Click(int index);
   void Button_MouseDown(int index, const QPoint& at);
-  void del_Click() { program_.state.CallAction = kActionDelete; }
-  void rol_Click() { program_.state.CallAction = kActionArchive; }
-  void imp_Click() { program_.state.CallAction = kActionImportant; }
-  void exp_Click() { program_.state.CallAction = kActionExport; }
-  void forw_Click() { program_.state.CallAction = kActionForward; }
-  void newt_Click() { program_.state.CallAction = kActionNew; }
+  void del_Click() { chosenAction_ = kActionDelete; }
+  void rol_Click() { chosenAction_ = kActionArchive; }
+  void imp_Click() { chosenAction_ = kActionImportant; }
+  void exp_Click() { chosenAction_ = kActionExport; }
+  void forw_Click() { chosenAction_ = kActionForward; }
+  void newt_Click() { chosenAction_ = kActionNew; }
   void conts_Click();
   void about_Click();
   bool PhoneLogShown() const;
@@ -101,6 +101,8 @@ class CallListWindow : public QWidget, public CallCanvas {
 
   Program& program_;
   CallPagingEngine engine_;
+  // The action chosen from the Actions menu while it is open.
+  int chosenAction_ = kActionNone;
   QPushButton* Command1_[8] = {};
   QLabel* Button_[kPageRows] = {};
   double iconTop_[kPageRows] = {};

@@ -1,9 +1,9 @@
 #include "ui/calllist/call_paging_engine.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "store/phone_log.h"
+#include "core/call_fields.h"
+#include "service/store_messages.h"
 
 namespace telvo {
 namespace {
@@ -28,14 +28,6 @@ size_t LeadingRun(CallCanvas& canvas, std::string_view text, double width) {
   size_t length = 1;
   while (length < text.size() && canvas.TextWidth(text.substr(0, length + 1)) <= width) ++length;
   return length;
-}
-
-void ReportUnreadable(Program& program, const RecordRead& read) {
-  if (read.outcome == ReadOutcome::kFailed) {
-    ReportLogFailure(program, read.status);
-  } else {
-    ReportLogDamage(program, read.damageAt);
-  }
 }
 
 }  // namespace
@@ -68,176 +60,159 @@ std::vector<std::string> WrapColumn(CallCanvas& canvas, std::string_view text, d
   return lines;
 }
 
+void CallPagingEngine::SetBook(const CallBook& book) {
+  book_ = book;
+  anchored_ = false;
+}
+
 void CallPagingEngine::StartLayout() {
   y_ = kFirstRowTop;
   lineHeight_ = canvas_.LineHeight();
-  program_.state.PageFull = 0;
 }
 
 void CallPagingEngine::StopEarly() {
-  program_.state.PagingActive = 0;
-  program_.state.ContinueRow = 0;
+  anchored_ = false;
+  continueRow_ = 0;
+  // Nothing is known of what lies beyond: "Next" and "Previous" list anew.
+  olderExist_ = newerExist_ = true;
 }
 
-void CallPagingEngine::ShowNoPhoneCalls() {
-  ShowStop(program_, program_.state.CurrentLogOwner, "No Phone Calls");
-  StopEarly();
+void CallPagingEngine::Report(const StoreError& error) {
+  if (error.kind == StoreError::Kind::kStale) {
+    ShowStop(program_, "Telvo", StaleCallText(/*marking=*/false));
+  } else {
+    ShowStop(program_, book_.owner.name, LogFailureText(error));
+  }
 }
 
 void CallPagingEngine::ShowEndOfCalls(const std::string& text) {
-  ProgramState& s = program_.state;
-  s.BoxTitle = "Telvo ";
-  s.BoxText = text;
-  ShowError(program_);
-}
-
-std::unique_ptr<File> CallPagingEngine::OpenCallsToList() {
-  ProgramState& s = program_.state;
-  s.FileError = 0;
-  std::unique_ptr<File> log = OpenPhoneLog(program_);
-  if (!log) {
-    StopEarly();
-  } else if (s.LogLength < 1) {
-    log.reset();
-    ShowNoPhoneCalls();
-  }
-  return log;
+  program_.boxes.Show({"Telvo ", text, BoxIcon::kStop, BoxButtons::kOk, kAnswerOk});
 }
 
 void CallPagingEngine::ShowCallPage() {
-  ProgramState& s = program_.state;
   canvas_.Clear();
-  std::unique_ptr<File> log = OpenCallsToList();
-  if (!log) return;
-  if (s.PagingActive) {
-    int row = s.ContinueRow;
-    if (!VerifyDisplayedRecord(program_, log, row, /*fromMarking=*/false)) {
-      s.PagingActive = 0;
-      // The purge that failed the check may have emptied the log.
-      log = OpenCallsToList();
-      if (!log) return;
-    }
+  PhoneStore& store = *program_.store;
+  const CallId anchor = anchored_ ? rows_[static_cast<size_t>(continueRow_)].id : CallId{};
+  CallPage page = store.ReadPage(book_, anchor, PageDirection::kOlder, kPageRows);
+  if (page.error.kind == StoreError::Kind::kStale) {
+    // A purge elsewhere moved the calls: list them anew from the newest.
+    Report(page.error);
+    anchored_ = false;
+    page = store.ReadPage(book_, CallId{}, PageDirection::kOlder, kPageRows);
   }
-  if (!s.PagingActive) {
-    // The end of the file stands in for a call just newer than the newest.
-    s.ContinueRow = 0;
-    s.PageStart[0] = s.LogLength;
+  if (page.logEmpty) {
+    ShowStop(program_, book_.owner.name, "No Phone Calls");
+    return StopEarly();
   }
-  s.ReadPos = s.PageStart[static_cast<size_t>(s.ContinueRow)];
+  if (!page.error.ok() && page.calls.empty()) {
+    Report(page.error);
+    return StopEarly();
+  }
+  newerExist_ = anchored_;
   StartLayout();
-  s.PageRow = 0;
-  s.ContinueRow = 0;
+  int row = 0;
+  continueRow_ = 0;
+  size_t next = 0;
   // The page memory holds 12 rows: a thirteenth call that would still fit
   // waits for the next page.
-  while (!s.PageFull && s.PageRow < kPageRows) {
-    RecordRead read = ReadRecordBefore(*log, s.LogLength, s.ReadPos);
-    if (read.outcome == ReadOutcome::kNone) break;  // the first call of the file is shown
-    if (read.outcome != ReadOutcome::kRecord) {
-      log.reset();
-      ReportUnreadable(program_, read);
-      return StopEarly();
+  for (; row < kPageRows; ++next) {
+    if (next == page.calls.size()) {
+      if (!page.error.ok()) {
+        Report(page.error);
+        return StopEarly();
+      }
+      break;
     }
-    s.RecordText = std::move(read.record.body);
-    s.ReadPos = read.record.start;
-    DrawCall(/*scanOnly=*/false);
-    if (!s.PageFull) {
-      s.ContinueRow = s.PageRow;
-      ++s.PageRow;
-    }
+    if (!DrawCall(row, page.calls[next], /*scanOnly=*/false)) break;
+    continueRow_ = row++;
   }
-  s.PagingActive = 1;
+  olderExist_ = next < page.calls.size() || page.more || !page.error.ok();
+  anchored_ = true;
 }
 
 void CallPagingEngine::ShowPreviousPage() {
-  ProgramState& s = program_.state;
-  std::unique_ptr<File> log = OpenCallsToList();
-  if (!log) return;
   // Without an anchor the page memory may name stale positions: start anew.
-  if (!s.PagingActive) {
-    log.reset();
+  if (!anchored_) return ShowCallPage();
+  CallPage page =
+      program_.store->ReadPage(book_, rows_[0].id, PageDirection::kNewer, kPageRows + 1);
+  if (page.error.kind == StoreError::Kind::kStale) {
+    Report(page.error);
+    anchored_ = false;
     return ShowCallPage();
   }
-  int row = 0;
-  if (!VerifyDisplayedRecord(program_, log, row, /*fromMarking=*/false)) {
-    s.PagingActive = 0;
-    return ShowCallPage();
+  if (page.logEmpty) {
+    ShowStop(program_, book_.owner.name, "No Phone Calls");
+    return StopEarly();
+  }
+  if (!page.error.ok() && page.calls.empty()) {
+    Report(page.error);
+    return StopEarly();
   }
 
   // Lay out the newer calls, oldest first, to learn how many fit above the
   // page on the screen; the call that does not fit becomes the anchor.
-  int64_t next = s.PageStart[0] + static_cast<int64_t>(s.PageText[0].size()) + 4;
   StartLayout();
-  s.PageRow = 0;
-  while (!s.PageFull) {
-    RecordRead read = ReadRecordAt(*log, s.LogLength, next);
-    if (read.outcome == ReadOutcome::kNone) {
-      s.PagingActive = 0;
+  int row = 0;
+  for (size_t next = 0;; ++next) {
+    if (next == page.calls.size()) {
+      if (!page.error.ok()) {
+        // The scan has overwritten the page memory: the calls on the screen
+        // no longer match it.
+        canvas_.Clear();
+        Report(page.error);
+        return StopEarly();
+      }
+      anchored_ = false;
       break;
     }
-    if (read.outcome != ReadOutcome::kRecord) {
-      log.reset();
-      // The scan has overwritten the page memory: the calls on the screen no
-      // longer match it.
-      canvas_.Clear();
-      ReportUnreadable(program_, read);
-      return StopEarly();
-    }
-    next = read.record.end();
-    s.RecordText = std::move(read.record.body);
-    s.ReadPos = read.record.start;
-    if (s.PageRow == kPageRows) {
+    const Call& call = page.calls[next];
+    if (row == kPageRows) {
       // Twelve newer calls fit; this thirteenth anchors the page in the last row.
-      s.PageStart[kPageRows - 1] = s.ReadPos;
-      s.PageText[kPageRows - 1] = s.RecordText;
+      rows_[kPageRows - 1] = call;
       break;
     }
-    DrawCall(/*scanOnly=*/true);
+    if (!DrawCall(row, call, /*scanOnly=*/true)) {
+      ++row;  // the call that does not fit is the anchor
+      break;
+    }
     // The newest call fits above the page: show the newest page. When it does
     // not fit it anchors the page like any other call, so the call below it
     // is not skipped.
-    if (!s.PageFull && next >= s.LogLength) {
-      s.PagingActive = 0;
+    if (next + 1 == page.calls.size() && !page.more && page.error.ok()) {
+      anchored_ = false;
       break;
     }
-    ++s.PageRow;
+    ++row;
   }
-  log.reset();
-  s.ContinueRow = static_cast<int16_t>(std::max(s.PageRow - 1, 0));
+  continueRow_ = std::max(row - 1, 0);
   ShowCallPage();
 }
 
-void CallPagingEngine::DrawCall(bool scanOnly) {
-  ProgramState& s = program_.state;
-  if (s.PageRow < 0 || s.PageRow >= kPageRows) {
-    s.PageFull = 1;
-    return;
-  }
-  const size_t row = static_cast<size_t>(s.PageRow);
-  ParseRecord(s);
-  const std::vector<std::string> caller = WrapColumn(canvas_, s.RecCaller, kCallerWrapWidth);
-  const std::vector<std::string> phone = WrapColumn(canvas_, s.RecPhone, kPhoneWrapWidth);
-  const std::vector<std::string> message = WrapColumn(canvas_, s.RecMessage, kMessageWrapWidth);
+bool CallPagingEngine::DrawCall(int row, const Call& call, bool scanOnly) {
+  if (row < 0 || row >= kPageRows) return false;
+  const size_t slot = static_cast<size_t>(row);
+  const CallFields fields = ParseCallBody(call.body);
+  const std::vector<std::string> caller = WrapColumn(canvas_, fields.caller, kCallerWrapWidth);
+  const std::vector<std::string> phone = WrapColumn(canvas_, fields.phone, kPhoneWrapWidth);
+  const std::vector<std::string> message =
+      WrapColumn(canvas_, fields.message, kMessageWrapWidth);
   const size_t lines = std::max({caller.size(), phone.size(), message.size()});
 
   // Remembered before the fit test: a call that does not fit is the anchor
   // of "Previous".
-  s.PageStart[row] = s.ReadPos;
-  s.PageText[row] = s.RecordText;
+  rows_[slot] = call;
   const double height = lineHeight_ * static_cast<double>(lines + kBlankLinesAfterCall);
-  if (y_ + height > kListPageBottom && s.PageRow > 0) {
-    s.PageFull = 1;
-    return;
-  }
+  if (y_ + height > kListPageBottom && row > 0) return false;
   if (scanOnly) {
     y_ += height;
-    return;
+    return true;
   }
 
-  s.PageRowTop[row] = y_;
-  const Mark& look = MarkOf(s.RecMark.empty() ? ' ' : s.RecMark[0]);
+  rowTop_[slot] = y_;
+  const Mark& look = MarkOf(fields.mark.empty() ? ' ' : fields.mark[0]);
   canvas_.SetTextColor(look.textColor);
-  canvas_.ShowRowIcon(s.PageRow, y_, look.icon);
-  canvas_.DrawText(kDateColumnX, y_, s.RecDate + "  " + s.RecTime);
+  canvas_.ShowRowIcon(row, y_, look.icon);
+  canvas_.DrawText(kDateColumnX, y_, fields.date + "  " + fields.time);
   for (size_t i = 0; i < lines; ++i) {
     if (i < caller.size() && !caller[i].empty()) canvas_.DrawText(kCallerColumnX, y_, caller[i]);
     if (i < phone.size() && !phone[i].empty()) canvas_.DrawText(kPhoneColumnX, y_, phone[i]);
@@ -246,36 +221,41 @@ void CallPagingEngine::DrawCall(bool scanOnly) {
     y_ += lineHeight_;
   }
   y_ += lineHeight_ * kBlankLinesAfterCall;
+  return true;
 }
 
 void CallPagingEngine::NextPage() {
-  ProgramState& s = program_.state;
-  if (s.ContinueRow < 0 || s.ContinueRow >= kPageRows) s.ContinueRow = 0;
-  if (s.PageStart[static_cast<size_t>(s.ContinueRow)] == 0) {
-    return ShowEndOfCalls("No more messages.");
-  }
+  if (!olderExist_) return ShowEndOfCalls("No more messages.");
   ShowCallPage();
 }
 
 void CallPagingEngine::PreviousPage() {
-  ProgramState& s = program_.state;
-  if (s.PageStart[0] + static_cast<int64_t>(s.PageText[0].size()) + 4 >= s.LogLength) {
-    return ShowEndOfCalls("Beginning of messages reached.");
-  }
+  if (!newerExist_) return ShowEndOfCalls("Beginning of messages reached.");
   ShowPreviousPage();
 }
 
-void CallPagingEngine::LatestPage() {
-  program_.state.PagingActive = 0;
+void CallPagingEngine::ShowCallsOlderThan(const Call& anchor) {
+  rows_[0] = anchor;
+  continueRow_ = 0;
+  anchored_ = true;
   ShowCallPage();
 }
 
-void CallPagingEngine::RedrawRow() {
-  const int row = program_.state.PageRow;
+void CallPagingEngine::LatestPage() {
+  anchored_ = false;
+  ShowCallPage();
+}
+
+const Call* CallPagingEngine::ShownCall(int row) const {
+  if (row < 0 || row >= kPageRows) return nullptr;
+  return &rows_[static_cast<size_t>(row)];
+}
+
+void CallPagingEngine::RedrawRow(int row, const Call& call) {
   if (row < 0 || row >= kPageRows) return;
-  y_ = program_.state.PageRowTop[static_cast<size_t>(row)];
+  y_ = rowTop_[static_cast<size_t>(row)];
   lineHeight_ = canvas_.LineHeight();
-  DrawCall(/*scanOnly=*/false);
+  DrawCall(row, call, /*scanOnly=*/false);
 }
 
 }  // namespace telvo

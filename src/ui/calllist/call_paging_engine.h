@@ -1,16 +1,17 @@
 #pragma once
-// Lists the calls of the log in CurrentLogPath newest first, one page at a
-// time, onto a CallCanvas, and keeps the page memory (PageStart, PageText,
-// PageRowTop) that "Next", "Previous" and the call actions rely on. Only the
-// records of the page shown are read, at the remembered positions, so a page
-// costs the same whatever the size of the file.
+// Lists a person's calls newest first, one page at a time, onto a
+// CallCanvas, and keeps the page memory that "Next", "Previous" and the call
+// actions rely on. Only the calls of the page shown are read, next to the
+// remembered ones, so a page costs the same whatever the number of calls.
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/program.h"
 #include "store/call_actions.h"
+#include "store/phone_store.h"
 #include "ui/calllist/call_canvas.h"
 
 namespace telvo {
@@ -38,15 +39,18 @@ class CallPagingEngine : public CallPageView {
  public:
   CallPagingEngine(Program& program, CallCanvas& canvas) : program_(program), canvas_(canvas) {}
 
-  // Lists one page: from the newest call while PagingActive is 0, else the
-  // calls older than the one in row ContinueRow.
+  // Whose calls are listed from now on; the next page starts from the newest.
+  void SetBook(const CallBook& book);
+  const CallBook& book() const { return book_; }
+
+  // Lists one page: from the newest call when no page is anchored, else the
+  // calls older than the anchor.
   void ShowCallPage();
   // Lists the calls newer than the one in row 0.
   void ShowPreviousPage();
-  // Lays out the call in RecordText (its record begins at ReadPos) as row
-  // PageRow; draws it unless `scanOnly`. Sets PageFull instead when it does
-  // not fit below the rows above.
-  void DrawCall(bool scanOnly);
+  // Lists the calls older than `anchor`, as "Next" does when `anchor` is the
+  // last call on the screen.
+  void ShowCallsOlderThan(const Call& anchor);
 
   // The window's "Next", "Previous" and "Latest" buttons.
   void NextPage();
@@ -54,23 +58,38 @@ class CallPagingEngine : public CallPageView {
   void LatestPage();
 
   // CallPageView
-  void RedrawRow() override;
+  const Call* ShownCall(int row) const override;
+  void RedrawRow(int row, const Call& call) override;
   void ShowNewestPage() override { LatestPage(); }
 
  private:
   void StartLayout();
-  // The open log, or null when it cannot be opened or holds no call (the
-  // screen then says so and the listing has stopped).
-  std::unique_ptr<File> OpenCallsToList();
+  // Lays out `call` as row `row` (remembering it there even when it does not
+  // fit, as the anchor of "Previous") and draws it unless `scanOnly`. False
+  // when it does not fit below the rows above.
+  bool DrawCall(int row, const Call& call, bool scanOnly);
   // A listing that ends before its page is complete leaves no anchor behind.
   void StopEarly();
-  void ShowNoPhoneCalls();
+  void Report(const StoreError& error);
   void ShowEndOfCalls(const std::string& text);
 
   Program& program_;
   CallCanvas& canvas_;
+  CallBook book_;
   double y_ = kFirstRowTop;
   double lineHeight_ = 0;
+
+  // Page memory: the calls shown, each as it was read, and where each row
+  // was drawn; "Next", "Previous" and the call actions rely on it.
+  std::array<Call, kPageRows> rows_{};
+  std::array<double, kPageRows> rowTop_{};
+  // The page memory is a valid anchor for "Next" and "Previous".
+  bool anchored_ = false;
+  // The row of the oldest call drawn (the anchor for "Next").
+  int continueRow_ = 0;
+  // Calls lie beyond the page: older than the anchor, newer than row 0.
+  bool olderExist_ = false;
+  bool newerExist_ = false;
 };
 
 }  // namespace telvo
