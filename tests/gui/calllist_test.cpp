@@ -62,7 +62,7 @@ class CallListTest : public ProgramTest {
     state.DefaultRecipient = "Ann";
     state.KeepRunning = 1;
     state.SelectedPerson = 0;
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
   ~CallListTest() override { delete window; }
@@ -138,6 +138,7 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   ScriptedMessageBoxes otherBoxes;
   Program other{env, otherBoxes};
   other.state = state;
+  other.workgroup = workgroup;
   RecordingCanvas recorded(*window);
   CallPagingEngine engine(other, recorded);
 

@@ -121,6 +121,7 @@ TEST_F(SlowResolverTest, PostingNeverWaitsForTheRecipientsWorkstation) {
   Program posting(slow, boxes);
   SetPeople({"Ann"});
   posting.state = state;
+  posting.workgroup = workgroup;
   posting.state.MyName = "Carol";
   PadValues pad;
   pad.selectedIndex = 0;

@@ -16,7 +16,7 @@ class PhoneLogTest : public ProgramTest {
  protected:
   PhoneLogTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
 
@@ -131,7 +131,7 @@ TEST_F(PhoneLogTest, ATornTailIsCutOffAndKeptBesideTheLog) {
 
 TEST_F(PhoneLogTest, LockedLogIsTriedElevenTimes) {
   std::unique_ptr<File> holder;
-  ASSERT_OK(posix.OpenFile(state.PersonLog[0], FileAccess::kUpdate, &holder));
+  ASSERT_OK(posix.OpenFile(workgroup.at(0).log, FileAccess::kUpdate, &holder));
   faults.ResetCounts();
   EXPECT_EQ(OpenPhoneLog(program), nullptr);
   EXPECT_EQ(faults.count(FileOp::kOpen), 11);
@@ -147,7 +147,7 @@ TEST_F(PhoneLogTest, OpenFailuresAreNamed) {
   state.CurrentLogPath = temp.file("NOWHERE") + "\\MESSAGES";
   EXPECT_EQ(OpenPhoneLog(program), nullptr);
   EXPECT_EQ(boxes.last().text, "Invalid Path For User's Phonelog ");
-  state.CurrentLogPath = state.PersonLog[0];
+  state.CurrentLogPath = workgroup.at(0).log;
   faults.FailNth(FileOp::kOpen, faults.count(FileOp::kOpen) + 1, kDeviceUnavailable);
   EXPECT_EQ(OpenPhoneLog(program), nullptr);
   EXPECT_EQ(boxes.last().text, "Unknown Error  68");
