@@ -129,14 +129,19 @@ TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {
   EXPECT_EQ(exitStatus(first), 0);
   EXPECT_EQ(exitStatus(second), 0);
 
-  // A writer in another process: the reading fails; the people read before stay.
+  // A writer in another process: the reading fails; the people read before
+  // stay, but nobody among them is the user or the default recipient.
+  state.MyName = "Bob Brown";
+  state.DefaultRecipient = "Ann Smith";
   ASSERT_OK(Load());
+  ASSERT_EQ(std::pair(workgroup.myIndex(), workgroup.defaultIndex()), std::pair(1, 0));
   const pid_t writer = hold(FileAccess::kUpdate, [] { return true; });
   EXPECT_TRUE(held());
   ASSERT_EQ(Load().code(), kPermissionDenied);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo error Reading Workgroup list", "Permission denied70",
                                       BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_EQ(Each(&Person::name), (Names{"Ann Smith", "Bob Brown"}));
+  EXPECT_EQ(std::pair(workgroup.myIndex(), workgroup.defaultIndex()), std::pair(-1, -1));
   ASSERT_EQ(::write(go[1], "g", 1), 1);
   EXPECT_EQ(exitStatus(writer), 0);
   for (int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);
