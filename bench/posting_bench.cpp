@@ -57,14 +57,12 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-ProgramState Workgroup(const std::string& logPath) {
-  ProgramState s;
-  s.PersonName = {"Ann", ""};
-  s.PersonComputer = {"", ""};
-  s.PersonLog = {logPath, ""};
-  s.PeopleCount = 1;
-  s.MyInitials = "BM";
-  return s;
+// Ann alone, with no workstation to notify.
+std::vector<Person> Ann(const std::string& logPath) {
+  Person ann;
+  ann.name = "Ann";
+  ann.log = logPath;
+  return {ann};
 }
 
 PadValues Pad() {
@@ -83,7 +81,8 @@ PadValues Pad() {
 class Poster {
  public:
   explicit Poster(const std::string& logPath) : program_(env_, boxes_) {
-    program_.state = Workgroup(logPath);
+    program_.state.MyInitials = "BM";
+    program_.workgroup.Replace(Ann(logPath), -1, -1);
   }
   bool PostOnce() {
     PostMessage(program_, pad_);

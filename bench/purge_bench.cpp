@@ -76,10 +76,10 @@ int Purge(const std::string& programPath) {
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
   ProgramState& s = program.state;
-  s.PersonName = {"Ann", ""};
-  s.PersonLog = {programPath, ""};
-  s.PersonComputer = {"", ""};
-  s.PeopleCount = 1;
+  Person ann;
+  ann.name = "Ann";
+  ann.log = programPath;
+  program.workgroup.Replace({ann}, -1, -1);
   s.CurrentLogPath = programPath;
   s.CurrentLogOwner = "Ann";
   PurgeCalls(program);

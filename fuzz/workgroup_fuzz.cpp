@@ -1,7 +1,7 @@
-// LoadWorkgroup over arbitrary text. The people arrays agree in size with
-// PeopleCount and the names handed back; no field holds a line end; MyIndex
-// and DefaultIndex name the person whose name matches, or nobody when none
-// does; and the poller starts once for every line that names the user.
+// LoadWorkgroup over arbitrary text. The people agree with the names handed
+// back; no field holds a line end; myIndex and defaultIndex name the person
+// whose name matches, or nobody when none does; and the poller starts once
+// for every line that names the user.
 
 #include "core/text.h"
 #include "core/workgroup.h"
@@ -41,21 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(LoadWorkgroup(p.program, names).ok(), "a list that can be read loads");
   Require(p.boxes.shown().empty(), "a list that can be read loads without a word");
 
-  const size_t count = static_cast<size_t>(s.PeopleCount);
-  Require(s.PeopleCount >= 0 && names.size() == count, "one name per person");
-  for (const auto* slots : {&s.PersonName, &s.PersonComputer, &s.PersonLog, &s.PersonArchive,
-                            &s.PersonExport, &s.PersonAlert}) {
-    Require(slots->size() == count + 1, "every people array has a slot per person");
-    for (const std::string& field : *slots) Require(!HasLineEnd(field), "no field holds a line end");
-  }
-  for (size_t i = 0; i < count; ++i) {
-    Require(s.PersonName[i] == names[i], "the names handed back are the people's");
-    Require(s.PersonLog[i].ends_with("\\MESSAGES") && s.PersonArchive[i].ends_with("\\ARCHIVE"),
+  const Workgroup& people = p.program.workgroup;
+  Require(names.size() == people.people().size(), "one name per person");
+  for (size_t i = 0; i < names.size(); ++i) {
+    const Person& person = people.people()[i];
+    for (const std::string* field : {&person.name, &person.computer, &person.log, &person.archive,
+                                     &person.exportFile, &person.alert}) {
+      Require(!HasLineEnd(*field), "no field holds a line end");
+    }
+    Require(person.name == names[i], "the names handed back are the people's");
+    Require(person.log.ends_with("\\MESSAGES") && person.archive.ends_with("\\ARCHIVE"),
             "every person has a log and an archive");
   }
-  Require(s.MyIndex == LastNamed(names, s.MyName), "MyIndex is the user's line");
-  Require(s.DefaultIndex == LastNamed(names, s.DefaultRecipient),
-          "DefaultIndex is the default recipient's line");
+  Require(people.myIndex() == LastNamed(names, s.MyName), "myIndex is the user's line");
+  Require(people.defaultIndex() == LastNamed(names, s.DefaultRecipient),
+          "defaultIndex is the default recipient's line");
   int mine = 0;
   for (const std::string& name : names) mine += EqualIgnoringCase(name, s.MyName) ? 1 : 0;
   Require(pollerStarts == mine, "the poller starts for each line that names the user");

@@ -19,11 +19,10 @@ struct Workstation {
   explicit Workstation(const std::string& logPath) : program(env, boxes), store(env) {
     program.store = &store;
     ProgramState& s = program.state;
-    s.PersonName = {"Ann", ""};
-    s.PersonLog = {logPath, ""};
-    s.PersonComputer = {"", ""};  // nobody to notify
-    s.PeopleCount = 1;
-    s.MyIndex = 0;
+    Person ann;  // with no workstation to notify
+    ann.name = "Ann";
+    ann.log = logPath;
+    program.workgroup.Replace({ann}, 0, -1);
     s.MyName = "Torture";
     s.MyInitials = kInitials;
     s.CurrentLogPath = logPath;

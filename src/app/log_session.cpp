@@ -24,11 +24,11 @@ LogSession::LogSession(const CommandLine& line, Env& env, std::ostream& out, std
   const std::string typed = Text(line.positional.at(0));
   s.CurrentLogPath = LogProgramPath(env, typed);
   s.CurrentLogOwner = typed;
-  s.PersonName = {typed, ""};
-  s.PersonLog = {s.CurrentLogPath, ""};
-  s.PersonComputer = {Input("--computer"), ""};
-  s.PeopleCount = 1;
-  s.MyIndex = -1;
+  Person person;
+  person.name = typed;
+  person.log = s.CurrentLogPath;
+  person.computer = Input("--computer");
+  program.workgroup.Replace({person}, -1, -1);
 }
 
 int LogSession::Usage(const std::string& problem) {

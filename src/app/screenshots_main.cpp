@@ -183,16 +183,16 @@ bool RenderCallListOf(Program& program, const std::string& path, const QString& 
 // The user's own calls in every mark, and the archive beside them.
 bool RenderCallList(Program& program, const QString& folder) {
   ProgramState& s = program.state;
-  const auto me = static_cast<size_t>(s.MyIndex);
-  s.SelectedPerson = s.MyIndex;
-  s.CurrentLogOwner = s.PersonName[me];
+  const Person me = program.workgroup.at(program.workgroup.myIndex());
+  s.SelectedPerson = static_cast<int16_t>(program.workgroup.myIndex());
+  s.CurrentLogOwner = me.name;
   const bool written =
-      AppendCalls(program.env, s.PersonArchive[me],
+      AppendCalls(program.env, me.archive,
                   {Call(MARK_ARCHIVE, "11-28-2026", "Northwind Traders", " 3:40 PM", "555-0170",
                         "Invoice 1187 is paid. (AS)"),
                    Call(MARK_ARCHIVE, "12-01-2026", "Eve Black", "10:05 AM", "555-0123",
                         "Moved the review to Friday. (BB)")}) &&
-      AppendCalls(program.env, s.PersonLog[me],
+      AppendCalls(program.env, me.log,
                   {Call(MARK_DELETE, "12-03-2026", "Dan Green", " 9:12 AM", "555-0199",
                         "Called about the order; sorted out. (AS)"),
                    Call(MARK_ARCHIVE, "12-04-2026", "Contoso Ltd", " 2:30 PM", "555-0188",
@@ -201,15 +201,15 @@ bool RenderCallList(Program& program, const QString& folder) {
                         "About Thursday's meeting. Please call. (AS)"),
                    Call(MARK_IMPORTANT, "12-06-2026", "Frank Lee", " 8:55 AM", "555-0101",
                         "The server room is too warm. Please call back at once. (BB)")});
-  return written && RenderCallListOf(program, s.PersonLog[me], folder, "calllist.png") &&
-         RenderCallListOf(program, s.PersonArchive[me], folder, "calllist-archive.png");
+  return written && RenderCallListOf(program, me.log, folder, "calllist.png") &&
+         RenderCallListOf(program, me.archive, folder, "calllist-archive.png");
 }
 
 // The print range dialog as it opens, then the job it starts with every
 // date, into a PDF whose first page scripts/screenshots makes a picture of.
 bool RenderPrint(Program& program, const QString& folder) {
   ProgramState& s = program.state;
-  s.CurrentLogPath = s.PersonLog[static_cast<size_t>(s.MyIndex)];
+  s.CurrentLogPath = program.workgroup.at(program.workgroup.myIndex()).log;
   auto saved = std::make_shared<bool>(false);
   auto poll = std::make_shared<std::function<void(int)>>();
   *poll = [saved, folder, weak = std::weak_ptr(poll)](int left) {

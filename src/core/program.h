@@ -1,13 +1,14 @@
 #pragma once
 // One running instance: its door to the system, its message boxes, its
-// program-wide state, and the hooks through which code below the windows
-// reaches windows that live above it.
+// program-wide state, its workgroup, and the hooks through which code below
+// the windows reaches windows that live above it.
 
 #include <functional>
 #include <string>
 
 #include "core/message_boxes.h"
 #include "core/pad_values.h"
+#include "core/person.h"
 #include "core/program_state.h"
 #include "platform/env.h"
 
@@ -40,6 +41,7 @@ class Program {
   Env& env;
   MessageBoxes& boxes;
   ProgramState state;
+  Workgroup workgroup;
   ProgramHooks hooks;
   // Where the calls are kept (store/phone_store.h); set by whoever makes
   // the program, before any window opens.

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "core/call_fields.h"
 
@@ -42,16 +41,8 @@ struct ProgramState {
   std::string NoticeText;
   int16_t ErrorNumber = 0;
 
-  // The workgroup's people, PeopleCount + 1 slots each, the last one empty.
-  std::vector<std::string> PersonName{""};
-  std::vector<std::string> PersonComputer{""};
-  std::vector<std::string> PersonLog{""};
-  std::vector<std::string> PersonArchive{""};
-  std::vector<std::string> PersonExport{""};
-  std::vector<std::string> PersonAlert{""};
-  int16_t PeopleCount = 0;
-  int16_t MyIndex = 0;
-  int16_t DefaultIndex = 0;
+  // The person at hand, as an index into the workgroup; a stale or negative
+  // index names nobody (Workgroup::at).
   int16_t SelectedPerson = 0;
 
   // Window and run state.
@@ -95,9 +86,6 @@ struct ProgramState {
   int16_t AlertError = 0;
   // The text of the alert last read.
   std::string AlertText;
-
-  // The name of the person at `index`, or "" when the index is out of range.
-  const std::string& NameOf(int index) const;
 };
 
 }  // namespace telvo

@@ -6,12 +6,11 @@
 namespace telvo {
 
 void WarnOfUnsafeShares(Program& program) {
-  const ProgramState& s = program.state;
   std::set<std::string> problems;
   std::string text;
-  for (int person = 0; person < s.PeopleCount; ++person) {
+  for (const Person& person : program.workgroup.people()) {
     // A workgroup usually lies on one or two shares: say each finding once.
-    std::string problem = program.env.UnsafeShareProblem(s.PersonLog[static_cast<size_t>(person)]);
+    std::string problem = program.env.UnsafeShareProblem(person.log);
     if (problem.empty() || !problems.insert(problem).second) continue;
     text += (text.empty() ? "" : "\r") + problem;
   }

@@ -70,14 +70,6 @@ int CountPeople(std::string_view bytes) {
   return static_cast<int>(std::min<long>(count, kMostPeople));
 }
 
-void ResizePeople(ProgramState& s, int count) {
-  for (auto* slots : {&s.PersonName, &s.PersonComputer, &s.PersonLog, &s.PersonArchive,
-                      &s.PersonExport, &s.PersonAlert}) {
-    slots->assign(static_cast<size_t>(count) + 1, "");
-  }
-  s.PeopleCount = static_cast<int16_t>(count);
-}
-
 Status ReportFailure(Program& program, const Status& failure) {
   if (program.state.ActiveWindow != kOptionsDialog) {
     ShowStop(program, "Telvo error Reading Workgroup list",
@@ -86,46 +78,69 @@ Status ReportFailure(Program& program, const Status& failure) {
   return failure;
 }
 
+// The people the list names, in its order. `count` is how many it counts:
+// a list that ends early gives that many all the same, the rest empty.
+std::vector<Person> ReadPeople(std::string_view bytes, int count) {
+  std::vector<Person> people;
+  people.reserve(static_cast<size_t>(count));
+  FieldReader fields(bytes);
+  for (int i = 0; i < count; ++i) {
+    Person person;
+    person.name = fields.Next();
+    const std::string folder = UpperCase(fields.Next());
+    person.computer = UpperCase(fields.Next());
+    person.alert = UpperCase(fields.Next());
+    person.log = folder + "\\MESSAGES";
+    person.archive = folder + "\\ARCHIVE";
+    person.exportFile = folder + "\\EXPORT.TXT";
+    people.push_back(std::move(person));
+  }
+  return people;
+}
+
+// An empty entry (a list that ended early) is nobody, not an absent name.
+bool IsNamed(const Person& person, const std::string& name) {
+  return !person.name.empty() && EqualIgnoringCase(person.name, name);
+}
+
+// The index of the last person called `name`, or -1.
+int LastNamed(const std::vector<Person>& people, const std::string& name) {
+  for (int i = static_cast<int>(people.size()) - 1; i >= 0; --i) {
+    if (IsNamed(people[static_cast<size_t>(i)], name)) return i;
+  }
+  return -1;
+}
+
+void StartPollerForTheUser(Program& program) {
+  const ProgramState& s = program.state;
+  if (s.UsePopSetting != "INTERNAL" || !program.hooks.StartPoller) return;
+  // Once for each line naming the user; the switch window keeps a running
+  // countdown, so a repeated start changes nothing.
+  for (const Person& person : program.workgroup.people()) {
+    if (IsNamed(person, s.MyName)) program.hooks.StartPoller();
+  }
+}
+
 }  // namespace
 
 Status LoadWorkgroup(Program& program, std::vector<std::string>& names) {
   ProgramState& s = program.state;
-  s.MyIndex = -1;
-  s.DefaultIndex = -1;
   names.clear();
 
   // One reading gives both the count and the people; the list is closed
   // before anything is shown. When it fails, the people stay as they were.
   std::string bytes;
   const Status read = ReadTextFile(program.env, s.WorkgroupPath, &bytes);
-  if (!read.ok()) return ReportFailure(program, read);
-  const int count = CountPeople(bytes);
-  ResizePeople(s, count);
-
-  FieldReader fields(bytes);
-  for (int i = 0; i < count; ++i) {
-    const size_t slot = static_cast<size_t>(i);
-    const std::string name = fields.Next();
-    const std::string folder = UpperCase(fields.Next());
-    const std::string computer = UpperCase(fields.Next());
-    const std::string alert = UpperCase(fields.Next());
-
-    s.PersonName[slot] = name;
-    names.push_back(name);
-    // An empty entry (a list that ended early) is nobody, not an absent name.
-    if (!name.empty() && EqualIgnoringCase(name, s.DefaultRecipient)) {
-      s.DefaultIndex = static_cast<int16_t>(i);
-    }
-    if (!name.empty() && EqualIgnoringCase(name, s.MyName)) {
-      s.MyIndex = static_cast<int16_t>(i);
-      if (s.UsePopSetting == "INTERNAL" && program.hooks.StartPoller) program.hooks.StartPoller();
-    }
-    s.PersonLog[slot] = folder + "\\MESSAGES";
-    s.PersonComputer[slot] = computer;
-    s.PersonArchive[slot] = folder + "\\ARCHIVE";
-    s.PersonExport[slot] = folder + "\\EXPORT.TXT";
-    s.PersonAlert[slot] = alert;
+  if (!read.ok()) {
+    program.workgroup.Replace(program.workgroup.people(), -1, -1);
+    return ReportFailure(program, read);
   }
+  std::vector<Person> people = ReadPeople(bytes, CountPeople(bytes));
+  for (const Person& person : people) names.push_back(person.name);
+  const int me = LastNamed(people, s.MyName);
+  const int recipient = LastNamed(people, s.DefaultRecipient);
+  program.workgroup.Replace(std::move(people), me, recipient);
+  StartPollerForTheUser(program);
   return Status::Ok();
 }
 

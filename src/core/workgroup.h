@@ -10,14 +10,14 @@
 
 namespace telvo {
 
-// Rebuilds the people arrays, PeopleCount, MyIndex and DefaultIndex from the
-// list named by WorkgroupPath, and fills `names` (the person list of the
-// window that asks: entry i is PersonName slot i). Runs the StartPoller hook
-// when the user is in the list and UsePopSetting is "INTERNAL".
+// Replaces the program's workgroup with the people of the list named by
+// WorkgroupPath, and fills `names` (the person list of the window that asks:
+// entry i is the name of workgroup person i). Runs the StartPoller hook when
+// the user is in the list and UsePopSetting is "INTERNAL".
 //
 // A list that cannot be read is reported in a box unless the options dialog
-// is the caller (ActiveWindow 4); `names` is then empty and MyIndex and
-// DefaultIndex are -1. Returns the failure, if any.
+// is the caller (ActiveWindow 4); `names` is then empty, the people stay as
+// they were, and myIndex and defaultIndex are -1. Returns the failure, if any.
 Status LoadWorkgroup(Program& program, std::vector<std::string>& names);
 
 }  // namespace telvo

@@ -6,11 +6,9 @@ namespace telvo {
 namespace {
 
 // The user's own phone log, or "" when the user is not in the list.
-std::string MyLog(const ProgramState& s) {
-  if (s.UsePopSetting != "INTERNAL" || s.MyIndex < 0) return {};
-  // The last slot is always empty; an index beyond the people is no one.
-  if (s.MyIndex >= s.PeopleCount || static_cast<size_t>(s.MyIndex) >= s.PersonLog.size()) return {};
-  return s.PersonLog[static_cast<size_t>(s.MyIndex)];
+std::string MyLog(const Program& program) {
+  if (program.state.UsePopSetting != "INTERNAL") return {};
+  return program.workgroup.at(program.workgroup.myIndex()).log;
 }
 
 // Shows a box with the poller marked busy, so a tick that comes while it is
@@ -43,7 +41,7 @@ void AnnounceNewCalls(Program& program, PollerState& poller) {
 void PollerTick(Program& program, PollerState& poller) {
   if (poller.boxOpen) return;
   ProgramState& s = program.state;
-  const std::string log = MyLog(s);
+  const std::string log = MyLog(program);
   if (log.empty()) return;
   if (log != poller.watchedLog) {
     // Another user or workgroup: the new log's calls are not news.

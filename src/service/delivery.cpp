@@ -32,18 +32,16 @@ StoreError Delivery::Deliver(const Person& to, std::string_view body, const std:
 void PostMessage(Program& program, const PadValues& pad) {
   ProgramState& s = program.state;
   const int person = pad.selectedIndex;
-  const bool hasRecipient = person >= 0 && person < s.PeopleCount;
+  const bool hasRecipient = program.workgroup.Has(person);
   const std::string body = PadCallBody(pad, s.MyInitials);
   const std::string refusal = DeliveryRefusal(pad, hasRecipient, body);
   s.FileError = refusal.empty() ? 0 : 1;
   if (!refusal.empty()) return ShowStop(program, "Telvo", refusal);
 
-  const auto slot = static_cast<size_t>(person);
+  const Person to = program.workgroup.at(person);
   s.SelectedPerson = static_cast<int16_t>(person);
-  s.CurrentLogPath = s.PersonLog[slot];
-  s.CurrentLogOwner = s.PersonName[slot];
-  const Person to{.name = s.PersonName[slot], .computer = s.PersonComputer[slot],
-                  .log = s.PersonLog[slot]};
+  s.CurrentLogPath = to.log;
+  s.CurrentLogOwner = to.name;
   const StoreError delivered =
       Delivery(*program.store, program.env).Deliver(to, body, s.MyName, pad.caller);
   if (!delivered.ok()) {

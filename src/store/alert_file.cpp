@@ -7,18 +7,6 @@
 namespace telvo {
 namespace {
 
-const std::string& AlertPath(const ProgramState& s, int person) {
-  static const std::string kNone;
-  if (person < 0 || person >= static_cast<int>(s.PersonAlert.size())) return kNone;
-  return s.PersonAlert[static_cast<size_t>(person)];
-}
-
-Person AlertOwner(const ProgramState& s, int person) {
-  Person owner;
-  owner.alert = AlertPath(s, person);
-  return owner;
-}
-
 [[noreturn]] void EndWritingFailed(Program& program, int code) {
   program.state.ErrorNumber = static_cast<int16_t>(code);
   program.state.NoticeText = "Error in writing alert file.";
@@ -29,7 +17,7 @@ Person AlertOwner(const ProgramState& s, int person) {
 
 void ReadAlert(Program& program, int person) {
   ProgramState& s = program.state;
-  AlertRead alert = program.store->ReadAlert(AlertOwner(s, person));
+  AlertRead alert = program.store->ReadAlert(program.workgroup.at(person));
   s.AlertText = std::move(alert.text);
   s.AlertError = static_cast<int16_t>(alert.exists ? 0 : alert.error.ok() ? kFileNotFound
                                                                           : alert.error.status.code());
@@ -40,7 +28,7 @@ void ReadAlert(Program& program, int person) {
 
 bool WriteAlert(Program& program, int person, const std::string& text) {
   const StoreError written =
-      program.store->WriteAlert(AlertOwner(program.state, person), text, program.env.Now());
+      program.store->WriteAlert(program.workgroup.at(person), text, program.env.Now());
   if (written.ok()) return true;
   // A colleague reading or saving the same alert: the typed text must
   // survive, so the user may simply try again.
@@ -52,7 +40,7 @@ bool WriteAlert(Program& program, int person, const std::string& text) {
 }
 
 void RemoveAlert(Program& program, int person) {
-  if (!program.store->RemoveAlert(AlertOwner(program.state, person)).ok())
+  if (!program.store->RemoveAlert(program.workgroup.at(person)).ok())
     ShowNotice(program, "Telvo", "Error Deleting Alert");
 }
 

@@ -13,12 +13,13 @@ namespace {
 // changed since the call list opened. The viewed log is therefore given back
 // by path and owner, as they were; the person's index follows the name, and
 // is -1 when the name has left the list, so it can never name someone else.
-void RestoreViewedLog(ProgramState& s) {
+void RestoreViewedLog(Program& program) {
+  ProgramState& s = program.state;
   s.CurrentLogPath = s.SavedLogPath;
   s.CurrentLogOwner = s.SavedLogOwner;
   s.SelectedPerson = -1;
-  for (int i = 0; i < s.PeopleCount; ++i) {
-    if (s.PersonName[static_cast<size_t>(i)] == s.SavedLogOwner) {
+  for (int i = 0; i < program.workgroup.size(); ++i) {
+    if (program.workgroup.NameOf(i) == s.SavedLogOwner) {
       s.SelectedPerson = static_cast<int16_t>(i);
       return;
     }
@@ -47,7 +48,7 @@ bool ForwardCall(Program& program) {
   s.SkipSwitch = 1;
   const bool delivered = program.hooks.ForwardThroughPad && program.hooks.ForwardThroughPad(pad);
 
-  RestoreViewedLog(s);
+  RestoreViewedLog(program);
   s.ForwardMode = 0;
   // The pad's unload resets it; a pad that never loaded must not leave it set,
   // or the next ordinary pad would skip the window switch when it closes.

@@ -10,10 +10,11 @@ namespace {
 // watches shrank, which is no new call; a call posted after the purge makes
 // the log longer than what was written here and is still announced. Any
 // other log is none of the poller's business.
-void RefreshPollBaseline(ProgramState& s, int64_t newLength) {
-  if (s.MyIndex < 0 || static_cast<size_t>(s.MyIndex) >= s.PersonLog.size()) return;
-  if (s.CurrentLogPath != s.PersonLog[static_cast<size_t>(s.MyIndex)]) return;
-  s.LastLogLength = newLength;
+void RefreshPollBaseline(Program& program, int64_t newLength) {
+  const Workgroup& people = program.workgroup;
+  if (!people.Has(people.myIndex())) return;
+  if (program.state.CurrentLogPath != people.at(people.myIndex()).log) return;
+  program.state.LastLogLength = newLength;
 }
 
 [[noreturn]] void EndPurge(Program& program, const PurgeResult& result) {
@@ -34,7 +35,7 @@ void PurgeCalls(Program& program) {
     case PurgeResult::Failure::kNone:
       if (!result.unsynced.ok()) ShowStop(program, owner, PurgeUnsyncedText(result.unsynced));
       s.LogLength = result.newLength;
-      RefreshPollBaseline(s, result.newLength);
+      RefreshPollBaseline(program, result.newLength);
       return;
     case PurgeResult::Failure::kWorkFile:
     case PurgeResult::Failure::kArchiveFile:

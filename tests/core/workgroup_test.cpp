@@ -20,6 +20,11 @@ class WorkgroupTest : public ProgramTest {
 
   void WriteList(const std::string& text) { WriteWholeFile(temp.file("team.wgl"), text); }
   Status Load() { return LoadWorkgroup(program, names); }
+  Names Each(std::string Person::*field) const {
+    Names values;
+    for (const Person& person : workgroup.people()) values.push_back(person.*field);
+    return values;
+  }
 
   Names names;
 };
@@ -32,10 +37,10 @@ TEST_F(WorkgroupTest, FieldsArePeopleInListOrder) {
     WriteList(text);
     ASSERT_OK(Load());
     EXPECT_EQ(names, (Names{"Ann Smith", "Smith, Ann", "Al"}));
-    EXPECT_EQ(state.PersonComputer, (Names{"ANNPC", "SMITHPC", "X", ""}));
+    EXPECT_EQ(Each(&Person::computer), (Names{"ANNPC", "SMITHPC", "X"}));
     const std::string ann = "\\\\SERVER\\PHONE\\ANN\\";
-    EXPECT_EQ((Names{state.PersonLog[0], state.PersonArchive[0], state.PersonExport[0],
-                     state.PersonAlert[0]}),
+    const Person& first = workgroup.at(0);
+    EXPECT_EQ((Names{first.log, first.archive, first.exportFile, first.alert}),
               (Names{ann + "MESSAGES", ann + "ARCHIVE", ann + "EXPORT.TXT", ann + "ALERT.TXT"}));
   }
 
@@ -43,15 +48,15 @@ TEST_F(WorkgroupTest, FieldsArePeopleInListOrder) {
   // fields are read in turn, so Bo's alert is the next line's name.
   WriteList("A,B,C,D\r\nBo,C:\\B,Z\r\nCy Long,C:\\C,W,V\r\nDi Long,C:\\D,U,T\r\n");
   ASSERT_OK(Load());
-  EXPECT_EQ(state.PersonName, (Names{"A", "Bo", ""}));
-  EXPECT_EQ(state.PersonAlert, (Names{"D", "CY LONG", ""}));
+  EXPECT_EQ(Each(&Person::name), (Names{"A", "Bo"}));
+  EXPECT_EQ(Each(&Person::alert), (Names{"D", "CY LONG"}));
   // A list that ends before the people counted: the rest is empty, and an
   // empty entry is nobody, not the absent name.
   WriteList("Alice Long,C:\\A\r\nBob Longer,C:\\B");
   ASSERT_OK(Load());
-  EXPECT_EQ(state.PersonName, (Names{"Alice Long", "", ""}));
-  EXPECT_EQ(state.PersonComputer, (Names{"BOB LONGER", "", ""}));
-  EXPECT_EQ(state.MyIndex, -1);
+  EXPECT_EQ(Each(&Person::name), (Names{"Alice Long", ""}));
+  EXPECT_EQ(Each(&Person::computer), (Names{"BOB LONGER", ""}));
+  EXPECT_EQ(workgroup.myIndex(), -1);
   EXPECT_TRUE(boxes.shown().empty());
 }
 
@@ -62,8 +67,8 @@ TEST_F(WorkgroupTest, NamesMatchIgnoringCaseAndTheLastWins) {
   state.MyName = "ann smith";
   state.DefaultRecipient = "ZO\xCB LEE";
   ASSERT_OK(Load());
-  EXPECT_EQ(state.MyIndex, 2);
-  EXPECT_EQ(state.DefaultIndex, 1);
+  EXPECT_EQ(workgroup.myIndex(), 2);
+  EXPECT_EQ(workgroup.defaultIndex(), 1);
 }
 
 TEST_F(WorkgroupTest, PollerStartsOnlyForTheUserWithTheInternalChoice) {
@@ -116,7 +121,7 @@ TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {
   };
 
   // Two readers hold the list open at once, and each loads while holding it.
-  auto load = [&] { return Load().ok() && state.PeopleCount == 2 && boxes.shown().empty(); };
+  auto load = [&] { return Load().ok() && workgroup.size() == 2 && boxes.shown().empty(); };
   const pid_t first = hold(FileAccess::kRead, load), second = hold(FileAccess::kRead, load);
   EXPECT_TRUE(held());
   EXPECT_TRUE(held());
@@ -124,14 +129,19 @@ TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {
   EXPECT_EQ(exitStatus(first), 0);
   EXPECT_EQ(exitStatus(second), 0);
 
-  // A writer in another process: the reading fails; the people read before stay.
+  // A writer in another process: the reading fails; the people read before
+  // stay, but nobody among them is the user or the default recipient.
+  state.MyName = "Bob Brown";
+  state.DefaultRecipient = "Ann Smith";
   ASSERT_OK(Load());
+  ASSERT_EQ(std::pair(workgroup.myIndex(), workgroup.defaultIndex()), std::pair(1, 0));
   const pid_t writer = hold(FileAccess::kUpdate, [] { return true; });
   EXPECT_TRUE(held());
   ASSERT_EQ(Load().code(), kPermissionDenied);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo error Reading Workgroup list", "Permission denied70",
                                       BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
-  EXPECT_EQ(state.PersonName, (Names{"Ann Smith", "Bob Brown", ""}));
+  EXPECT_EQ(Each(&Person::name), (Names{"Ann Smith", "Bob Brown"}));
+  EXPECT_EQ(std::pair(workgroup.myIndex(), workgroup.defaultIndex()), std::pair(-1, -1));
   ASSERT_EQ(::write(go[1], "g", 1), 1);
   EXPECT_EQ(exitStatus(writer), 0);
   for (int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);

@@ -103,7 +103,7 @@ TEST_F(AlertWindowTest, LockedAlertKeepsTheWindowOpenWithItsText) {
   auto window = Open(0);
   Text1(window.get())->setPlainText("Away");
   std::unique_ptr<File> reader;
-  ASSERT_OK(posix.OpenFile(state.PersonAlert[0], FileAccess::kRead, &reader));
+  ASSERT_OK(posix.OpenFile(workgroup.at(0).alert, FileAccess::kRead, &reader));
   Click(window.get(), 0);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Message file is locked up"}));
   EXPECT_TRUE(window->isVisible());

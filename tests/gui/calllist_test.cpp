@@ -63,7 +63,7 @@ class CallListTest : public ProgramTest {
     state.DefaultRecipient = "Ann";
     state.KeepRunning = 1;
     state.SelectedPerson = 0;
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
   ~CallListTest() override { delete window; }
@@ -141,6 +141,7 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   FolderStore otherStore(env);
   other.store = &otherStore;
   other.state = state;
+  other.workgroup = workgroup;
   RecordingCanvas recorded(*window);
   CallPagingEngine engine(other, recorded);
   engine.SetBook(BookShown(state));

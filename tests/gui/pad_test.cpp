@@ -159,7 +159,7 @@ TEST_F(PadTest, RefusedDeliveriesKeepThePadAsItWas) {
   EXPECT_EQ(boxes.shown().size(), 3u);
   EXPECT_EQ(Edit("Caller")->text(), "Joe");
   EXPECT_EQ(Edit("Date")->text(), "12-31-2026 noon");
-  EXPECT_FALSE(env.FileExists(state.PersonLog[0]));
+  EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
 }
 
 TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
@@ -335,7 +335,7 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
   EXPECT_EQ(state.ActiveWindow, kCallList);
   EXPECT_EQ(state.KeepRunning, 1);
   EXPECT_EQ(state.SelectedPerson, 0);
-  EXPECT_EQ(state.CurrentLogPath, state.PersonLog[0]);
+  EXPECT_EQ(state.CurrentLogPath, workgroup.at(0).log);
 
   // An invalid date stops the view, and the pad is in charge again.
   Open();
@@ -378,7 +378,7 @@ TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
   Click("Command6");
   EXPECT_EQ(optionsShown, 1);
   EXPECT_EQ(boxes.last().text, "Do you want to deliver this message");
-  EXPECT_FALSE(env.FileExists(state.PersonLog[0]));
+  EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
   EXPECT_EQ(state.KeepRunning, 1);

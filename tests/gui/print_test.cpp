@@ -27,7 +27,7 @@ class PrintTest : public ProgramTest {
   PrintTest() {
     SetPeople({"Ann", "Bob"});
     state.SelectedPerson = 1;
-    state.CurrentLogPath = state.PersonLog[1];
+    state.CurrentLogPath = workgroup.at(1).log;
     state.CurrentLogOwner = "Bob";
   }
 

@@ -104,7 +104,7 @@ TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) 
 
   QWidget* list = Opened("Form2");
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(state.CurrentLogPath, state.PersonLog[1]);
+  EXPECT_EQ(state.CurrentLogPath, workgroup.at(1).log);
   EXPECT_EQ(list->windowTitle(), "Calls for <b>Bob</b>");
   EXPECT_EQ(boxes.last().text, "No Phone Calls");  // Bob's log is empty
 

@@ -124,6 +124,7 @@ TEST_F(SlowResolverTest, PostingNeverWaitsForTheRecipientsWorkstation) {
   posting.store = &postingStore;
   SetPeople({"Ann"});
   posting.state = state;
+  posting.workgroup = workgroup;
   posting.state.MyName = "Carol";
   PadValues pad;
   pad.selectedIndex = 0;

@@ -14,7 +14,7 @@ class PollerTest : public ProgramTest {
  protected:
   PollerTest() {
     SetPeople({"Ann", "Bob"});
-    state.MyIndex = 0;
+    SetUserIndex(0);
     state.UsePopSetting = "INTERNAL";
   }
 
@@ -54,7 +54,7 @@ TEST_F(PollerTest, GrowthAfterThePrimingTickIsAnnouncedOnce) {
 
   // The options named someone else as the user: their log is a fresh baseline.
   Grow(1, 500);
-  state.MyIndex = 1;
+  SetUserIndex(1);
   EXPECT_EQ(Tick(), 0u);
   EXPECT_EQ(state.LastLogLength, 500);
 
@@ -86,6 +86,7 @@ TEST_F(PollerTest, ATickUnderAnOpenBoxShowsNoOther) {
   TickingBoxes ticking;
   Program polled(env, ticking);
   polled.state = state;
+  polled.workgroup = workgroup;
   ticking.underBox = [&] {
     if (ticking.shown < 4) PollerTick(polled, poller);  // bounded, should boxes stack
   };
@@ -125,7 +126,7 @@ TEST_F(PollerTest, NothingForSomeoneNotInTheListOrWithoutTheInternalPopup) {
   // Not even the failure box: the log is missing in every case.
   for (const auto& [index, usepop] : {std::pair<int16_t, const char*>{-1, "INTERNAL"},
                                       {2, "INTERNAL"}, {0, "EXTERNAL"}, {0, ""}}) {
-    state.MyIndex = index;
+    SetUserIndex(index);
     state.UsePopSetting = usepop;
     EXPECT_EQ(Tick(), 0u) << index << usepop;
   }

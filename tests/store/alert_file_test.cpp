@@ -55,7 +55,7 @@ TEST_F(AlertFileTest, OtherReadFailuresAreReported) {
   SetPeople({"Ann"});
   Store(kStored);
   std::unique_ptr<File> writer;
-  ASSERT_OK(posix.OpenFile(state.PersonAlert[0], FileAccess::kUpdate, &writer));
+  ASSERT_OK(posix.OpenFile(workgroup.at(0).alert, FileAccess::kUpdate, &writer));
   ReadAlert(program, 0);
   EXPECT_EQ(state.AlertError, kPermissionDenied);
   EXPECT_EQ(state.AlertText, "");

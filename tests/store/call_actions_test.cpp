@@ -16,7 +16,7 @@ class CallActionsTest : public ProgramTest, public CallPageView {
  protected:
   CallActionsTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
     WriteWholeFile(LogFile(0), original);
     rows = store.ReadPage(BookShown(state), {}, PageDirection::kOlder, kPageRows).calls;

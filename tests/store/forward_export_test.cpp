@@ -21,7 +21,7 @@ class ForwardExportTest : public ProgramTest, public CallPageView {
   ForwardExportTest() {
     SetPeople({"Ann", "Bob"});
     state.MyInitials = "CW";
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
     WriteWholeFile(LogFile(0), original);
   }
@@ -112,7 +112,7 @@ TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) 
   program.hooks.ForwardThroughPad = [&](const PadValues&) {
     SetPeople({"Bob", "Carl", "Ann"});  // the list changed meanwhile
     state.SelectedPerson = 1;
-    state.CurrentLogPath = state.PersonLog[1];
+    state.CurrentLogPath = workgroup.at(1).log;
     state.CurrentLogOwner = "Carl";
     return false;
   };

@@ -16,7 +16,7 @@ class PhoneLogTest : public ProgramTest {
  protected:
   PhoneLogTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
 
@@ -131,7 +131,7 @@ TEST_F(PhoneLogTest, ATornTailIsCutOffAndKeptBesideTheLog) {
 
 TEST_F(PhoneLogTest, LockedLogIsTriedElevenTimes) {
   std::unique_ptr<File> holder;
-  ASSERT_OK(posix.OpenFile(state.PersonLog[0], FileAccess::kUpdate, &holder));
+  ASSERT_OK(posix.OpenFile(workgroup.at(0).log, FileAccess::kUpdate, &holder));
   faults.ResetCounts();
   EXPECT_EQ(OpenPhoneLog(program), nullptr);
   EXPECT_EQ(faults.count(FileOp::kOpen), 11);
@@ -147,7 +147,7 @@ TEST_F(PhoneLogTest, OpenFailuresAreNamed) {
   state.CurrentLogPath = temp.file("NOWHERE") + "\\MESSAGES";
   EXPECT_EQ(OpenPhoneLog(program), nullptr);
   EXPECT_EQ(boxes.last().text, "Invalid Path For User's Phonelog ");
-  state.CurrentLogPath = state.PersonLog[0];
+  state.CurrentLogPath = workgroup.at(0).log;
   faults.FailNth(FileOp::kOpen, faults.count(FileOp::kOpen) + 1, kDeviceUnavailable);
   EXPECT_EQ(OpenPhoneLog(program), nullptr);
   EXPECT_EQ(boxes.last().text, "Unknown Error  68");
@@ -163,7 +163,7 @@ TEST_F(PhoneLogTest, ACallIdNamesItsCallWhateverItsMark) {
   const std::string a = CallBody("Alice"), b = CallBody("Bobby"), one = "\x01";
   const int64_t aLen = static_cast<int64_t>(a.size()) + 4;
   WriteWholeFile(LogFile(0), FrameRecord(a) + FrameRecord(b) + FrameRecord(one));
-  const CallBook book{{.name = "Ann", .log = state.PersonLog[0]}};
+  const CallBook book{{.name = "Ann", .log = workgroup.at(0).log}};
   auto found = [&](int64_t at, const std::string& body) {
     return store.ReadCall(book, CallId::Of(at, body)).error.kind;
   };

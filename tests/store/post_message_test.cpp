@@ -49,7 +49,7 @@ TEST_F(PostMessageTest, RecordBytesAreExactlyTheFramedBody) {
   EXPECT_EQ(Log(0), expected);
   EXPECT_EQ(state.FileError, 0);
   EXPECT_EQ(state.SelectedPerson, 0);
-  EXPECT_EQ(state.CurrentLogPath, state.PersonLog[0]);
+  EXPECT_EQ(state.CurrentLogPath, workgroup.at(0).log);
   EXPECT_EQ(padsCleared, 2);
   EXPECT_TRUE(boxes.shown().empty());
 }
@@ -73,7 +73,7 @@ TEST_F(PostMessageTest, RefusalsWriteNothingAndKeepThePad) {
     EXPECT_EQ(boxes.last().text.rfind(text, 0), 0u) << boxes.last().text;
   }
   EXPECT_EQ(boxes.shown().size(), 4u);
-  EXPECT_FALSE(env.FileExists(state.PersonLog[0]));
+  EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
   EXPECT_EQ(padsCleared, 0);
 
   // The longest body that fits is delivered.
@@ -154,7 +154,7 @@ TEST_F(PostMessageTest, WhatTheShareDidNotKeepIsNotDelivered) {
 TEST_F(PostMessageTest, AnUnsafeShareIsRefusedBeforeAnythingIsWritten) {
   faults.PutOnUnsafeShare("The shared folder is an sshfs mount. Mount it over NFS.");
   PostMessage(program, Pad(1));
-  EXPECT_EQ(faults.sharesAsked, std::vector<std::string>{state.PersonLog[1]});
+  EXPECT_EQ(faults.sharesAsked, std::vector<std::string>{workgroup.at(1).log});
   EXPECT_EQ(state.FileError, 1);
   EXPECT_EQ(boxes.last(), (MessageBox{"Bob",
                                       "The message was not delivered.\rThe shared folder is an "
@@ -192,6 +192,7 @@ TEST_F(PostMessageTest, FirstMessageCreatesTheLogAndNotifies) {
   FolderStore withRecorderStore(recorder);
   withRecorder.store = &withRecorderStore;
   withRecorder.state = state;
+  withRecorder.workgroup = workgroup;
   PostMessage(withRecorder, Pad(1));
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].first, "BOBPC");

@@ -15,13 +15,14 @@ namespace telvo::test {
 namespace {
 
 // A workstation of its own: the real clock, no boxes on screen.
-int PostFromChild(const ProgramState& people, int poster, int count) {
+int PostFromChild(const Program& parent, int poster, int count) {
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
   FolderStore programStore(env);
   program.store = &programStore;
-  program.state = people;
+  program.state = parent.state;
+  program.workgroup = parent.workgroup;
   program.state.MyInitials = "P" + std::to_string(poster);
   int failures = 0;
   for (int i = 0; i < count; ++i) {
@@ -78,16 +79,15 @@ class PostingConcurrencyTest : public ProgramTest {
   PostingConcurrencyTest() {
     SetPeople({"Ann"});
     // No workstation to notify: the children send no datagrams.
-    state.PersonComputer[0] = "";
-    state.CurrentLogPath = state.PersonLog[0];
+    ClearComputers();
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
 };
 
 TEST_F(PostingConcurrencyTest, EightProcessesLoseNoRecord) {
   constexpr int kPosters = 8, kEach = 200;
-  const ProgramState people = state;
-  auto children = ForkTogether(kPosters, [&](int k) { return PostFromChild(people, k, kEach); });
+  auto children = ForkTogether(kPosters, [&](int k) { return PostFromChild(program, k, kEach); });
   EXPECT_EQ(WaitAll(children), 0);
 
   std::map<std::string, std::vector<int>> seen;  // poster -> message numbers in file order
@@ -118,7 +118,7 @@ TEST_F(PostingConcurrencyTest, LockReleasedAfterTwoSecondsLetsThePostThrough) {
   // while this one pauses a tick between tries.
   int locked[2];
   ASSERT_EQ(::pipe(locked), 0);
-  const std::string path = state.PersonLog[0];
+  const std::string path = workgroup.at(0).log;
   pid_t holder = ::fork();
   if (holder == 0) {
     PosixEnv holderEnv;
@@ -138,6 +138,7 @@ TEST_F(PostingConcurrencyTest, LockReleasedAfterTwoSecondsLetsThePostThrough) {
   FolderStore realClockStore(posix);
   realClock.store = &realClockStore;
   realClock.state = state;
+  realClock.workgroup = workgroup;
   PostMessage(realClock, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
                           .message = ""});
   EXPECT_EQ(WaitAll({holder}), 0);

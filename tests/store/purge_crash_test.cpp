@@ -29,14 +29,15 @@ bool Kept(char mark) { return mark == ' ' || mark == MARK_NEW || mark == MARK_IM
 
 // Runs `work` as a workstation of its own (real clock, no boxes) that exits with its result.
 template <typename Work>
-pid_t Fork(const ProgramState& state, Work work) {
+pid_t Fork(const Program& parent, Work work) {
   if (const pid_t pid = ::fork(); pid != 0) return pid;
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
   FolderStore programStore(env);
   program.store = &programStore;
-  program.state = state;
+  program.state = parent.state;
+  program.workgroup = parent.workgroup;
   ::_exit(work(program));
 }
 
@@ -66,8 +67,8 @@ class PurgeCrashTest : public ProgramTest {
  protected:
   PurgeCrashTest() {
     SetPeople({"Ann"});
-    state.PersonComputer[0] = "";  // no workstation to notify
-    state.CurrentLogPath = state.PersonLog[0];
+    ClearComputers();
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
 
@@ -105,7 +106,7 @@ class PurgeCrashTest : public ProgramTest {
 
   // A purge elsewhere, killed after `micros` unless negative: 0, the signal, or more.
   int PurgeElsewhere(int64_t micros = -1) {
-    const auto pid = Fork(state, [](Program& p) { return PurgeCalls(p), p.state.FileError; });
+    const auto pid = Fork(program, [](Program& p) { return PurgeCalls(p), p.state.FileError; });
     if (micros >= 0) std::this_thread::sleep_for(micros * 1us);
     if (micros >= 0) ::kill(pid, SIGKILL);
     int status = -1;
@@ -126,6 +127,7 @@ class PurgeCrashTest : public ProgramTest {
       FolderStore purgerStore(killing);
       purger.store = &purgerStore;
       purger.state = state;
+      purger.workgroup = workgroup;
       PurgeCalls(purger);
       ::_exit(0);
     }
@@ -182,7 +184,7 @@ TEST_F(PurgeCrashTest, PostsDuringRepeatedPurgesAreKept) {
   firstPosted = static_cast<int>(markOf.size());
   markOf.resize(markOf.size() + kPosters * kEach, MARK_NEW);
   for (int k = 0; k < kPosters; ++k)
-    ASSERT_GT(Fork(state, [&, k](Program& p) {
+    ASSERT_GT(Fork(program, [&, k](Program& p) {
       PadValues pad;
       pad.selectedIndex = 0;
       for (int i = k; i < kPosters * kEach && p.state.FileError == 0; i += kPosters) {

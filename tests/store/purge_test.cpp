@@ -20,8 +20,8 @@ class PurgeTest : public ProgramTest {
  protected:
   PurgeTest() {
     SetPeople({"Ann", "Bob"});
-    state.MyIndex = 0;
-    state.CurrentLogPath = state.PersonLog[0];
+    SetUserIndex(0);
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
 
@@ -75,7 +75,7 @@ TEST_F(PurgeTest, EachMarkGoesWhereItsTableSays) {
   // ones; the phone log and every other archive stay untouched.
   WriteWholeFile(ArchiveFile(), archived + Rec("ArcDel", MARK_DELETE) + Rec("ArcNew", MARK_NEW) +
                                     Rec("Odd2", '\x7f'));
-  state.CurrentLogPath = state.PersonArchive[0];
+  state.CurrentLogPath = workgroup.at(0).archive;
   Purge();
   EXPECT_EQ(Archive(), archived + Rec("ArcNew", MARK_NEW));
   EXPECT_EQ(Log(0), kept);
@@ -209,9 +209,9 @@ TEST_F(PurgeTest, PollBaselineFollowsOnlyTheUsersOwnLog) {
   for (const auto& [myIndex, archive, refreshed] : cases) {
     WriteWholeFile(LogFile(0), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
     WriteWholeFile(ArchiveFile(), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
-    state.MyIndex = static_cast<int16_t>(myIndex);
+    SetUserIndex(myIndex);
     state.LastLogLength = 777;
-    state.CurrentLogPath = archive ? state.PersonArchive[0] : state.PersonLog[0];
+    state.CurrentLogPath = archive ? workgroup.at(0).archive : workgroup.at(0).log;
     Purge();
     EXPECT_EQ(state.FileError, 0);
     EXPECT_EQ(state.LastLogLength, refreshed ? static_cast<int64_t>(Log(0).size()) : 777);

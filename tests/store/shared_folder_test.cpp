@@ -26,10 +26,10 @@ class SharedFolderTest : public ProgramTest {
  protected:
   SharedFolderTest() {
     SetPeople({"Ann"});
-    state.PersonComputer[0] = "";  // no workstation to notify
+    ClearComputers();
     state.MyInitials = "CW";
-    state.MyIndex = -1;
-    state.CurrentLogPath = state.PersonLog[0];
+    SetUserIndex(-1);
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
   ~SharedFolderTest() override { SetFolderSyncHookForTesting(nullptr); }
@@ -53,6 +53,7 @@ class SharedFolderTest : public ProgramTest {
       FolderStore colleagueStore(own);
       colleague.store = &colleagueStore;
       colleague.state = state;
+      colleague.workgroup = workgroup;
       PostMessage(colleague, Pad());
       ::_exit(colleague.state.FileError);
     }

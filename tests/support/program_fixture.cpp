@@ -23,28 +23,35 @@ ProgramTest::ProgramTest()
 }
 
 void ProgramTest::SetPeople(const std::vector<std::string>& names) {
-  auto resize = [&](std::vector<std::string>& slots) { slots.assign(names.size() + 1, ""); };
-  for (auto* slots : {&state.PersonName, &state.PersonComputer, &state.PersonLog,
-                      &state.PersonArchive, &state.PersonExport, &state.PersonAlert})
-    resize(*slots);
-  for (size_t i = 0; i < names.size(); ++i) {
-    std::string folder = temp.file(Lower(names[i]));
+  std::vector<Person> people;
+  for (const std::string& name : names) {
+    const std::string folder = temp.file(Lower(name));
     std::filesystem::create_directories(folder);
-    state.PersonName[i] = names[i];
-    state.PersonComputer[i] = Upper(names[i]) + "PC";
-    state.PersonLog[i] = Upper(folder) + "\\MESSAGES";
-    state.PersonArchive[i] = Upper(folder) + "\\ARCHIVE";
-    state.PersonExport[i] = Upper(folder) + "\\EXPORT.TXT";
-    state.PersonAlert[i] = Upper(folder) + "\\ALERT.TXT";
+    people.push_back({.name = name,
+                      .computer = Upper(name) + "PC",
+                      .log = Upper(folder) + "\\MESSAGES",
+                      .archive = Upper(folder) + "\\ARCHIVE",
+                      .exportFile = Upper(folder) + "\\EXPORT.TXT",
+                      .alert = Upper(folder) + "\\ALERT.TXT"});
   }
-  state.PeopleCount = static_cast<int16_t>(names.size());
+  workgroup.Replace(std::move(people), workgroup.myIndex(), workgroup.defaultIndex());
+}
+
+void ProgramTest::SetUserIndex(int index) {
+  workgroup.Replace(workgroup.people(), index, workgroup.defaultIndex());
+}
+
+void ProgramTest::ClearComputers() {
+  std::vector<Person> people = workgroup.people();
+  for (Person& person : people) person.computer.clear();
+  workgroup.Replace(std::move(people), workgroup.myIndex(), workgroup.defaultIndex());
 }
 
 void ProgramTest::WriteWorkgroupList() {
   std::string list;
-  for (int i = 0; i < state.PeopleCount; ++i) {
+  for (int i = 0; i < workgroup.size(); ++i) {
     const std::string folder = LogFile(i).substr(0, LogFile(i).size() - 9);
-    list += state.PersonName[i] + "," + folder + "," + state.PersonComputer[i] + "," + folder +
+    list += workgroup.NameOf(i) + "," + folder + "," + workgroup.at(i).computer + "," + folder +
             "/ALERT.TXT\r\n";
   }
   WriteWholeFile(temp.file("team.wgl"), list);
@@ -52,7 +59,7 @@ void ProgramTest::WriteWorkgroupList() {
 }
 
 std::string ProgramTest::LogFile(int person) const {
-  return temp.file(Lower(state.PersonName[static_cast<size_t>(person)])) + "/MESSAGES";
+  return temp.file(Lower(workgroup.NameOf(person))) + "/MESSAGES";
 }
 
 }  // namespace telvo::test

@@ -19,9 +19,14 @@ class ProgramTest : public ::testing::Test {
  protected:
   ProgramTest();
 
-  // Sets the people arrays directly: each person's folder is <temp>/<name
-  // in lower case>, created on disk, their computer "<NAME>PC".
+  // Sets the workgroup's people directly, keeping who the user and the
+  // default recipient are: each person's folder is <temp>/<name in lower
+  // case>, created on disk, their computer "<NAME>PC".
   void SetPeople(const std::vector<std::string>& names);
+  // Makes the person at `index` the user (-1: nobody).
+  void SetUserIndex(int index);
+  // No workstation to notify: deliveries send no datagrams.
+  void ClearComputers();
   // Writes the people set by SetPeople as a workgroup list in the temporary
   // folder and names it in WorkgroupPath, so a window can load it.
   void WriteWorkgroupList();
@@ -37,6 +42,7 @@ class ProgramTest : public ::testing::Test {
   Program program{env, boxes};
   FolderStore store{env};
   ProgramState& state = program.state;
+  Workgroup& workgroup = program.workgroup;
 };
 
 }  // namespace telvo::test

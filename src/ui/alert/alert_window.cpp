@@ -47,7 +47,7 @@ AlertWindow::AlertWindow(Program& program, int person, QWidget* parent)
 void AlertWindow::Form_Load() {
   program_.state.ActiveWindow = kAlertWindow;
   setObjectName(QStringLiteral("Form5"));
-  setWindowTitle(ToQt("Alert for " + program_.state.NameOf(person_)));
+  setWindowTitle(ToQt("Alert for " + program_.workgroup.NameOf(person_)));
   CreateControls();
   ApplyPadFonts();
   SizeAndCentre(this, 0.5, 0.5);
@@ -102,7 +102,8 @@ void AlertWindow::WriteHeading() {
     return;
   }
   heading_[0]->setText(QStringLiteral("Enter a message you want people"));
-  heading_[1]->setText(ToQt("taking calls for " + program_.state.NameOf(person_) + " to know."));
+  heading_[1]->setText(
+      ToQt("taking calls for " + program_.workgroup.NameOf(person_) + " to know."));
 }
 
 bool AlertWindow::Editing() const { return program_.state.AlertMode == 0; }

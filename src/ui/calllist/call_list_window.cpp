@@ -141,7 +141,7 @@ void CallListWindow::CreateControls() {
 void CallListWindow::Form_Load() {
   ProgramState& s = program_.state;
   s.ActiveWindow = kCallList;
-  setWindowTitle(ToQt("Calls for " + s.NameOf(s.SelectedPerson)));
+  setWindowTitle(ToQt("Calls for " + program_.workgroup.NameOf(s.SelectedPerson)));
   background_ = Qt::white;
   SizeAndCentre(this, 1.0, 18.0 / 20.0);
   for (QLabel* icon : Button_) {
@@ -302,12 +302,11 @@ void CallListWindow::Command1_Click(int index) {
 
 void CallListWindow::ShowView(bool archive) {
   ProgramState& s = program_.state;
-  const auto person = static_cast<size_t>(s.SelectedPerson);
-  const auto& paths = archive ? s.PersonArchive : s.PersonLog;
-  s.CurrentLogPath = person < paths.size() ? paths[person] : std::string();
+  const Person& person = program_.workgroup.at(s.SelectedPerson);
+  s.CurrentLogPath = archive ? person.archive : person.log;
   Command1_[kOldCalls]->setText(archive ? QStringLiteral("Active Calls") : QStringLiteral("Old Calls"));
   background_ = archive ? ToQColor(kArchiveBackground) : palette().color(QPalette::Base);
-  setWindowTitle(ToQt((archive ? "Purged Calls for " : "Calls for ") + s.NameOf(s.SelectedPerson)));
+  setWindowTitle(ToQt((archive ? "Purged Calls for " : "Calls for ") + person.name));
   update();
 }
 

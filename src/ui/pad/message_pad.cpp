@@ -140,8 +140,8 @@ void MessagePad::Form_Load() {
   if (!std::exchange(s_.SharesChecked, true)) WarnOfUnsafeShares(program_);
   for (const std::string& name : names) List1_->addItem(ToQt(name));
   StampDateTime();
-  if (s_.MyIndex == -1) Command5_[1]->setEnabled(false);
-  if (s_.DefaultIndex == -1) Command5_[0]->setEnabled(false);
+  if (program_.workgroup.myIndex() == -1) Command5_[1]->setEnabled(false);
+  if (program_.workgroup.defaultIndex() == -1) Command5_[0]->setEnabled(false);
   Command2_->setEnabled(false);
   Date_->setEnabled(false);
   Time_->setEnabled(false);

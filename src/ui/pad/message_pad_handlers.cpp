@@ -68,7 +68,8 @@ void MessagePad::Form_Activate() {
 // way, so the user's next selection does show one.
 void MessagePad::SelectDefaultPerson() {
   s_.SkipAlertOnce = 1;
-  const int row = s_.DefaultIndex < List1_->count() ? s_.DefaultIndex : -1;
+  const int defaultIndex = program_.workgroup.defaultIndex();
+  const int row = defaultIndex < List1_->count() ? defaultIndex : -1;
   {
     const QSignalBlocker quiet(List1_);
     List1_->setCurrentRow(row);
@@ -80,7 +81,7 @@ void MessagePad::SelectDefaultPerson() {
 void MessagePad::List1_Click() {
   const int person = Selected();
   if (s_.ForwardMode != 1) Command5_[0]->setEnabled(true);
-  Command2_->setText(ToQt(DeliverCaption(s_.NameOf(person))));
+  Command2_->setText(ToQt(DeliverCaption(program_.workgroup.NameOf(person))));
   Caller_->setFocus();
   if (s_.SkipAlertOnce == 1) {
     s_.SkipAlertOnce = 0;
@@ -202,19 +203,23 @@ void MessagePad::Command4_Click(int index) {
 }
 
 void MessagePad::Command5_Click(int index) {
-  const int person = index == 0 ? Selected() : s_.MyIndex;
-  if (person < 0 || person >= s_.PeopleCount) return;
-  const auto slot = static_cast<size_t>(person);
-  s_.SelectedPerson = static_cast<int16_t>(person);
-  if (index == 0) s_.DefaultRecipient = s_.PersonName[slot];
-  s_.CurrentLogPath = s_.PersonLog[slot];
-  s_.CurrentLogOwner = s_.PersonName[slot];
+  const Workgroup& people = program_.workgroup;
+  const int person = index == 0 ? Selected() : people.myIndex();
+  if (!people.Has(person)) return;
+  // Read afresh each time: a delivery below may have reloaded the people.
+  auto showLogOf = [&] {
+    s_.SelectedPerson = static_cast<int16_t>(person);
+    s_.CurrentLogPath = people.at(person).log;
+    s_.CurrentLogOwner = people.NameOf(person);
+  };
+  if (index == 0) s_.DefaultRecipient = people.NameOf(person);
+  showLogOf();
   s_.ReadDenied = 0;
   // A probe only: a locked or missing log has been reported, and the call
   // list will say so again.
   OpenPhoneLog(program_).reset();
   if (s_.ReadDenied == kPathFileAccessError) {
-    s_.BoxTitle = s_.PersonName[slot];
+    s_.BoxTitle = people.NameOf(person);
     s_.BoxText = "Insufficient file permissions to view calls";
     ShowError(program_);
     return;
@@ -223,9 +228,7 @@ void MessagePad::Command5_Click(int index) {
   if (CloseAction() != Next::kUnload) return;
   // Delivering what the pad held made its recipient the current person;
   // the call list is for the person whose log was asked for.
-  s_.SelectedPerson = static_cast<int16_t>(person);
-  s_.CurrentLogPath = s_.PersonLog[slot];
-  s_.CurrentLogOwner = s_.PersonName[slot];
+  showLogOf();
   Unload();
 }
 

@@ -78,10 +78,11 @@ void PrintRangeDialog::CreateControls() {
 void PrintRangeDialog::Form_Load() {
   ProgramState& s = program_.state;
   s.ActiveWindow = kPrintRange;
-  const std::string name = s.SelectedPerson >= 0 &&
-                                   s.SelectedPerson < static_cast<int>(s.PersonName.size())
-                               ? s.PersonName[static_cast<size_t>(s.SelectedPerson)]
-                               : s.CurrentLogOwner;
+  // An index just past the people names nobody (an empty title); one further
+  // off, or none, leaves the title to the owner of the log.
+  const int person = s.SelectedPerson;
+  const bool listed = person >= 0 && person <= program_.workgroup.size();
+  const std::string name = listed ? program_.workgroup.NameOf(person) : s.CurrentLogOwner;
   setWindowTitle(ToQt("Print Calls for " + name));
 
   SizeAndCentre(this, 0.5, 1.0 / 3.0);

@@ -87,9 +87,9 @@ void SwitchWindow::Form_Activate() {
 
 void SwitchWindow::OpenCallList() {
   ProgramState& s = program_.state;
-  const auto person = static_cast<size_t>(s.SelectedPerson);
-  s.CurrentLogPath = person < s.PersonLog.size() ? s.PersonLog[person] : std::string();
-  s.CurrentLogOwner = s.NameOf(s.SelectedPerson);
+  const Person& person = program_.workgroup.at(s.SelectedPerson);
+  s.CurrentLogPath = person.log;
+  s.CurrentLogOwner = person.name;
   // Loading the window lists the calls; it may end the program when no font
   // fits the screen.
   auto* list = new CallListWindow(program_);

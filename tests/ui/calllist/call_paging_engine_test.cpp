@@ -42,7 +42,7 @@ class CallPagingEngineTest : public ProgramTest, public CallCanvas {
  protected:
   CallPagingEngineTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
     engine.SetBook(BookShown(state));
   }

@@ -51,7 +51,7 @@ std::string Body(char mark, std::string date, std::string caller, std::string ti
 struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
   PrintLayoutTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = state.PersonLog[0];
+    state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
   }
   int Show(const MessageBox& box) override {
@@ -65,6 +65,7 @@ struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
   Lines Print(std::optional<PrintRange> range) {
     drawn.clear();
     printing.state = state;
+    printing.workgroup = workgroup;
     PrintCalls(printing, {[&] { return range; },
                           [&] { ++started; return std::make_unique<RecordingCanvas>(drawn); }, {}});
     Lines times;
