@@ -8,7 +8,7 @@
 
 #include "core/config_file.h"
 #include "core/pad_rules.h"
-#include "store/phone_log.h"
+#include "store/phone_store.h"
 #include "service/delivery.h"
 #include "ui/common/qt_text.h"
 #include "ui/help/help_window.h"
@@ -214,16 +214,12 @@ void MessagePad::Command5_Click(int index) {
   };
   if (index == 0) s_.DefaultRecipient = people.NameOf(person);
   showLogOf();
-  s_.ReadDenied = 0;
-  // A probe only: a locked or missing log has been reported, and the call
-  // list will say so again.
-  OpenPhoneLog(program_).reset();
-  if (s_.ReadDenied == kPathFileAccessError) {
-    s_.BoxTitle = people.NameOf(person);
-    s_.BoxText = "Insufficient file permissions to view calls";
-    ShowError(program_);
-    return;
-  }
+  // A probe only: a locked or missing log is reported, and the call list
+  // will say so again; a log that may not be read keeps the pad.
+  const StoreError probe =
+      program_.store->ReadPage({people.at(person)}, {}, PageDirection::kOlder, 0).error;
+  if (!probe.ok()) ShowStop(program_, people.NameOf(person), LogFailureText(probe));
+  if (probe.kind == StoreError::Kind::kUnreadable) return;
   s_.ActiveWindow = kCallList;
   if (CloseAction() != Next::kUnload) return;
   // Delivering what the pad held made its recipient the current person;

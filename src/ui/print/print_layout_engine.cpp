@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "core/marks.h"
-#include "store/phone_log.h"
+#include "core/call_fields.h"
+#include "service/store_messages.h"
+#include "store/call_actions.h"
 
 namespace telvo {
 namespace {
@@ -114,14 +116,14 @@ std::vector<std::string> BreakLines(PrintCanvas& canvas, std::string_view text, 
   return lines;
 }
 
-void PrintCall(ProgramState& s, PrintCanvas& canvas, PrintJob& job) {
-  ParseRecord(s);
-  std::optional<Date> date = ReadDate(s.RecDate);
+void PrintCall(std::string_view body, PrintCanvas& canvas, PrintJob& job) {
+  const CallFields s = ParseCallBody(body);
+  std::optional<Date> date = ReadDate(s.date);
   if (!date || !job.filter.Admits(*date)) return;
 
-  const std::vector<std::string> message = BreakLines(canvas, s.RecMessage, kMessageWidth);
-  const std::vector<std::string> phone = BreakLines(canvas, s.RecPhone, kPhoneWidth);
-  const std::vector<std::string> caller = BreakLines(canvas, s.RecCaller, kCallerWidth);
+  const std::vector<std::string> message = BreakLines(canvas, s.message, kMessageWidth);
+  const std::vector<std::string> phone = BreakLines(canvas, s.phone, kPhoneWidth);
+  const std::vector<std::string> caller = BreakLines(canvas, s.caller, kCallerWidth);
   const size_t rows = std::max({message.size(), phone.size(), caller.size()});
 
   // The call's rows and its date line. A call taller than a page is printed
@@ -130,18 +132,18 @@ void PrintCall(ProgramState& s, PrintCanvas& canvas, PrintJob& job) {
   if (y > 0 && y + job.PrintLineHeight * static_cast<double>(rows + 1) > kPrintPageBottom)
     canvas.NewPage();
 
-  if (s.RecDate != job.LastPrintedDate) {
+  if (s.date != job.LastPrintedDate) {
     canvas.SetX(0);
     canvas.SetBold(true);
-    canvas.Draw(s.RecDate);
+    canvas.Draw(s.date);
     canvas.EndLine();
-    job.LastPrintedDate = s.RecDate;
+    job.LastPrintedDate = s.date;
     canvas.SetBold(false);
   }
 
-  SetMarkStyle(canvas, s.RecMark);
+  SetMarkStyle(canvas, s.mark);
   canvas.SetX(kTimeLeft);
-  canvas.Draw(s.RecTime);
+  canvas.Draw(s.time);
   for (size_t row = 0; row < rows; ++row) {
     DrawColumnLine(canvas, caller, row, kCallerLeft);
     DrawColumnLine(canvas, phone, row, kPhoneLeft);
@@ -174,30 +176,27 @@ void PrintCalls(Program& program, const PrintJobWindows& windows) {
   job.PrintLineHeight = canvas->TextHeight("T");
   job.LastPrintedDate.clear();
 
-  std::unique_ptr<File> log = OpenPhoneLog(program);
-  if (!log) {
-    SetHourglass(windows, false);
-    return;
-  }
-  if (s.ReadDenied) {
-    log.reset();
-    SetHourglass(windows, false);
-    ShowStop(program, s.CurrentLogOwner, "Insufficient file permissions to view calls");
-    return;
-  }
-
-  RecordRead stop = WalkBackward(*log, s.LogLength, [&](const Record& record) {
-    s.RecordText = record.body;
-    PrintCall(s, *canvas, job);
-    return true;
-  });
-  log.reset();
-  // The calls newer than a damaged region are sound: they are printed, and
-  // the damage is reported once the log is closed.
+  // Page by page from the newest call; the calls newer than a damaged
+  // region are sound, so they are printed and the damage reported after.
+  const CallBook book = BookShown(s);
+  CallPage page;
+  CallId from;
+  do {
+    page = program.store->ReadPage(book, from, PageDirection::kOlder, kPrintPageCalls);
+    const bool notOpened = from.position < 0 && page.calls.empty() && !page.error.ok() &&
+                           page.error.kind != StoreError::Kind::kDamaged;
+    if (notOpened) {
+      // Nothing to print: the document is left unfinished, so the printer
+      // gets no empty page.
+      SetHourglass(windows, false);
+      return ShowStop(program, book.owner.name, LogFailureText(page.error));
+    }
+    for (const Call& call : page.calls) PrintCall(call.body, *canvas, job);
+    if (!page.calls.empty()) from = page.calls.back().id;
+  } while (page.error.ok() && page.more);
   canvas->EndDocument();
   SetHourglass(windows, false);
-  if (stop.outcome == ReadOutcome::kDamaged) ReportLogDamage(program, stop.damageAt);
-  if (stop.outcome == ReadOutcome::kFailed) ReportLogFailure(program, stop.status);
+  if (!page.error.ok()) ShowStop(program, book.owner.name, LogFailureText(page.error));
 }
 
 }  // namespace telvo

@@ -61,9 +61,12 @@ struct PrintJob {
 // gives one empty line), at most kMaxPrintLines; the remainder is dropped.
 std::vector<std::string> BreakLines(PrintCanvas& canvas, std::string_view text, double width);
 
-// Prints the call in RecordText if its date reads as a date and passes the
-// job's filter; leaves the parsed fields in the Rec* values.
-void PrintCall(ProgramState& state, PrintCanvas& canvas, PrintJob& job);
+// Prints the call whose body is `body` if its date reads as a date and
+// passes the job's filter.
+void PrintCall(std::string_view body, PrintCanvas& canvas, PrintJob& job);
+
+// Calls read from the store at a time while printing.
+inline constexpr int kPrintPageCalls = 256;
 
 // What the job needs from the windows.
 struct PrintJobWindows {
@@ -77,8 +80,8 @@ struct PrintJobWindows {
   std::function<void(bool busy)> SetHourglass;
 };
 
-// The print job for the log named by CurrentLogPath. The log is held under
-// its exclusive lock only while it is read and closed before any message.
+// The print job for the book the call list shows, read page by page; no
+// file is held while a message is shown.
 void PrintCalls(Program& program, const PrintJobWindows& windows);
 
 }  // namespace telvo

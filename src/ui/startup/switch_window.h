@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include "core/program.h"
-#include "notify/poller.h"
+#include "service/poller.h"
 
 namespace telvo {
 

@@ -66,6 +66,7 @@ struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
     drawn.clear();
     printing.state = state;
     printing.workgroup = workgroup;
+    printing.store = &store;
     PrintCalls(printing, {[&] { return range; },
                           [&] { ++started; return std::make_unique<RecordingCanvas>(drawn); }, {}});
     Lines times;
@@ -143,12 +144,11 @@ TEST_F(PrintLayoutTest, PagesEndAtTenInches) {
   struct Calls { int count; std::string time, caller = "Joe", date = "01-05-1999"; };
   for (Calls c : {Calls{12, "9:05 AM"}, {1, "Two", std::string(40, 'C')}, {1, "Next"},
                   {12, "9:05 AM"}, {1, "Last"}, {1, "Other", "Other", "01-04-1999"}})
-    for (state.RecordText = Body(MARK_NEW, c.date, c.caller, c.time); c.count--;)
-      PrintCall(state, canvas, job);
+    for (const std::string body = Body(MARK_NEW, c.date, c.caller, c.time); c.count--;)
+      PrintCall(body, canvas, job);
   // A call taller than a page goes to a new one and stays there.
   job.PrintLineHeight = 6.0;
-  state.RecordText = Body(MARK_NEW, "01-05-1999", "Joe", "Tall");
-  PrintCall(state, canvas, job);
+  PrintCall(Body(MARK_NEW, "01-05-1999", "Joe", "Tall"), canvas, job);
   // The time column but for the calls at 9:05: a new page repeats no date line, a new date has one.
   Lines times;
   for (const std::string& d : drawn)

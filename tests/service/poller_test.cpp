@@ -1,4 +1,4 @@
-#include "notify/poller.h"
+#include "service/poller.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +87,7 @@ TEST_F(PollerTest, ATickUnderAnOpenBoxShowsNoOther) {
   Program polled(env, ticking);
   polled.state = state;
   polled.workgroup = workgroup;
+  polled.store = &store;
   ticking.underBox = [&] {
     if (ticking.shown < 4) PollerTick(polled, poller);  // bounded, should boxes stack
   };

@@ -1,14 +1,17 @@
-#include "notify/poller.h"
+#include "service/poller.h"
 
 #include <cstdint>
+
+#include "store/phone_store.h"
 
 namespace telvo {
 namespace {
 
-// The user's own phone log, or "" when the user is not in the list.
-std::string MyLog(const Program& program) {
-  if (program.state.UsePopSetting != "INTERNAL") return {};
-  return program.workgroup.at(program.workgroup.myIndex()).log;
+// The user, or nobody (whose log is "") when the user is not in the list.
+const Person& Me(const Program& program) {
+  static const Person kNobody;
+  if (program.state.UsePopSetting != "INTERNAL") return kNobody;
+  return program.workgroup.at(program.workgroup.myIndex());
 }
 
 // Shows a box with the poller marked busy, so a tick that comes while it is
@@ -41,7 +44,8 @@ void AnnounceNewCalls(Program& program, PollerState& poller) {
 void PollerTick(Program& program, PollerState& poller) {
   if (poller.boxOpen) return;
   ProgramState& s = program.state;
-  const std::string log = MyLog(program);
+  const Person& me = Me(program);
+  const std::string& log = me.log;
   if (log.empty()) return;
   if (log != poller.watchedLog) {
     // Another user or workgroup: the new log's calls are not news.
@@ -52,8 +56,8 @@ void PollerTick(Program& program, PollerState& poller) {
   }
 
   int64_t length = 0;
-  const Status measured = program.env.FileLength(log, &length);
-  if (!measured.ok()) return ReportUnreadable(program, poller, measured);
+  const StoreError measured = program.store->Watermark(me, &length);
+  if (!measured.ok()) return ReportUnreadable(program, poller, measured.status);
   poller.failureShown = false;
 
   if (length > s.LastLogLength && poller.PollerPrimed) {
