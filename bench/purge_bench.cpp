@@ -23,7 +23,7 @@
 #include "core/message_boxes.h"
 #include "core/program.h"
 #include "platform/posix_env.h"
-#include "store/purge.h"
+#include "service/purge.h"
 
 namespace telvo::bench {
 namespace {

@@ -15,7 +15,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "fuzz_support.h"
-#include "store/purge.h"
+#include "service/purge.h"
 
 namespace telvo::fuzz {
 namespace {

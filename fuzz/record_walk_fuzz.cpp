@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "fuzz_support.h"
+#include "service/program_log.h"
 #include "store/phone_log.h"
 
 namespace telvo::fuzz {

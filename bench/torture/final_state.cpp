@@ -1,11 +1,11 @@
 #include "final_state.h"
 
 #include "numbered_calls.h"
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 #include "store/log_scan.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
-#include "store/purge.h"
+#include "service/purge.h"
 #include "workstation.h"
 
 namespace telvo::torture {

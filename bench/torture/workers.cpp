@@ -7,11 +7,12 @@
 
 #include "journal.h"
 #include "numbered_calls.h"
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 #include "store/log_scan.h"
+#include "service/program_log.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
-#include "store/purge.h"
+#include "service/purge.h"
 #include "workstation.h"
 
 namespace telvo::torture {

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/log_commands.h"
+#include "service/program_log.h"
 #include "core/marks.h"
 
 namespace telvo {

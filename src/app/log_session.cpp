@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/log_commands.h"
+#include "service/program_log.h"
 #include "app/log_path.h"
 #include "platform/code_page.h"
 

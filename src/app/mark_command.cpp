@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "app/log_commands.h"
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 
 namespace telvo {
 namespace {

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "app/log_commands.h"
-#include "store/purge.h"
+#include "service/purge.h"
 
 namespace telvo {
 namespace {

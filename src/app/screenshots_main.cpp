@@ -23,7 +23,7 @@
 #include "app/screenshot_workgroup.h"
 #include "core/config_file.h"
 #include "platform/posix_env.h"
-#include "store/alert_file.h"
+#include "service/alert_file.h"
 #include "store/phone_log.h"
 #include "ui/about/about_box.h"
 #include "ui/alert/alert_window.h"

@@ -11,33 +11,17 @@
 #include <string_view>
 
 #include "core/call_fields.h"
-#include "core/program.h"
 #include "platform/env.h"
-#include "service/store_messages.h"  // until the windows map store errors themselves
 #include "store/locked_open.h"
 
 namespace telvo {
 
-
-// Opens `path` under its lock, waiting out a lock held elsewhere: at most
-// kMaxOpenTries tries, LockedOpener's pauses apart. Returns the
-// last try's status; kPermissionDenied means the lock stayed held, which the
-// caller reports as "Message file is locked up" once it has closed its other
-// files.
-Status OpenWithLockRetries(Program& program, const std::string& path, FileAccess access,
-                           std::unique_ptr<File>* file);
 
 // Appends under the lock already held: one write at `end` (the file's real
 // end), then a data sync. Anything less than all of `bytes` on the disk is
 // cut off again, so no half record or half line is ever left behind; when
 // even the cut fails, its failure is returned, never success.
 Status AppendDurably(File& file, int64_t end, std::string_view bytes);
-
-// Opens CurrentLogPath for reading and writing under the exclusive lock,
-// retrying a lock held elsewhere, and repairs a torn tail (torn_tail.h).
-// Sets FileError, ReadDenied and LogLength.
-// On failure the message has been shown, FileError is 1 and the result null.
-std::unique_ptr<File> OpenPhoneLog(Program& program);
 
 // The two bytes of a count, low byte first.
 std::string EncodeRecordLength(int count);
@@ -85,15 +69,5 @@ RecordRead ReadRecordBefore(File& file, int64_t logLength, int64_t end);
 using RecordVisitor = std::function<bool(const Record&)>;
 RecordRead WalkBackward(File& file, int64_t logLength, const RecordVisitor& visit);
 RecordRead WalkForward(File& file, int64_t logLength, int64_t start, const RecordVisitor& visit);
-
-// Stop box naming the damaged offset, under the log owner's name.
-void ReportLogDamage(Program& program, int64_t offset);
-
-// Stop box for a read or write failure of the log, under the owner's name.
-void ReportLogFailure(Program& program, const Status& status);
-
-// Splits RecordText into RecMark, RecDate, RecCaller, RecTime, RecPhone and
-// RecMessage. A field runs to the next FIELD_END, or to the end of the body.
-void ParseRecord(ProgramState& state);
 
 }  // namespace telvo

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "gui/gui_support.h"
-#include "store/alert_file.h"
+#include "service/alert_file.h"
 #include "store/locked_open.h"
 #include "support/program_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "store/alert_file.h"
+#include "service/alert_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 
 #include <gtest/gtest.h>
 

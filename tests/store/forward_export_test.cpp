@@ -1,10 +1,10 @@
-#include "store/forward_export.h"
+#include "service/forward_export.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
 #include "support/program_fixture.h"

@@ -1,3 +1,4 @@
+#include "service/program_log.h"
 #include "store/phone_log.h"
 
 #include <fcntl.h>

@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "service/program_log.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
 #include "support/program_fixture.h"

@@ -15,7 +15,7 @@
 
 #include "store/phone_log.h"
 #include "service/delivery.h"
-#include "store/purge.h"
+#include "service/purge.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 #include "store/folder_store.h"

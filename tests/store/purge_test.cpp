@@ -1,4 +1,4 @@
-#include "store/purge.h"
+#include "service/purge.h"
 
 #include <gtest/gtest.h>
 

@@ -10,9 +10,9 @@
 #include <filesystem>
 
 #include "platform/posix_file.h"
-#include "store/forward_export.h"
+#include "service/forward_export.h"
 #include "service/delivery.h"
-#include "store/purge.h"
+#include "service/purge.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 #include "store/folder_store.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTextDocument>
 
-#include "store/alert_file.h"
+#include "service/alert_file.h"
 #include "ui/common/fonts.h"
 #include "ui/common/layout_units.h"
 #include "ui/common/qt_text.h"

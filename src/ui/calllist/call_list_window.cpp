@@ -13,9 +13,9 @@
 #include <QWindowStateChangeEvent>
 #include <cmath>
 
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 #include "store/phone_log.h"
-#include "store/purge.h"
+#include "service/purge.h"
 #include "ui/about/about_box.h"
 #include "ui/calllist/call_icons.h"
 #include "ui/common/fonts.h"

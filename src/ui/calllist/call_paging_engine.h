@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/program.h"
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 #include "store/phone_store.h"
 #include "ui/calllist/call_canvas.h"
 

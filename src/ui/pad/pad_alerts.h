@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "core/program.h"
-#include "store/alert_file.h"
+#include "service/alert_file.h"
 #include "ui/alert/alert_window.h"
 
 namespace telvo {

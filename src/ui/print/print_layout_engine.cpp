@@ -6,7 +6,7 @@
 #include "core/marks.h"
 #include "core/call_fields.h"
 #include "service/store_messages.h"
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 
 namespace telvo {
 namespace {

@@ -1,7 +1,8 @@
-#include "store/alert_file.h"
+#include "service/alert_file.h"
 
 #include <memory>
 
+#include "service/store_messages.h"
 #include "store/phone_store.h"
 
 namespace telvo {

@@ -1,9 +1,10 @@
-#include "store/forward_export.h"
+#include "service/forward_export.h"
 
 #include <memory>
 
 #include "core/dates.h"
-#include "store/call_actions.h"
+#include "service/call_actions.h"
+#include "service/store_messages.h"
 #include "store/phone_log.h"
 
 namespace telvo {

@@ -1,6 +1,7 @@
-#include "store/purge.h"
+#include "service/purge.h"
 
-#include "store/call_actions.h"
+#include "service/call_actions.h"
+#include "service/store_messages.h"
 #include "store/phone_log.h"
 
 namespace telvo {

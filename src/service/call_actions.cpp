@@ -1,7 +1,9 @@
-#include "store/call_actions.h"
+#include "service/call_actions.h"
 
+#include "service/store_messages.h"
 #include "store/folder_store.h"
-#include "store/forward_export.h"
+#include "service/forward_export.h"
+#include "service/program_log.h"
 #include "store/phone_log.h"
 
 namespace telvo {
