@@ -76,25 +76,8 @@ std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing)
   return nullptr;
 }
 
-namespace {
-
-std::string BodyDigest(std::string_view body) {
-  // FNV-1a, 64 bits, of the body after its mark; eight hex digits of it.
-  uint64_t hash = 1469598103934665603ull;
-  for (char c : body.substr(body.empty() ? 0 : 1)) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211ull;
-  }
-  static const char kHex[] = "0123456789abcdef";
-  std::string digest(8, '0');
-  for (int i = 7; i >= 0; --i, hash >>= 4) digest[static_cast<size_t>(i)] = kHex[hash & 15];
-  return digest;
-}
-
-}  // namespace
-
 std::string CallIdentity(const Record& call) {
-  return std::to_string(call.start) + ":" + BodyDigest(call.body);
+  return CallId::Of(call.start, call.body).ToText();
 }
 
 int LogSession::FindCall(File& log, int64_t length, const std::string& identity, Record* call) {

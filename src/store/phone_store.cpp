@@ -1,5 +1,6 @@
 #include "store/phone_store.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace telvo {
@@ -32,12 +33,15 @@ CallId CallId::Of(int64_t position, std::string_view body) {
 }
 
 bool CallId::Names(int64_t at, std::string_view body) const {
-  return at == position && digest.size() >= kShortestTypedDigest &&
-         BodyDigest(body).compare(0, digest.size(), digest) == 0;
+  if (at != position || digest.size() < kShortestTypedDigest || digest.size() > kDigestDigits)
+    return false;
+  const std::string full = BodyDigest(body);
+  return full.compare(kDigestDigits - digest.size(), digest.size(), digest) == 0;
 }
 
 std::string CallId::ToText() const {
-  return std::to_string(position) + ":" + digest.substr(0, kShortestTypedDigest);
+  return std::to_string(position) + ":" +
+         digest.substr(digest.size() - std::min(digest.size(), kShortestTypedDigest));
 }
 
 std::optional<CallId> CallId::FromText(std::string_view text) {

@@ -24,7 +24,8 @@ namespace telvo {
 struct CallId {
   int64_t position = -1;
   // 16 hex digits of the body's digest. One typed by a person (telvo-log
-  // shows 8) may be shorter: an id matches a call whose digest it begins.
+  // shows the last 8) may be shorter: an id matches a call whose digest it
+  // ends.
   std::string digest;
 
   // "1234:9f3a01bc", as telvo-log lists a call and takes it back.
