@@ -4,14 +4,14 @@
 #include <ostream>
 
 #include "app/log_commands.h"
-#include "service/program_log.h"
+#include "core/call_fields.h"
 #include "core/marks.h"
+#include "service/program_log.h"
 
 namespace telvo {
 namespace {
 
 constexpr int64_t kPageCalls = 12;
-
 
 // A field on one line of a tab-separated file, whatever it holds.
 std::string Escaped(const std::string& text) {
@@ -28,38 +28,35 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
-void PrintTsv(LogSession& session, const Record& record) {
-  const ProgramState& s = session.program.state;
-  session.out << CallIdentity(record) << '\t' << MarkName(s.RecMark.empty() ? 0 : s.RecMark[0]);
-  for (const std::string* field : {&s.RecDate, &s.RecTime, &s.RecCaller, &s.RecPhone,
-                                   &s.RecMessage})
+void PrintTsv(LogSession& session, const Record& record, const CallFields& call) {
+  session.out << CallIdentity(record) << '\t' << MarkName(call.mark.empty() ? 0 : call.mark[0]);
+  for (const std::string* field : {&call.date, &call.time, &call.caller, &call.phone,
+                                   &call.message})
     session.out << '\t' << session.boxes.ForTerminal(Escaped(*field));
   session.out << '\n';
 }
 
-void PrintForPeople(LogSession& session, const Record& record) {
-  const ProgramState& s = session.program.state;
+void PrintForPeople(LogSession& session, const Record& record, const CallFields& call) {
   const ConsoleBoxes& t = session.boxes;
   session.out << "call " << CallIdentity(record) << "  "
-              << MarkName(s.RecMark.empty() ? 0 : s.RecMark[0]) << "  " << t.ForTerminal(s.RecDate) << "  " << t.ForTerminal(s.RecTime) << "\n"
-              << "  caller:  " << t.ForTerminal(s.RecCaller) << "\n"
-              << "  phone:   " << t.ForTerminal(s.RecPhone) << "\n"
+              << MarkName(call.mark.empty() ? 0 : call.mark[0]) << "  " << t.ForTerminal(call.date)
+              << "  " << t.ForTerminal(call.time) << "\n"
+              << "  caller:  " << t.ForTerminal(call.caller) << "\n"
+              << "  phone:   " << t.ForTerminal(call.phone) << "\n"
               << "  message: ";
   // The message's own lines are indented under its first.
-  std::string message = s.RecMessage;
+  std::string message = call.message;
   for (size_t pos = 0; (pos = message.find("\r\n", pos)) != std::string::npos; pos += 12)
     message.replace(pos, 2, "\n           ");
   session.out << t.ForTerminal(message) << "\n";
 }
 
 void PrintCall(LogSession& session, const Record& record) {
-  ProgramState& s = session.program.state;
-  s.RecordText = record.body;
-  ParseRecord(s);
+  const CallFields call = ParseCallBody(record.body);
   if (session.line.has("--tsv")) {
-    PrintTsv(session, record);
+    PrintTsv(session, record, call);
   } else {
-    PrintForPeople(session, record);
+    PrintForPeople(session, record, call);
   }
 }
 

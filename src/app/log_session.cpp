@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/log_commands.h"
+#include "service/call_actions.h"
 #include "service/program_log.h"
 #include "app/log_path.h"
 #include "platform/code_page.h"
@@ -19,17 +20,14 @@ LogSession::LogSession(const CommandLine& line, Env& env, std::ostream& out, std
       store(env),
       terminal_(terminal) {
   program.store = &store;
-  // The store works on "the person whose log is shown": one person here,
-  // named after the path so that its messages name the log.
-  ProgramState& s = program.state;
+  // The log named on the line is the owner's, named as typed so that the
+  // store's messages name the log; the call actions read it as the log shown.
   const std::string typed = Text(line.positional.at(0));
+  ProgramState& s = program.state;
   s.CurrentLogPath = LogProgramPath(env, typed);
   s.CurrentLogOwner = typed;
-  Person person;
-  person.name = typed;
-  person.log = s.CurrentLogPath;
-  person.computer = Input("--computer");
-  program.workgroup.Replace({person}, -1, -1);
+  owner = BookShown(s).owner;
+  owner.computer = Input("--computer");
 }
 
 int LogSession::Usage(const std::string& problem) {
@@ -38,6 +36,11 @@ int LogSession::Usage(const std::string& problem) {
 
 int LogSession::Fail(const std::string& problem) {
   err << "telvo-log: " << boxes.ForTerminal(problem) << "\n";
+  return 1;
+}
+
+int LogSession::Stop(const std::string& caption, const std::string& text) {
+  boxes.Show({caption, text, BoxIcon::kStop, BoxButtons::kOk, kAnswerOk});
   return 1;
 }
 

@@ -38,6 +38,9 @@ class LogSession {
   // The exit status of a refused or failed command, after saying why.
   int Fail(const std::string& problem);
   int Fail(const Status& status);
+  // The exit status after the program's own stop box for a failure, shown
+  // as the program shows it: "CAPTION: TEXT".
+  int Stop(const std::string& caption, const std::string& text);
   // The exit status after a store operation: 1 when it told of a failure.
   int Outcome() const;
 
@@ -66,6 +69,9 @@ class LogSession {
   ConsoleBoxes boxes;
   Program program;
   FolderStore store;
+  // The person whose log the line names: its archive and export file lie
+  // beside it, its computer is --computer.
+  Person owner;
 
  private:
   TerminalText terminal_;

@@ -4,6 +4,7 @@
 
 #include "app/log_commands.h"
 #include "core/dates.h"
+#include "core/call_fields.h"
 #include "service/delivery.h"
 
 namespace telvo {
@@ -16,7 +17,6 @@ int RunPost(LogSession& session) {
   // A notification needs both: one alone would be dropped without a word.
   if (line.has("--sender") != line.has("--computer"))
     return session.Usage("--sender and --computer go together");
-  ProgramState& s = session.program.state;
   const LocalDateTime now = session.program.env.Now();
   PadValues pad;
   pad.selectedIndex = 0;
@@ -30,11 +30,15 @@ int RunPost(LogSession& session) {
   const std::optional<Date> date = ReadDate(pad.date);
   if (!date) return session.Usage("--date takes a date such as 12-31-2026");
   pad.date = FormatDate(*date);
-  s.MyInitials = session.Input("--initials");
-  s.MyName = session.Input("--sender");
-  PostMessage(session.program, pad);
-  if (session.Outcome() == 0) session.out << "Message delivered.\n";
-  return session.Outcome();
+  const std::string body = PadCallBody(pad, session.Input("--initials"));
+  const std::string refusal = DeliveryRefusal(pad, /*hasRecipient=*/true, body);
+  if (!refusal.empty()) return session.Stop("Telvo", refusal);
+  const StoreError delivered = Delivery(session.store, session.program.env)
+                                   .Deliver(session.owner, body, session.Input("--sender"),
+                                            pad.caller);
+  if (!delivered.ok()) return session.Stop(session.owner.name, NotDeliveredText(delivered));
+  session.out << "Message delivered.\n";
+  return 0;
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <ostream>
 
 #include "app/log_commands.h"
+#include "service/call_actions.h"
 #include "service/purge.h"
+#include "service/store_messages.h"
 
 namespace telvo {
 namespace {
@@ -11,9 +13,20 @@ namespace {
 int RunPurge(LogSession& session) {
   if (session.line.positional.size() != 1) return session.Usage("purge takes one LOG");
   if (!session.line.has("--yes")) return session.Fail("purge not confirmed: add --yes");
-  PurgeCalls(session.program);
-  if (session.Outcome() == 0) session.out << "Purged.\n";
-  return session.Outcome();
+  const PurgeResult result = session.store.Purge(BookShown(session.program.state));
+  const std::string& owner = session.owner.name;
+  if (result.ok()) {
+    if (!result.unsynced.ok()) return session.Stop(owner, PurgeUnsyncedText(result.unsynced));
+    session.out << "Purged.\n";
+    return 0;
+  }
+  if (result.failure == PurgeResult::Failure::kWorkFile ||
+      result.failure == PurgeResult::Failure::kArchiveFile) {
+    EndPurge(session.program, result);
+  }
+  session.Stop(owner, PurgeFailureText(result));
+  if (!result.undoError.ok()) session.Stop(owner, PurgeUndoFailureText(result.undoError));
+  return 1;
 }
 
 }  // namespace

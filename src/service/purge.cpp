@@ -18,15 +18,13 @@ void RefreshPollBaseline(Program& program, int64_t newLength) {
   program.state.LastLogLength = newLength;
 }
 
+}  // namespace
+
 [[noreturn]] void EndPurge(Program& program, const PurgeResult& result) {
   program.state.ErrorNumber = static_cast<int16_t>(result.error.status.code());
-  program.state.NoticeText = result.failure == PurgeResult::Failure::kWorkFile
-                                 ? "Error opening .NEW file during purge."
-                                 : "Error opening archive file during purge.";
+  program.state.NoticeText = PurgeFatalText(result);
   FatalFileError(program);
 }
-
-}  // namespace
 
 void PurgeCalls(Program& program) {
   ProgramState& s = program.state;

@@ -4,6 +4,7 @@
 // and every other call stays, in its order.
 
 #include "core/program.h"
+#include "store/phone_store.h"
 
 namespace telvo {
 
@@ -14,5 +15,9 @@ namespace telvo {
 // a lock held elsewhere ends the program. The caller shows the busy pointer
 // around the call and lists the log again afterwards.
 void PurgeCalls(Program& program);
+
+// Ends the program after a purge that could not open its work file or the
+// archive, naming the file and the code.
+[[noreturn]] void EndPurge(Program& program, const PurgeResult& result);
 
 }  // namespace telvo

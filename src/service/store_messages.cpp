@@ -70,6 +70,12 @@ std::string PurgeFailureText(const PurgeResult& result) {
   }
 }
 
+std::string PurgeFatalText(const PurgeResult& result) {
+  return result.failure == PurgeResult::Failure::kWorkFile
+             ? "Error opening .NEW file during purge."
+             : "Error opening archive file during purge.";
+}
+
 std::string PurgeUndoFailureText(const StoreError& error) {
   return ReplaceFailureText(error.status.code());
 }

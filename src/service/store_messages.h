@@ -23,6 +23,9 @@ std::string StaleCallText(bool marking);
 // Why a purge stopped with nothing changed (its failure is kLog, kWrite or
 // kRename).
 std::string PurgeFailureText(const PurgeResult& result);
+// A purge that could not open its work file or the archive, which the
+// program cannot go on from.
+std::string PurgeFatalText(const PurgeResult& result);
 // A purge stopped, and the calls it had appended to the archive could not
 // be cut off again: they stand in the archive and the log both.
 std::string PurgeUndoFailureText(const StoreError& error);
