@@ -303,7 +303,7 @@ TEST_F(CallListTest, ForwardDeliversThroughThePadThenMarksTheOriginal) {
       padFields[name] = Find<QLineEdit>(pad, name)->text().toStdString();
     // Filled after the pad's load, which would otherwise have left these off.
     for (const char* name : {"Command2", "Date", "Time"})
-      ready.push_back(pad->findChild<QWidget*>(QLatin1String(name))->isEnabled());
+      ready.push_back(Find<QWidget>(pad, name)->isEnabled());
     Find<QListWidget>(pad, "List1")->setCurrentRow(1);
     Find<QPushButton>(pad, "Command2")->click();
     pad->hide();  // a pad that failed to deliver must not hold the test

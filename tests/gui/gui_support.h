@@ -15,11 +15,14 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace telvo::test {
 
-// The child of `window` with this object name, or a failure in the test.
+// The one way tests reach a window's parts: the child of `window` with this
+// object name, or without a name the one child of that type; a failure in
+// the test when there is none.
 template <typename Control>
-Control* Find(QWidget* window, const char* name) {
-  auto* control = window->findChild<Control*>(QString::fromLatin1(name));
-  if (!control) ADD_FAILURE() << "no control " << name;
+Control* Find(QWidget* window, const char* name = nullptr) {
+  auto* control = name ? window->findChild<Control*>(QString::fromLatin1(name))
+                       : window->findChild<Control*>();
+  if (!control) ADD_FAILURE() << "no control " << (name ? name : "of that type");
   return control;
 }
 

@@ -46,7 +46,7 @@ TEST(HelpWindowTest, HelpFromAModalWindowBelongsToItSoItCanBeRead) {
   HelpWindow* help = nullptr;
   WhenModalShows([&](QWidget* modal) {
     ShowHelp(modal);
-    help = modal->findChild<HelpWindow*>();
+    help = Find<HelpWindow>(modal);
     if (help) EXPECT_TRUE(help->isWindow() && help->isVisible());
     modal->close();
   });
