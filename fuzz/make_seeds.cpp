@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Call(char mark, const std::string& caller, const std::string& message = "call back (CW)") {
+std::string CallRecordOf(char mark, const std::string& caller, const std::string& message = "call back (CW)") {
   std::string body(1, mark);
   for (const std::string& field : {std::string("12-06-2026"), caller, std::string("9:05 AM"),
                                    std::string("555-0100"), message})
@@ -44,12 +44,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  const std::string sound = Call(MARK_NEW, "Joe") + Call(MARK_IMPORTANT, "Ann Lee") +
-                            Call(' ', "Blank") + Call(MARK_DELETE, "Done") +
-                            Call(MARK_ARCHIVE, "Keep me") + Call('\x07', "Odd");
-  const std::string longCall = Call(MARK_NEW, "Long", std::string(300, 'x') + "\r\nmore (CW)");
-  const std::string damaged = sound.substr(0, 40) + "\xff\xff" + Call(MARK_ARCHIVE, "After");
-  const std::string torn = sound + Call(MARK_NEW, "Torn").substr(0, 9);
+  const std::string sound = CallRecordOf(MARK_NEW, "Joe") + CallRecordOf(MARK_IMPORTANT, "Ann Lee") +
+                            CallRecordOf(' ', "Blank") + CallRecordOf(MARK_DELETE, "Done") +
+                            CallRecordOf(MARK_ARCHIVE, "Keep me") + CallRecordOf('\x07', "Odd");
+  const std::string longCall = CallRecordOf(MARK_NEW, "Long", std::string(300, 'x') + "\r\nmore (CW)");
+  const std::string damaged = sound.substr(0, 40) + "\xff\xff" + CallRecordOf(MARK_ARCHIVE, "After");
+  const std::string torn = sound + CallRecordOf(MARK_NEW, "Torn").substr(0, 9);
   const std::string loose = FrameRecord("\x03no fields"s) + FrameRecord(std::string(1, MARK_ARCHIVE)) +
                             FrameRecord("\x03" "a\x11" "b\x11" "c\x11" "d\x11" "e\x11" "extra\x11");
   bool ok = true;
@@ -67,9 +67,9 @@ int main(int argc, char** argv) {
   // backslash and one more byte, come first, then the log.
   ok &= Write(root / "purge", "sound", sound + loose + "\x00\x00"s);
   ok &= Write(root / "purge", "with-archive",
-              Call(MARK_ARCHIVE, "Old") + "\\-" + sound + "\x00\x02"s);
+              CallRecordOf(MARK_ARCHIVE, "Old") + "\\-" + sound + "\x00\x02"s);
   ok &= Write(root / "purge", "torn-archive",
-              Call(MARK_ARCHIVE, "Old").substr(0, 7) + "\\-" + sound + "\x00\x02"s);
+              CallRecordOf(MARK_ARCHIVE, "Old").substr(0, 7) + "\\-" + sound + "\x00\x02"s);
   ok &= Write(root / "purge", "damaged", damaged + "\x00\x00"s);
   ok &= Write(root / "purge", "archive-itself", sound + loose + "\x00\x01"s);
   // A sound log's purge opens, reads, opens the work file and the archive,

@@ -1,4 +1,4 @@
-// The record walks and ParseRecord over arbitrary file bytes. Each walk
+// The record walks and ParseCallBody over arbitrary file bytes. Each walk
 // ends; the forward walk gives exactly the calls that an independent walk
 // from the front finds and stops where it stops; the backward walk gives
 // only records framed where they claim to be, one after the other, and on a
@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "core/call_fields.h"
 #include "fuzz_support.h"
 #include "service/program_log.h"
 #include "store/phone_log.h"
@@ -17,14 +18,12 @@ namespace {
 const char kLog[] = "\\LOG";
 
 void CheckParsed(const std::string& body) {
-  ProgramState state;
-  state.RecordText = body;
-  ParseRecord(state);
+  const CallFields call = ParseCallBody(body);
   const std::vector<std::string> expected = SplitFields(body);
-  const std::string* parsed[] = {&state.RecMark,  &state.RecDate,  &state.RecCaller,
-                                 &state.RecTime,  &state.RecPhone, &state.RecMessage};
+  const std::string* parsed[] = {&call.mark, &call.date,  &call.caller,
+                                 &call.time, &call.phone, &call.message};
   for (size_t i = 0; i < expected.size(); ++i)
-    Require(*parsed[i] == expected[i], "ParseRecord splits the fields at FIELD_END");
+    Require(*parsed[i] == expected[i], "ParseCallBody splits the fields at FIELD_END");
 }
 
 bool SameCall(const Record& record, const WalkedCall& call) {

@@ -63,10 +63,6 @@ struct ProgramState {
   int16_t ReadDenied = 0;
   int64_t LogLength = 0;  // bytes of the log opened last
 
-  // The last record read and its fields.
-  std::string RecordText;
-  std::string RecMark, RecDate, RecCaller, RecTime, RecPhone, RecMessage;
-
   // The log being viewed, kept across a forward: the pad may reload the
   // people list meanwhile, so the index alone could name someone else.
   int16_t SavedPerson = 0;

@@ -45,8 +45,6 @@ void ApplyCallAction(Program& program, CallPageView& view, int row, int action) 
   const CallId id = listed->id;
   CallRead shown = store.ReadCall(whose, id);
   if (!shown.error.ok()) return Report(program, view, shown.error);
-  s.RecordText = shown.call.body;
-  ParseRecord(s);
 
   // Forward and export leave the mark alone unless a forward was delivered.
   // Writing the old mark back after their dialogs would undo a mark that the
@@ -59,11 +57,11 @@ void ApplyCallAction(Program& program, CallPageView& view, int row, int action) 
     case kActionImportant: mark = MARK_IMPORTANT; break;
     case kActionNew: mark = MARK_NEW; break;
     case kActionForward:
-      write = ForwardCall(program);
+      write = ForwardCall(program, shown.call);
       mark = MARK_DELETE;
       break;
     case kActionExport:
-      ExportCall(program);
+      ExportCall(program, shown.call);
       write = false;
       break;
   }

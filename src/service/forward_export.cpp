@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/call_fields.h"
 #include "core/dates.h"
 #include "service/call_actions.h"
 #include "service/store_messages.h"
@@ -29,7 +30,7 @@ void RestoreViewedLog(Program& program) {
 
 }  // namespace
 
-bool ForwardCall(Program& program) {
+bool ForwardCall(Program& program, const Call& call) {
   ProgramState& s = program.state;
   s.BoxTitle = "Forward Phone Call";
   s.BoxText = "Do you want to forward this call to someone else?";
@@ -40,12 +41,13 @@ bool ForwardCall(Program& program) {
   s.SavedLogPath = s.CurrentLogPath;
   s.SavedLogOwner = s.CurrentLogOwner;
 
+  const CallFields fields = ParseCallBody(call.body);
   PadValues pad;
-  pad.caller = s.RecCaller;
-  pad.phone = s.RecPhone;
-  pad.date = s.RecDate;
-  pad.time = s.RecTime;
-  pad.message = s.RecMessage + " [Forwarded] " + FormatDate(program.env.Now());
+  pad.caller = fields.caller;
+  pad.phone = fields.phone;
+  pad.date = fields.date;
+  pad.time = fields.time;
+  pad.message = fields.message + " [Forwarded] " + FormatDate(program.env.Now());
   s.SkipSwitch = 1;
   const bool delivered = program.hooks.ForwardThroughPad && program.hooks.ForwardThroughPad(pad);
 
@@ -57,19 +59,20 @@ bool ForwardCall(Program& program) {
   return delivered;
 }
 
-void ExportCall(Program& program) {
+void ExportCall(Program& program, const Call& call) {
   ProgramState& s = program.state;
+  const std::string caller = ParseCallBody(call.body).caller;
   s.BoxTitle = "Telvo";
-  s.BoxText = s.RecCaller + "\rDo you want to export this message";
+  s.BoxText = caller + "\rDo you want to export this message";
   if (AskYesNo(program) != kAnswerYes) {
     s.BoxTitle = "Telvo";
     s.BoxText = "Message NOT exported";
     ShowError(program);
     return;
   }
-  const StoreError exported = program.store->Export(BookShown(s).owner, {{}, s.RecordText});
+  const StoreError exported = program.store->Export(BookShown(s).owner, call);
   if (!exported.ok()) return ShowStop(program, "Telvo", NotExportedText(exported));
-  ShowNotice(program, "Telvo", s.RecCaller + "\rMessage exported.");
+  ShowNotice(program, "Telvo", caller + "\rMessage exported.");
 }
 
 }  // namespace telvo

@@ -1,11 +1,11 @@
 #pragma once
 // The two call actions that do more than change a mark. Both work on the
-// call last parsed (RecDate, RecCaller, RecTime, RecPhone, RecMessage) and
-// hold no file open while they ask.
+// call as the store last gave it and hold no file open while they ask.
 
 #include <string>
 
 #include "core/program.h"
+#include "store/phone_store.h"
 
 namespace telvo {
 
@@ -14,11 +14,11 @@ namespace telvo {
 // when a message was delivered while the pad was open: the call may then be
 // marked for deletion. The viewed log (path, owner and person) is the same
 // afterwards, whatever the pad did to the people list.
-bool ForwardCall(Program& program);
+bool ForwardCall(Program& program, const Call& call);
 
 // Asks whether to export the call and, if so, appends its line to the
 // EXPORT.TXT beside the viewed log. Reports the outcome; never ends the
 // program.
-void ExportCall(Program& program);
+void ExportCall(Program& program, const Call& call);
 
 }  // namespace telvo

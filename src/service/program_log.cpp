@@ -74,14 +74,4 @@ void ReportLogFailure(Program& program, const Status& status) {
   ShowStop(program, program.state.CurrentLogOwner, UnknownError(status.code()));
 }
 
-void ParseRecord(ProgramState& s) {
-  CallFields fields = ParseCallBody(s.RecordText);
-  s.RecMark = std::move(fields.mark);
-  s.RecDate = std::move(fields.date);
-  s.RecCaller = std::move(fields.caller);
-  s.RecTime = std::move(fields.time);
-  s.RecPhone = std::move(fields.phone);
-  s.RecMessage = std::move(fields.message);
-}
-
 }  // namespace telvo

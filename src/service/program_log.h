@@ -31,8 +31,4 @@ void ReportLogDamage(Program& program, int64_t offset);
 // Stop box for a read or write failure of the log, under the owner's name.
 void ReportLogFailure(Program& program, const Status& status);
 
-// Splits RecordText into RecMark, RecDate, RecCaller, RecTime, RecPhone and
-// RecMessage. A field runs to the next FIELD_END, or to the end of the body.
-void ParseRecord(ProgramState& state);
-
 }  // namespace telvo

@@ -57,7 +57,7 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
   Apply(kActionForward);
   Apply(kActionExport);
   Apply(kActionExport);
-  ExportCall(program);
+  ExportCall(program, shown);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Message NOT exported", BoxIcon::kStop}));
   const std::string line =
       "\"12-06-2025\",\"9:05 AM\",\"Joe \"\"JJ\"\" Smith\",\"\",\"Say \"\"hi\"\" (AB)\"\r\n";

@@ -1,3 +1,4 @@
+#include "core/call_fields.h"
 #include "service/program_log.h"
 #include "store/phone_log.h"
 
@@ -26,9 +27,7 @@ class PhoneLogTest : public ProgramTest {
     std::vector<std::string> callers;
     auto log = OpenPhoneLog(program);
     auto visit = [&](const Record& r) {
-      state.RecordText = r.body;
-      ParseRecord(state);
-      callers.push_back(state.RecCaller);
+      callers.push_back(ParseCallBody(r.body).caller);
       return true;
     };
     last = forward ? WalkForward(*log, state.LogLength, 0, visit)
@@ -52,10 +51,9 @@ TEST_F(PhoneLogTest, WalksSeeEveryRecordInOrder) {
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
   EXPECT_TRUE(boxes.shown().empty());
   // A body cut short leaves the missing fields empty.
-  state.RecordText = std::string("\x04" "01-02-2003\x11" "Jo");
-  ParseRecord(state);
-  EXPECT_EQ(state.RecCaller, "Jo");
-  EXPECT_EQ(state.RecMessage, "");
+  const telvo::CallFields cut = ParseCallBody(std::string("\x04" "01-02-2003\x11" "Jo"));
+  EXPECT_EQ(cut.caller, "Jo");
+  EXPECT_EQ(cut.message, "");
 }
 
 TEST_F(PhoneLogTest, DamagedLengthsStopBothWalks) {

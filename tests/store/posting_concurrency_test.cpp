@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "core/call_fields.h"
 #include "service/program_log.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
@@ -96,9 +97,8 @@ TEST_F(PostingConcurrencyTest, EightProcessesLoseNoRecord) {
   ASSERT_NE(log, nullptr);
   EXPECT_EQ(state.LogLength, static_cast<int64_t>(Log(0).size()));
   RecordRead end = WalkForward(*log, state.LogLength, 0, [&](const Record& r) {
-    state.RecordText = r.body;
-    ParseRecord(state);
-    seen[state.RecCaller].push_back(std::stoi(state.RecMessage));
+    const telvo::CallFields call = ParseCallBody(r.body);
+    seen[call.caller].push_back(std::stoi(call.message));
     return true;
   });
   EXPECT_EQ(end.outcome, ReadOutcome::kNone);

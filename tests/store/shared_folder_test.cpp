@@ -100,9 +100,8 @@ TEST_F(SharedFolderTest, NewFilesAreMadeDurableWithTheirFolder) {
   EXPECT_EQ(synced, std::vector<std::string>{folder + "MESSAGES"});
 
   synced.clear();
-  state.RecCaller = "Joe";
   boxes.Answer(kAnswerYes);
-  ExportCall(program);  // creates the export file
+  ExportCall(program, {{}, CallBody("Joe")});  // creates the export file
   EXPECT_EQ(synced, std::vector<std::string>{folder + "EXPORT.TXT"});
 
   // The first purge creates the archive and its work file; the new log's
