@@ -9,7 +9,6 @@
 
 #include "core/call_fields.h"
 #include "fuzz_support.h"
-#include "service/program_log.h"
 #include "store/phone_log.h"
 
 namespace telvo::fuzz {

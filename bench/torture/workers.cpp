@@ -9,7 +9,6 @@
 #include "numbered_calls.h"
 #include "service/call_actions.h"
 #include "store/log_scan.h"
-#include "service/program_log.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
 #include "service/purge.h"
@@ -90,8 +89,7 @@ class Worker {
     std::unique_ptr<File> log;
     // Nothing to choose this round while the log does not exist yet (no
     // call posted) or stays locked.
-    Program& program = station_.program;
-    if (!OpenWithLockRetries(program, setup_.logPath, FileAccess::kRead, &log).ok()) return chosen;
+    if (!station_.store.opener().Open(setup_.logPath, FileAccess::kRead, &log).ok()) return chosen;
     int64_t length = 0;
     if (!log->Length(&length).ok()) return chosen;
     size_t seen = 0;

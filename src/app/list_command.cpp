@@ -6,7 +6,7 @@
 #include "app/log_commands.h"
 #include "core/call_fields.h"
 #include "core/marks.h"
-#include "service/program_log.h"
+#include "service/store_messages.h"
 
 namespace telvo {
 namespace {
@@ -99,8 +99,7 @@ int RunList(LogSession& session) {
   }
   log.reset();
   if (stop.outcome == ReadOutcome::kDamaged) {
-    ReportLogDamage(session.program, stop.damageAt);
-    return 1;
+    return session.Stop(session.owner.name, LogFailureText(StoreError::Damaged(stop.damageAt)));
   }
   if (stop.outcome == ReadOutcome::kFailed) return session.Fail(stop.status);
   // Said to people only: a script reads an empty log as no lines at all.

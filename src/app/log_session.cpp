@@ -4,7 +4,6 @@
 
 #include "app/log_commands.h"
 #include "service/call_actions.h"
-#include "service/program_log.h"
 #include "app/log_path.h"
 #include "platform/code_page.h"
 
@@ -61,7 +60,7 @@ std::string LogSession::Text(const std::string& typed) const {
 std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing) {
   ProgramState& s = program.state;
   std::unique_ptr<File> log;
-  Status status = OpenWithLockRetries(program, s.CurrentLogPath, FileAccess::kRead, &log);
+  Status status = store.opener().Open(s.CurrentLogPath, FileAccess::kRead, &log);
   if (status.ok()) status = log->Length(length);
   if (status.ok()) return log;
   log.reset();

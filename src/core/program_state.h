@@ -58,10 +58,8 @@ struct ProgramState {
   std::string CurrentLogOwner;
   int64_t LastLogLength = 0;
 
-  // Phone-log access.
+  // 1 after the last delivery, purge or call action failed, 0 after it succeeded.
   int16_t FileError = 0;
-  int16_t ReadDenied = 0;
-  int64_t LogLength = 0;  // bytes of the log opened last
 
   // The log being viewed, kept across a forward: the pad may reload the
   // people list meanwhile, so the index alone could name someone else.

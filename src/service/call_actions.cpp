@@ -3,7 +3,6 @@
 #include "service/store_messages.h"
 #include "store/folder_store.h"
 #include "service/forward_export.h"
-#include "service/program_log.h"
 #include "store/phone_log.h"
 
 namespace telvo {

@@ -33,7 +33,6 @@ void PurgeCalls(Program& program) {
   switch (result.failure) {
     case PurgeResult::Failure::kNone:
       if (!result.unsynced.ok()) ShowStop(program, owner, PurgeUnsyncedText(result.unsynced));
-      s.LogLength = result.newLength;
       RefreshPollBaseline(program, result.newLength);
       return;
     case PurgeResult::Failure::kWorkFile:

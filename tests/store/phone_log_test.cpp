@@ -1,5 +1,5 @@
 #include "core/call_fields.h"
-#include "service/program_log.h"
+#include "service/store_messages.h"
 #include "store/phone_log.h"
 
 #include <fcntl.h>
@@ -22,16 +22,26 @@ class PhoneLogTest : public ProgramTest {
     state.CurrentLogOwner = "Ann";
   }
 
-  // The callers a walk from either end sees, in the order it sees them.
+  // What the call list meets first when it opens Ann's log: a torn tail is
+  // repaired then.
+  StoreError Opened(const std::string& log) {
+    return store.ReadPage({{.name = "Ann", .log = log}}, {}, PageDirection::kOlder, 0).error;
+  }
+
+  // The callers a walk from either end sees, in the order it sees them,
+  // once the log has been opened as the call list opens it.
   std::vector<std::string> Walk(bool forward) {
     std::vector<std::string> callers;
-    auto log = OpenPhoneLog(program);
+    EXPECT_TRUE(Opened(workgroup.at(0).log).ok());
+    std::unique_ptr<File> log;
+    int64_t length = 0;
+    EXPECT_OK(env.OpenFile(workgroup.at(0).log, FileAccess::kRead, &log));
+    EXPECT_OK(log->Length(&length));
     auto visit = [&](const Record& r) {
       callers.push_back(ParseCallBody(r.body).caller);
       return true;
     };
-    last = forward ? WalkForward(*log, state.LogLength, 0, visit)
-                   : WalkBackward(*log, state.LogLength, visit);
+    last = forward ? WalkForward(*log, length, 0, visit) : WalkBackward(*log, length, visit);
     return callers;
   }
   std::vector<std::string> Backward() { return Walk(false); }
@@ -43,7 +53,6 @@ class PhoneLogTest : public ProgramTest {
 TEST_F(PhoneLogTest, WalksSeeEveryRecordInOrder) {
   EXPECT_TRUE(Backward().empty());
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
-  EXPECT_EQ(state.LogLength, 0);
   WriteWholeFile(LogFile(0), CallRecord(("A")) + FrameRecord("\x01") + CallRecord(("C")));
   EXPECT_EQ(Backward(), (std::vector<std::string>{"C", "", "A"}));
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
@@ -122,7 +131,7 @@ TEST_F(PhoneLogTest, ATornTailIsCutOffAndKeptBesideTheLog) {
   EXPECT_EQ(Log(0), damaged);
   // Found once, that damage is not searched for again on every open.
   faults.ResetCounts();
-  ASSERT_NE(OpenPhoneLog(program), nullptr);
+  ASSERT_TRUE(Opened(workgroup.at(0).log).ok());
   EXPECT_LT(faults.bytesRead(), 100);
   EXPECT_EQ(ReadWholeFile(kept), torn + torn.substr(0, 1));
   EXPECT_TRUE(boxes.shown().empty());
@@ -132,30 +141,24 @@ TEST_F(PhoneLogTest, LockedLogIsTriedElevenTimes) {
   std::unique_ptr<File> holder;
   ASSERT_OK(posix.OpenFile(workgroup.at(0).log, FileAccess::kUpdate, &holder));
   faults.ResetCounts();
-  EXPECT_EQ(OpenPhoneLog(program), nullptr);
+  const StoreError locked = Opened(workgroup.at(0).log);
   EXPECT_EQ(faults.count(FileOp::kOpen), 11);
-  EXPECT_EQ(state.FileError, 1);
-  EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Ann", "Message file is locked up",
-                                                     BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}}));
+  EXPECT_EQ(locked.kind, StoreError::Kind::kLocked);
+  EXPECT_EQ(LogFailureText(locked), "Message file is locked up");
   // Ten pauses of about a second each.
   EXPECT_GE(env.sleptMs(), kTenPausesMinMs);
   EXPECT_LE(env.sleptMs(), kTenPausesMaxMs);
 }
 
 TEST_F(PhoneLogTest, OpenFailuresAreNamed) {
-  state.CurrentLogPath = temp.file("NOWHERE") + "\\MESSAGES";
-  EXPECT_EQ(OpenPhoneLog(program), nullptr);
-  EXPECT_EQ(boxes.last().text, "Invalid Path For User's Phonelog ");
-  state.CurrentLogPath = workgroup.at(0).log;
+  const std::string log = workgroup.at(0).log;
+  EXPECT_EQ(LogFailureText(Opened(temp.file("NOWHERE") + "\\MESSAGES")),
+            "Invalid Path For User's Phonelog ");
   faults.FailNth(FileOp::kOpen, faults.count(FileOp::kOpen) + 1, kDeviceUnavailable);
-  EXPECT_EQ(OpenPhoneLog(program), nullptr);
-  EXPECT_EQ(boxes.last().text, "Unknown Error  68");
+  EXPECT_EQ(LogFailureText(Opened(log)), "Unknown Error  68");
   faults.FailNth(FileOp::kRead, faults.count(FileOp::kRead) + 1, kDeviceIoError);
-  EXPECT_EQ(OpenPhoneLog(program), nullptr);
-  EXPECT_EQ(boxes.last().text, "Unknown Error  57");
-  EXPECT_EQ(state.FileError, 1);
-  EXPECT_NE(OpenPhoneLog(program), nullptr);
-  EXPECT_EQ(state.FileError, 0);
+  EXPECT_EQ(LogFailureText(Opened(log)), "Unknown Error  57");
+  EXPECT_TRUE(Opened(log).ok());
 }
 
 TEST_F(PhoneLogTest, ACallIdNamesItsCallWhateverItsMark) {

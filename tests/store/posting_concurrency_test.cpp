@@ -7,7 +7,6 @@
 #include <map>
 
 #include "core/call_fields.h"
-#include "service/program_log.h"
 #include "store/phone_log.h"
 #include "service/delivery.h"
 #include "support/program_fixture.h"
@@ -93,10 +92,11 @@ TEST_F(PostingConcurrencyTest, EightProcessesLoseNoRecord) {
   EXPECT_EQ(WaitAll(children), 0);
 
   std::map<std::string, std::vector<int>> seen;  // poster -> message numbers in file order
-  auto log = OpenPhoneLog(program);
-  ASSERT_NE(log, nullptr);
-  EXPECT_EQ(state.LogLength, static_cast<int64_t>(Log(0).size()));
-  RecordRead end = WalkForward(*log, state.LogLength, 0, [&](const Record& r) {
+  std::unique_ptr<File> log;
+  int64_t length = 0;
+  ASSERT_OK(env.OpenFile(workgroup.at(0).log, FileAccess::kRead, &log));
+  ASSERT_OK(log->Length(&length));
+  RecordRead end = WalkForward(*log, length, 0, [&](const Record& r) {
     const telvo::CallFields call = ParseCallBody(r.body);
     seen[call.caller].push_back(std::stoi(call.message));
     return true;
@@ -109,7 +109,7 @@ TEST_F(PostingConcurrencyTest, EightProcessesLoseNoRecord) {
     for (int i = 0; i < kEach; ++i) EXPECT_EQ(numbers[static_cast<size_t>(i)], i);
   }
   int backward = 0;
-  end = WalkBackward(*log, state.LogLength, [&](const Record&) { return ++backward > 0; });
+  end = WalkBackward(*log, length, [&](const Record&) { return ++backward > 0; });
   EXPECT_EQ(end.outcome, ReadOutcome::kNone);
   EXPECT_EQ(backward, kPosters * kEach);
 }
