@@ -118,7 +118,7 @@ bool RenderHelp(const QString& folder) {
 // typed. Alerts are not shown over it.
 bool RenderPad(Program& program, const QString& folder) {
   PadAlerts alerts;
-  alerts.show = [](Program&, int, QWidget*) {};
+  alerts.show = [](Program&, int, AlertUse, const std::string&, QWidget*) {};
   auto* pad = new MessagePad(program, nullptr, alerts);
   pad->show();
   QApplication::processEvents();
@@ -139,9 +139,8 @@ bool RenderOptions(Program& program, const QString& folder) {
 
 // The alert as the message taker sees it on picking its author.
 bool RenderAlert(Program& program, const SampleWorkgroup& sample, const QString& folder) {
-  program.state.AlertMode = 1;
-  ReadAlert(program, sample.alertPerson);
-  AlertWindow alert(program, sample.alertPerson);
+  AlertWindow alert(program, sample.alertPerson, AlertUse::kShowToTaker,
+                    ReadAlert(program, sample.alertPerson).text);
   const bool saved = Save(&alert, folder, "alert.png");
   alert.hide();
   return saved;

@@ -66,20 +66,6 @@ struct ProgramState {
   int16_t SavedPerson = 0;
   std::string SavedLogPath;
   std::string SavedLogOwner;
-
-  // Alerts seen from the message pad.
-  // The list index whose alert was shown when it was selected; -1 for none.
-  int16_t AlertShownFor = -1;
-  // Set just before the pad selects the default person by itself: that
-  // selection shows no alert.
-  int16_t SkipAlertOnce = 0;
-  // 1: the alert window shows the selected person's alert to the message
-  // taker; 0: it lets the user edit that alert.
-  int16_t AlertMode = 0;
-  // The run-time error of the last alert read: 0 read, 53 no alert file.
-  int16_t AlertError = 0;
-  // The text of the alert last read.
-  std::string AlertText;
 };
 
 }  // namespace telvo

@@ -16,15 +16,14 @@ namespace {
 
 }  // namespace
 
-void ReadAlert(Program& program, int person) {
-  ProgramState& s = program.state;
+AlertRead ReadAlert(Program& program, int person) {
   AlertRead alert = program.store->ReadAlert(program.workgroup.at(person));
-  s.AlertText = std::move(alert.text);
-  s.AlertError = static_cast<int16_t>(alert.exists ? 0 : alert.error.ok() ? kFileNotFound
-                                                                          : alert.error.status.code());
-  if (alert.error.ok()) return;
-  ShowNotice(program, "Telvo error reading alert",
-             alert.error.status.description() + std::to_string(alert.error.status.code()));
+  if (!alert.error.ok()) {
+    const Status& failure = alert.error.status;
+    ShowNotice(program, "Telvo error reading alert",
+               failure.description() + std::to_string(failure.code()));
+  }
+  return alert;
 }
 
 bool WriteAlert(Program& program, int person, const std::string& text) {

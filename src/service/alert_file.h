@@ -7,13 +7,13 @@
 #include <string>
 
 #include "core/program.h"
+#include "store/phone_store.h"
 
 namespace telvo {
 
-// Reads the alert of `person` into AlertText and sets AlertError: 0 when an
-// alert was read, 53 when the person has no alert file; any other failure
-// has been reported.
-void ReadAlert(Program& program, int person);
+// The alert of `person`: its text, or that there is none; any other failure
+// has been reported, and the result carries it.
+AlertRead ReadAlert(Program& program, int person);
 
 // Stores `text` (lines ended by CR LF) as the alert of `person`, stamped with
 // the present moment. Returns false, with the user told, when a colleague

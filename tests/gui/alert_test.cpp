@@ -27,9 +27,8 @@ class AlertWindowTest : public ProgramTest {
 
   // What the pad does before it opens the window.
   std::unique_ptr<AlertWindow> Open(int mode) {
-    state.AlertMode = static_cast<int16_t>(mode);
-    ReadAlert(program, 0);
-    auto window = std::make_unique<AlertWindow>(program, 0);
+    const AlertUse use = mode == 1 ? AlertUse::kShowToTaker : AlertUse::kEdit;
+    auto window = std::make_unique<AlertWindow>(program, 0, use, ReadAlert(program, 0).text);
     window->show();
     return window;
   }
@@ -120,14 +119,13 @@ TEST_F(AlertWindowTest, LockedAlertKeepsTheWindowOpenWithItsText) {
 
 TEST_F(AlertWindowTest, OpensModallyAndSaysWhenRemoveFails) {
   WriteWholeFile(AlertFile(), kStored);
-  state.AlertMode = 0;
-  ReadAlert(program, 0);
+  const std::string text = ReadAlert(program, 0).text;
   std::filesystem::remove(AlertFile());
   WhenModalShows([&](QWidget* modal) {
     EXPECT_EQ(modal->objectName(), "Form5");
     Click(modal, 2);
   });
-  ShowAlertWindow(program, 0, nullptr);
+  ShowAlertWindow(program, 0, AlertUse::kEdit, text, nullptr);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Error Deleting Alert"}));
 }
 

@@ -33,15 +33,18 @@ class PadTest : public ProgramTest {
   ~PadTest() override { delete pad; }
 
   // A fresh pad, shown as the switch window shows it. Alerts come from
-  // `alerts` (person to text) and each showing is noted with its AlertMode.
+  // `alerts` (person to text) and each showing is noted as 1 when it shows
+  // the alert to the taker, 0 when it opens the editor.
   MessagePad* Open(bool realAlerts = false) {
     PadAlerts fake{[this](Program&, int person) {
                      ++alertReads;
-                     state.AlertError = alerts.count(person) ? 0 : kFileNotFound;
-                     state.AlertText = alerts.count(person) ? alerts[person] : "";
+                     AlertRead read;
+                     read.exists = alerts.count(person) > 0;
+                     read.text = read.exists ? alerts[person] : "";
+                     return read;
                    },
-                   [this](Program&, int person, QWidget*) {
-                     alertsShown.push_back({person, state.AlertMode});
+                   [this](Program&, int person, AlertUse use, const std::string&, QWidget*) {
+                     alertsShown.push_back({person, use == AlertUse::kShowToTaker ? 1 : 0});
                    }};
     pad = new MessagePad(program, nullptr, realAlerts ? PadAlerts{} : std::move(fake));
     QObject::connect(pad, &MessagePad::Unloaded, [this] { ++unloads; });
@@ -279,7 +282,6 @@ TEST_F(PadTest, AnAlertIsShownOnceWhenItsPersonIsChosen) {
 
   // No alert: nothing shown or left behind; "Alert" opens the editor even so.
   Choose(2);
-  EXPECT_EQ(state.AlertError, 0);
   Click("Command7");
   EXPECT_EQ(alertsShown, (Shown{{1, 1}, {1, 1}, {2, 0}}));
   EXPECT_EQ(state.ActiveWindow, kMessagePad);

@@ -26,29 +26,29 @@ class AlertFileTest : public ProgramTest {
 
 TEST_F(AlertFileTest, ReadsTheAlertWithoutItsLastLineEnd) {
   Store(kStored);
-  ReadAlert(program, 0);
-  EXPECT_EQ(state.AlertError, 0);
-  EXPECT_EQ(state.AlertText, "Out today\r\nPosted 4:07 PM 12-05-2026");
+  AlertRead alert = ReadAlert(program, 0);
+  EXPECT_TRUE(alert.exists);
+  EXPECT_EQ(alert.text, "Out today\r\nPosted 4:07 PM 12-05-2026");
 
   std::filesystem::remove(AlertFile());
-  ReadAlert(program, 0);
-  EXPECT_EQ(state.AlertError, kFileNotFound);
-  EXPECT_EQ(state.AlertText, "");
+  alert = ReadAlert(program, 0);
+  EXPECT_TRUE(alert.error.ok());
+  EXPECT_FALSE(alert.exists);
+  EXPECT_EQ(alert.text, "");
 
   // Too short to hold the line end the program always writes.
   for (const char* shortFile : {"", "x"}) {
     Store(shortFile);
-    ReadAlert(program, 0);
-    EXPECT_EQ(state.AlertError, 0);
-    EXPECT_EQ(state.AlertText, "");
+    alert = ReadAlert(program, 0);
+    EXPECT_TRUE(alert.exists);
+    EXPECT_EQ(alert.text, "");
   }
   EXPECT_TRUE(boxes.shown().empty());
 }
 
 TEST_F(AlertFileTest, OtherReadFailuresAreReported) {
   std::filesystem::remove_all(temp.file("ann"));
-  ReadAlert(program, 0);
-  EXPECT_EQ(state.AlertError, kPathNotFound);
+  EXPECT_EQ(ReadAlert(program, 0).error.status.code(), kPathNotFound);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo error reading alert", "Path not found76"}));
 
   // A save that never ends is waited for, then reported.
@@ -56,9 +56,9 @@ TEST_F(AlertFileTest, OtherReadFailuresAreReported) {
   Store(kStored);
   std::unique_ptr<File> writer;
   ASSERT_OK(posix.OpenFile(workgroup.at(0).alert, FileAccess::kUpdate, &writer));
-  ReadAlert(program, 0);
-  EXPECT_EQ(state.AlertError, kPermissionDenied);
-  EXPECT_EQ(state.AlertText, "");
+  const AlertRead held = ReadAlert(program, 0);
+  EXPECT_EQ(held.error.kind, StoreError::Kind::kLocked);
+  EXPECT_EQ(held.text, "");
   EXPECT_EQ(boxes.last().text, "Permission denied70");
   EXPECT_GE(env.sleptMs(), kTenPausesMinMs);
 }

@@ -39,8 +39,9 @@ QLabel* PlainLabel(QWidget* parent, const char* name) {
 
 }  // namespace
 
-AlertWindow::AlertWindow(Program& program, int person, QWidget* parent)
-    : QDialog(parent), program_(program), person_(person) {
+AlertWindow::AlertWindow(Program& program, int person, AlertUse use, std::string text,
+                         QWidget* parent)
+    : QDialog(parent), program_(program), person_(person), use_(use), text_(std::move(text)) {
   Form_Load();
 }
 
@@ -52,7 +53,7 @@ void AlertWindow::Form_Load() {
   ApplyPadFonts();
   SizeAndCentre(this, 0.5, 0.5);
   PlaceControls();
-  text1_->setPlainText(ForEditing(program_.state.AlertText));
+  text1_->setPlainText(ForEditing(text_));
   loaded_ = EditedAlert();
   // Read only rather than disabled: a long alert must still scroll, and its
   // text must not be greyed out for the person who has to read it.
@@ -106,7 +107,7 @@ void AlertWindow::WriteHeading() {
       ToQt("taking calls for " + program_.workgroup.NameOf(person_) + " to know."));
 }
 
-bool AlertWindow::Editing() const { return program_.state.AlertMode == 0; }
+bool AlertWindow::Editing() const { return use_ == AlertUse::kEdit; }
 
 // The text as the alert file holds it: Windows-1252, lines ended by CR LF.
 // The raw text keeps non-breaking spaces, which the plain text turns into
@@ -130,7 +131,7 @@ void AlertWindow::Command1_Click(int index) {
       reject();
       return;
     case 2:
-      if (!program_.state.AlertText.empty()) RemoveAlert(program_, person_);
+      if (!text_.empty()) RemoveAlert(program_, person_);
       accept();
       return;
   }
@@ -149,8 +150,9 @@ bool AlertWindow::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void ShowAlertWindow(Program& program, int person, QWidget* parent) {
-  AlertWindow window(program, person, parent);
+void ShowAlertWindow(Program& program, int person, AlertUse use, const std::string& text,
+                     QWidget* parent) {
+  AlertWindow window(program, person, use, text, parent);
   window.exec();
 }
 

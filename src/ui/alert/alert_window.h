@@ -1,7 +1,6 @@
 #pragma once
-// The alert window (Form5), shown modally for the person `person`: in
-// AlertMode 1 it shows the alert to the message taker, in AlertMode 0 it lets
-// the user edit it. AlertMode and AlertText are set before it opens.
+// The alert window (Form5), shown modally for the person `person`: it shows
+// the alert to the message taker, or lets the user edit it.
 
 #include <QDialog>
 #include <array>
@@ -15,12 +14,16 @@ class QPushButton;
 
 namespace telvo {
 
+enum class AlertUse { kEdit, kShowToTaker };
+
 class AlertWindow : public QDialog {
   Q_OBJECT
 
  public:
   // Loads the window without showing it.
-  AlertWindow(Program& program, int person, QWidget* parent = nullptr);
+  // `text` is the alert as read, "" for none.
+  AlertWindow(Program& program, int person, AlertUse use, std::string text,
+              QWidget* parent = nullptr);
 
   // 0 OK, 1 Cancel, 2 Remove.
   void Command1_Click(int index);
@@ -40,6 +43,8 @@ class AlertWindow : public QDialog {
 
   Program& program_;
   int person_;
+  const AlertUse use_;
+  const std::string text_;
   std::array<QLabel*, 2> heading_{};
   QPlainTextEdit* text1_ = nullptr;
   std::array<QPushButton*, 3> command1_{};
@@ -48,6 +53,7 @@ class AlertWindow : public QDialog {
   std::string loaded_;
 };
 
-void ShowAlertWindow(Program& program, int person, QWidget* parent);
+void ShowAlertWindow(Program& program, int person, AlertUse use, const std::string& text,
+                     QWidget* parent);
 
 }  // namespace telvo

@@ -89,7 +89,9 @@ class MessagePad : public QWidget {
   void Deliver();
   bool DateIsValid();
   void SelectDefaultPerson();
-  void ShowAlert(int person);
+  void ShowAlert(int person, AlertUse use, const std::string& text);
+  // Shows the alert of `person`, if there is one, to whoever takes the call.
+  void ShowAlertToTaker(int person);
   void AfterWindowClosedOver();
   int Selected() const;
   PadValues Values() const;
@@ -97,6 +99,12 @@ class MessagePad : public QWidget {
   Program& program_;
   ProgramState& s_;
   PadAlerts alerts_;
+  // The person whose alert was shown when they were chosen, so delivering
+  // to them does not show it again; -1 for none.
+  int alertShownFor_ = -1;
+  // Set while the pad selects the default person itself: that selection
+  // shows no alert.
+  bool skipAlertOnce_ = false;
   bool shownOnce_ = false;
   bool unloading_ = false;
   bool ownsClearPadHook_ = false;

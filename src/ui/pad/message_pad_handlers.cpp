@@ -23,7 +23,7 @@ void MessagePad::ClearPad() {
   phone_->clear();
   message_->clear();
   Caller_->setFocus();
-  s_.AlertShownFor = -1;
+  alertShownFor_ = -1;
 }
 
 void MessagePad::StampDateTime() {
@@ -67,7 +67,7 @@ void MessagePad::Form_Activate() {
 // list's handler only when it selects someone; the flag is dropped either
 // way, so the user's next selection does show one.
 void MessagePad::SelectDefaultPerson() {
-  s_.SkipAlertOnce = 1;
+  skipAlertOnce_ = true;
   const int defaultIndex = program_.workgroup.defaultIndex();
   const int row = defaultIndex < List1_->count() ? defaultIndex : -1;
   {
@@ -75,7 +75,7 @@ void MessagePad::SelectDefaultPerson() {
     List1_->setCurrentRow(row);
   }
   if (row >= 0) List1_Click();
-  s_.SkipAlertOnce = 0;
+  skipAlertOnce_ = false;
 }
 
 void MessagePad::List1_Click() {
@@ -83,18 +83,17 @@ void MessagePad::List1_Click() {
   if (s_.ForwardMode != 1) Command5_[0]->setEnabled(true);
   Command2_->setText(ToQt(DeliverCaption(program_.workgroup.NameOf(person))));
   Caller_->setFocus();
-  if (s_.SkipAlertOnce == 1) {
-    s_.SkipAlertOnce = 0;
+  if (skipAlertOnce_) {
+    skipAlertOnce_ = false;
     return;
   }
-  s_.AlertMode = 1;
-  s_.AlertShownFor = static_cast<int16_t>(person);
-  alerts_.read(program_, person);
-  if (s_.AlertError == 0) {
-    ShowAlert(person);
-  } else {
-    s_.AlertError = 0;
-  }
+  alertShownFor_ = person;
+  ShowAlertToTaker(person);
+}
+
+void MessagePad::ShowAlertToTaker(int person) {
+  const AlertRead alert = alerts_.read(program_, person);
+  if (alert.exists) ShowAlert(person, AlertUse::kShowToTaker, alert.text);
 }
 
 // The View button's way to the call list, and only while that button could
@@ -103,11 +102,11 @@ void MessagePad::List1_DblClick() {
   if (Command5_[0]->isEnabled() && Selected() >= 0) Command5_Click(0);
 }
 
-void MessagePad::ShowAlert(int person) {
+void MessagePad::ShowAlert(int person, AlertUse use, const std::string& text) {
   // The alert window is in charge while it is open; when it closes, the
   // pad's activation finds it so and keeps the selection and the fields.
   s_.ActiveWindow = kAlertWindow;
-  alerts_.show(program_, person, this);
+  alerts_.show(program_, person, use, text, this);
   AfterWindowClosedOver();
 }
 
@@ -136,15 +135,9 @@ void MessagePad::Deliver() {
 MessagePad::Next MessagePad::OkAction() {
   if (!DateIsValid()) return Next::kStay;
   const int person = Selected();
-  if (person >= 0 && s_.AlertShownFor != person) {
-    s_.AlertMode = 1;
-    s_.AlertShownFor = -1;
-    alerts_.read(program_, person);
-    if (s_.AlertError == 0) {
-      ShowAlert(person);
-    } else {
-      s_.AlertError = 0;
-    }
+  if (person >= 0 && alertShownFor_ != person) {
+    alertShownFor_ = -1;
+    ShowAlertToTaker(person);
   }
   Deliver();
   if (s_.FileError == 0 && s_.ForwardMode == 1) return Next::kUnload;
@@ -243,13 +236,9 @@ void MessagePad::Command6_Click() {
 void MessagePad::Command7_Click() {
   const int person = Selected();
   if (person < 0) return;
-  s_.AlertMode = 0;
-  alerts_.read(program_, person);
-  const bool readable = s_.AlertError == 0 || s_.AlertError == kFileNotFound;
-  s_.AlertError = 0;
-  if (!readable) return;
-  ShowAlert(person);
-  s_.AlertError = 0;
+  const AlertRead alert = alerts_.read(program_, person);
+  if (!alert.error.ok()) return;
+  ShowAlert(person, AlertUse::kEdit, alert.text);
 }
 
 void MessagePad::Command8_Click() { ShowHelp(this); }

@@ -13,8 +13,10 @@
 namespace telvo {
 
 struct PadAlerts {
-  std::function<void(Program&, int person)> read = ReadAlert;
-  std::function<void(Program&, int person, QWidget* parent)> show = ShowAlertWindow;
+  std::function<AlertRead(Program&, int person)> read = ReadAlert;
+  std::function<void(Program&, int person, AlertUse use, const std::string& text,
+                     QWidget* parent)>
+      show = ShowAlertWindow;
 };
 
 }  // namespace telvo
