@@ -85,6 +85,18 @@ void CallPagingEngine::Report(const StoreError& error) {
   }
 }
 
+bool CallPagingEngine::StoppedBeforeAnyCall(const CallPage& page) {
+  if (page.logEmpty) {
+    ShowStop(program_, book_.owner.name, "No Phone Calls");
+  } else if (!page.error.ok() && page.calls.empty()) {
+    Report(page.error);
+  } else {
+    return false;
+  }
+  StopEarly();
+  return true;
+}
+
 void CallPagingEngine::ShowEndOfCalls(const std::string& text) {
   program_.boxes.Show({"Telvo ", text, BoxIcon::kStop, BoxButtons::kOk, kAnswerOk});
 }
@@ -100,14 +112,7 @@ void CallPagingEngine::ShowCallPage() {
     anchored_ = false;
     page = store.ReadPage(book_, CallId{}, PageDirection::kOlder, kPageRows);
   }
-  if (page.logEmpty) {
-    ShowStop(program_, book_.owner.name, "No Phone Calls");
-    return StopEarly();
-  }
-  if (!page.error.ok() && page.calls.empty()) {
-    Report(page.error);
-    return StopEarly();
-  }
+  if (StoppedBeforeAnyCall(page)) return;
   newerExist_ = anchored_;
   StartLayout();
   int row = 0;
@@ -140,14 +145,7 @@ void CallPagingEngine::ShowPreviousPage() {
     anchored_ = false;
     return ShowCallPage();
   }
-  if (page.logEmpty) {
-    ShowStop(program_, book_.owner.name, "No Phone Calls");
-    return StopEarly();
-  }
-  if (!page.error.ok() && page.calls.empty()) {
-    Report(page.error);
-    return StopEarly();
-  }
+  if (StoppedBeforeAnyCall(page)) return;
 
   // Lay out the newer calls, oldest first, to learn how many fit above the
   // page on the screen; the call that does not fit becomes the anchor.

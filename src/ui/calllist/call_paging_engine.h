@@ -71,6 +71,9 @@ class CallPagingEngine : public CallPageView {
   // A listing that ends before its page is complete leaves no anchor behind.
   void StopEarly();
   void Report(const StoreError& error);
+  // An empty log, or one that could not be read at all, says so and ends
+  // the listing: true then.
+  bool StoppedBeforeAnyCall(const CallPage& page);
   void ShowEndOfCalls(const std::string& text);
 
   Program& program_;
