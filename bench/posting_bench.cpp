@@ -81,7 +81,7 @@ PadValues Pad() {
 class Poster {
  public:
   explicit Poster(const std::string& logPath) : program_(env_, boxes_) {
-    program_.state.MyInitials = "BM";
+    program_.settings.initials = "BM";
     program_.workgroup.Replace(Ann(logPath), -1, -1);
   }
   bool PostOnce() {

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p.env.Put(ConfigFilePath(p.program), std::string(Bytes(data, size)));
   // The list that a seed's "WorkGroup=/share/people.txt" names.
   p.env.Put("/SHARE/PEOPLE.TXT", "Ann,/share/ann,ANNPC,/share/ann/alert\r\n");
-  ProgramState& s = p.program.state;
+  Settings& settings = p.program.settings;
   bool ended = false;
   try {
     ReadIniFile(p.program);
@@ -28,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   Require(p.boxes.shown().empty(), "usable settings are read without a word");
-  Require(p.env.FileExists(s.WorkgroupPath), "the workgroup list exists");
-  Require(!s.MyInitials.empty(), "initials are given");
-  Require(s.MyName.empty() || !s.DefaultRecipient.empty(),
+  Require(p.env.FileExists(settings.workgroupPath), "the workgroup list exists");
+  Require(!settings.initials.empty(), "initials are given");
+  Require(settings.name.empty() || !settings.defaultRecipient.empty(),
           "a person with a name has a default recipient");
   return 0;
 }

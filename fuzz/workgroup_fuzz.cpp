@@ -29,12 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace telvo;
   using namespace telvo::fuzz;
   FuzzProgram p;
-  ProgramState& s = p.program.state;
-  s.WorkgroupPath = "\\SHARE\\PEOPLE.TXT";
-  p.env.Put(s.WorkgroupPath, std::string(Bytes(data, size)));
-  s.MyName = "ann";
-  s.DefaultRecipient = "Bob Smith";
-  s.UsePopSetting = "INTERNAL";
+  Settings& settings = p.program.settings;
+  settings.workgroupPath = "\\SHARE\\PEOPLE.TXT";
+  p.env.Put(settings.workgroupPath, std::string(Bytes(data, size)));
+  settings.name = "ann";
+  settings.defaultRecipient = "Bob Smith";
+  settings.notification = Notification::kInternal;
   int pollerStarts = 0;
   p.program.hooks.StartPoller = [&] { ++pollerStarts; };
   std::vector<std::string> names;
@@ -53,11 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(person.log.ends_with("\\MESSAGES") && person.archive.ends_with("\\ARCHIVE"),
             "every person has a log and an archive");
   }
-  Require(people.myIndex() == LastNamed(names, s.MyName), "myIndex is the user's line");
-  Require(people.defaultIndex() == LastNamed(names, s.DefaultRecipient),
+  Require(people.myIndex() == LastNamed(names, settings.name), "myIndex is the user's line");
+  Require(people.defaultIndex() == LastNamed(names, settings.defaultRecipient),
           "defaultIndex is the default recipient's line");
   int mine = 0;
-  for (const std::string& name : names) mine += EqualIgnoringCase(name, s.MyName) ? 1 : 0;
+  for (const std::string& name : names) mine += EqualIgnoringCase(name, settings.name) ? 1 : 0;
   Require(pollerStarts == mine, "the poller starts for each line that names the user");
   return 0;
 }

@@ -23,8 +23,8 @@ struct Workstation {
     ann.name = "Ann";
     ann.log = logPath;
     program.workgroup.Replace({ann}, 0, -1);
-    s.MyName = "Torture";
-    s.MyInitials = kInitials;
+    program.settings.name = "Torture";
+    program.settings.initials = kInitials;
     s.CurrentLogPath = logPath;
     s.CurrentLogOwner = "Ann";
   }

@@ -20,34 +20,33 @@ bool IsMissingFileCode(int code) {
          code == kDeviceUnavailable;
 }
 
-void ResetForReading(ProgramState& s) {
-  s.BoxText.clear();
-  s.WorkgroupPath.clear();
-  s.MyInitials.clear();
-  s.MyName.clear();
-  s.DefaultRecipient.clear();
-  s.PadColor = kDefaultPadColor;
-  s.PopupProgram.clear();
-  // SplashSetting, UsePopSetting and DeliverSetting keep their last values.
+void ResetForReading(Settings& s) {
+  s.workgroupPath.clear();
+  s.initials.clear();
+  s.name.clear();
+  s.defaultRecipient.clear();
+  s.padColor = kDefaultPadColor;
+  s.popupProgram.clear();
+  // The splash, notification and delivery choices keep their last values.
 }
 
 // Every key found anywhere in the upper-cased line takes the line's value,
 // in this order, so one line may set several settings.
-void ApplyLine(ProgramState& s, std::string_view line) {
+void ApplyLine(Settings& s, std::string_view line) {
   const std::string upper = UpperCase(line);
   const size_t equals = line.find('=');
   const std::string value(
       TrimBlanks(equals == std::string_view::npos ? line : line.substr(equals + 1)));
   auto has = [&](const char* key) { return upper.find(key) != std::string::npos; };
-  if (has("WORKGROUP")) s.WorkgroupPath = UpperCase(value);
-  if (has("INITIALS")) s.MyInitials = value;
-  if (has("NAME")) s.MyName = value;
-  if (has("DEFAULT RECIPIENT")) s.DefaultRecipient = value;
-  if (has("BACKCOLOR")) s.PadColor = RoundToInt32(LeadingNumber(value));
-  if (has("POPUP")) s.PopupProgram = value;
-  if (has("SPLASH")) s.SplashSetting = UpperCase(value);
-  if (has("USEPOP")) s.UsePopSetting = UpperCase(value);
-  if (has("DELIVER")) s.DeliverSetting = UpperCase(value);
+  if (has("WORKGROUP")) s.workgroupPath = UpperCase(value);
+  if (has("INITIALS")) s.initials = value;
+  if (has("NAME")) s.name = value;
+  if (has("DEFAULT RECIPIENT")) s.defaultRecipient = value;
+  if (has("BACKCOLOR")) s.padColor = RoundToInt32(LeadingNumber(value));
+  if (has("POPUP")) s.popupProgram = value;
+  if (has("SPLASH")) s.splash = ParseChoice<Splash>(value);
+  if (has("USEPOP")) s.notification = ParseChoice<Notification>(value);
+  if (has("DELIVER")) s.deliver = ParseChoice<Deliver>(value);
 }
 
 [[noreturn]] void EndWithFailureBox(Program& program, const Status& failure) {
@@ -61,26 +60,29 @@ void ApplyLine(ProgramState& s, std::string_view line) {
 // program on an unexpected failure.
 void CheckSettings(Program& program) {
   ProgramState& s = program.state;
-  if (s.WorkgroupPath.empty()) {
+  const Settings& settings = program.settings;
+  if (settings.workgroupPath.empty()) {
     // An empty name names no file: there is nothing to open, and the
     // complaint keeps saying what is wrong.
     s.BoxText = "No workgroup selected";
   } else {
     std::unique_ptr<File> list;
-    const Status opened = program.env.OpenFile(s.WorkgroupPath, FileAccess::kRead, &list);
+    const Status opened =
+        program.env.OpenFile(settings.workgroupPath, FileAccess::kRead, &list);
     list.reset();
     if (!opened.ok()) {
       if (!IsMissingFileCode(opened.code())) EndWithFailureBox(program, opened);
-      s.BoxText = "Cannot access workgroup file " + s.WorkgroupPath;
+      s.BoxText = "Cannot access workgroup file " + settings.workgroupPath;
     }
   }
-  if (s.MyInitials.empty()) s.BoxText = "Reference initials missing";
+  if (settings.initials.empty()) s.BoxText = "Reference initials missing";
 }
 
 // One pass over the file: the settings, then their checks.
 void ReadOnce(Program& program) {
   ProgramState& s = program.state;
-  ResetForReading(s);
+  s.BoxText.clear();
+  ResetForReading(program.settings);
   std::string bytes;
   const Status read = ReadTextFile(program.env, ConfigFilePath(program), &bytes);
   if (!read.ok()) {
@@ -88,18 +90,16 @@ void ReadOnce(Program& program) {
     s.BoxText = "Cannot find TELVO.INI in " + UpperCase(WindowsDir(program));
     return;
   }
-  for (std::string_view line : SplitLines(bytes)) ApplyLine(s, line);
+  Settings& settings = program.settings;
+  for (std::string_view line : SplitLines(bytes)) ApplyLine(settings, line);
   // After the whole file, not after each line: a line that merely contains
   // NAME must not leave its value as the default recipient.
-  if (s.DefaultRecipient.empty()) s.DefaultRecipient = s.MyName;
+  if (settings.defaultRecipient.empty()) settings.defaultRecipient = settings.name;
   CheckSettings(program);
 }
 
 std::string IniFileText(const IniChoices& c) {
   const std::string popup = UpperCase(c.popupPath);
-  const char* usepop = c.popup == PopupChoice::kNoPopup         ? "NO"
-                       : c.popup == PopupChoice::kMailslotPopup ? "EXTERNAL"
-                                                                : "INTERNAL";
   const std::string lines[] = {
       "WorkGroup=" + UpperCase(c.workgroupPath),
       "Initials=" + c.initials,
@@ -108,9 +108,10 @@ std::string IniFileText(const IniChoices& c) {
       // A number of 0 or more is written with a leading blank.
       "BackColor=" + std::string(c.backColor >= 0 ? " " : "") + std::to_string(c.backColor),
       "PopUp=" + popup,
-      std::string("Deliver=") + (c.minimizeAfterDelivery ? "Minimized" : "NotMinimized"),
-      std::string("Splash=") + (c.suppressSplash ? "YES" : "NO"),
-      std::string("Usepop=") + usepop,
+      "Deliver=" + ChoiceText<Deliver>(c.minimizeAfterDelivery ? Deliver::kMinimized
+                                                               : Deliver::kNotMinimized),
+      "Splash=" + ChoiceText<Splash>(c.suppressSplash ? Splash::kSuppressed : Splash::kShown),
+      "Usepop=" + ChoiceText<Notification>(c.popup),
       "PopUp=" + popup,
   };
   std::string text;
@@ -143,7 +144,7 @@ void ReadIniFile(Program& program) {
     s.BoxText += " Do you want to configure options?";
     if (AskYesNo(program) == kAnswerYes) {
       if (program.hooks.ShowSplash) program.hooks.ShowSplash();
-      s.PopupProgram = program.env.ProgramFolder() + "telvo-popup";
+      program.settings.popupProgram = program.env.ProgramFolder() + "telvo-popup";
       if (program.hooks.ShowOptions) program.hooks.ShowOptions();
       continue;
     }

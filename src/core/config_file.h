@@ -10,10 +10,6 @@
 
 namespace telvo {
 
-inline constexpr int32_t kDefaultPadColor = 0xC0C0FF;
-
-// The notification choices of the options dialog.
-enum class PopupChoice { kNoPopup, kMailslotPopup, kInternal };
 
 // What the options dialog passes to the writer: its controls' state.
 struct IniChoices {
@@ -25,7 +21,7 @@ struct IniChoices {
   std::string popupPath;  // written upper-cased
   bool minimizeAfterDelivery = false;
   bool suppressSplash = false;
-  PopupChoice popup = PopupChoice::kInternal;
+  Notification popup = Notification::kInternal;
 };
 
 // The configuration folder in upper case followed by "TELVO.INI"; the

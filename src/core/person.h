@@ -8,12 +8,12 @@
 namespace telvo {
 
 struct Person {
-  std::string name;      // as the list spells it
-  std::string computer;  // the workstation their notifications go to
-  std::string log;       // "<folder>\MESSAGES"
-  std::string archive;   // "<folder>\ARCHIVE"
-  std::string exportFile;  // "<folder>\EXPORT.TXT"
-  std::string alert;     // their alert file, as the list names it
+  std::string name{};        // as the list spells it
+  std::string computer{};    // the workstation their notifications go to
+  std::string log{};         // "<folder>\MESSAGES"
+  std::string archive{};     // "<folder>\ARCHIVE"
+  std::string exportFile{};  // "<folder>\EXPORT.TXT"
+  std::string alert{};       // their alert file, as the list names it
 };
 
 // The people of the workgroup list, in its order, and who among them this

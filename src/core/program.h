@@ -10,6 +10,7 @@
 #include "core/pad_values.h"
 #include "core/person.h"
 #include "core/program_state.h"
+#include "core/settings.h"
 #include "platform/env.h"
 
 namespace telvo {
@@ -41,6 +42,8 @@ class Program {
   Env& env;
   MessageBoxes& boxes;
   ProgramState state;
+  // As the configuration file holds them: read and written in config_file.
+  Settings settings;
   Workgroup workgroup;
   ProgramHooks hooks;
   // Where the calls are kept (store/phone_store.h); set by whoever makes

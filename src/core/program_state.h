@@ -23,17 +23,6 @@ enum WindowCode : int16_t {
 };
 
 struct ProgramState {
-  // Configuration (read from the configuration file).
-  std::string WorkgroupPath;
-  std::string MyInitials;
-  std::string MyName;
-  std::string DefaultRecipient;
-  int32_t PadColor = 0;
-  std::string PopupProgram;
-  std::string SplashSetting;
-  std::string UsePopSetting;
-  std::string DeliverSetting;
-
   // Message boxes.
   std::string BoxTitle;
   std::string BoxText;

@@ -20,9 +20,9 @@ void RefuseSecondInstance(Program& program) {
 // Started once and left alone: it is not watched, restarted or stopped,
 // and outlives this program. Env::StartProgram drops its failures.
 void StartExternalPopup(Program& program) {
-  const ProgramState& s = program.state;
-  if (s.UsePopSetting == "EXTERNAL" && !s.PopupProgram.empty())
-    program.env.StartProgram(s.PopupProgram);
+  if (program.settings.notification == Notification::kExternal &&
+      !program.settings.popupProgram.empty())
+    program.env.StartProgram(program.settings.popupProgram);
 }
 
 }  // namespace
@@ -31,8 +31,9 @@ void StartUp(Program& program) {
   RefuseSecondInstance(program);
   ReadIniFile(program);
   // Only "NO" shows it: a file without a Splash line suppresses it too.
-  if (program.state.SplashSetting == "NO" && program.hooks.ShowSplash) program.hooks.ShowSplash();
-  // The record marks are constants (program_state.h): nothing to set.
+  if (program.settings.splash == Splash::kShown && program.hooks.ShowSplash)
+    program.hooks.ShowSplash();
+  // The record marks are constants (call_fields.h): nothing to set.
   StartExternalPopup(program);
   // The poller starts when the pad finds the user in the workgroup list.
   if (program.hooks.StopPoller) program.hooks.StopPoller();

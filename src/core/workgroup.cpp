@@ -112,33 +112,32 @@ int LastNamed(const std::vector<Person>& people, const std::string& name) {
 }
 
 void StartPollerForTheUser(Program& program) {
-  const ProgramState& s = program.state;
-  if (s.UsePopSetting != "INTERNAL" || !program.hooks.StartPoller) return;
+  if (program.settings.notification != Notification::kInternal || !program.hooks.StartPoller)
+    return;
   // Once for each line naming the user; the switch window keeps a running
   // countdown, so a repeated start changes nothing.
   for (const Person& person : program.workgroup.people()) {
-    if (IsNamed(person, s.MyName)) program.hooks.StartPoller();
+    if (IsNamed(person, program.settings.name)) program.hooks.StartPoller();
   }
 }
 
 }  // namespace
 
 Status LoadWorkgroup(Program& program, std::vector<std::string>& names) {
-  ProgramState& s = program.state;
   names.clear();
 
   // One reading gives both the count and the people; the list is closed
   // before anything is shown. When it fails, the people stay as they were.
   std::string bytes;
-  const Status read = ReadTextFile(program.env, s.WorkgroupPath, &bytes);
+  const Status read = ReadTextFile(program.env, program.settings.workgroupPath, &bytes);
   if (!read.ok()) {
     program.workgroup.Replace(program.workgroup.people(), -1, -1);
     return ReportFailure(program, read);
   }
   std::vector<Person> people = ReadPeople(bytes, CountPeople(bytes));
   for (const Person& person : people) names.push_back(person.name);
-  const int me = LastNamed(people, s.MyName);
-  const int recipient = LastNamed(people, s.DefaultRecipient);
+  const int me = LastNamed(people, program.settings.name);
+  const int recipient = LastNamed(people, program.settings.defaultRecipient);
   program.workgroup.Replace(std::move(people), me, recipient);
   StartPollerForTheUser(program);
   return Status::Ok();

@@ -11,9 +11,9 @@
 namespace telvo {
 
 // Replaces the program's workgroup with the people of the list named by
-// WorkgroupPath, and fills `names` (the person list of the window that asks:
-// entry i is the name of workgroup person i). Runs the StartPoller hook when
-// the user is in the list and UsePopSetting is "INTERNAL".
+// the settings' workgroupPath, and fills `names` (the person list of the
+// window that asks: entry i is the name of workgroup person i). Runs the StartPoller hook when
+// the user is in the list and the notification choice is the internal one.
 //
 // A list that cannot be read is reported in a box unless the options dialog
 // is the caller (ActiveWindow 4); `names` is then empty, the people stay as

@@ -33,7 +33,7 @@ void PostMessage(Program& program, const PadValues& pad) {
   ProgramState& s = program.state;
   const int person = pad.selectedIndex;
   const bool hasRecipient = program.workgroup.Has(person);
-  const std::string body = PadCallBody(pad, s.MyInitials);
+  const std::string body = PadCallBody(pad, program.settings.initials);
   const std::string refusal = DeliveryRefusal(pad, hasRecipient, body);
   s.FileError = refusal.empty() ? 0 : 1;
   if (!refusal.empty()) return ShowStop(program, "Telvo", refusal);
@@ -43,7 +43,7 @@ void PostMessage(Program& program, const PadValues& pad) {
   s.CurrentLogPath = to.log;
   s.CurrentLogOwner = to.name;
   const StoreError delivered =
-      Delivery(*program.store, program.env).Deliver(to, body, s.MyName, pad.caller);
+      Delivery(*program.store, program.env).Deliver(to, body, program.settings.name, pad.caller);
   if (!delivered.ok()) {
     // Under the recipient's name, as every failure to write their log.
     s.FileError = 1;

@@ -10,7 +10,7 @@ namespace {
 // The user, or nobody (whose log is "") when the user is not in the list.
 const Person& Me(const Program& program) {
   static const Person kNobody;
-  if (program.state.UsePopSetting != "INTERNAL") return kNobody;
+  if (program.settings.notification != Notification::kInternal) return kNobody;
   return program.workgroup.at(program.workgroup.myIndex());
 }
 

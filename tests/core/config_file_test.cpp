@@ -41,25 +41,33 @@ class ConfigFileTest : public ProgramTest {
     }
     return -1;
   }
-  Texts Settings() const {
-    return {state.WorkgroupPath, state.MyInitials,    state.MyName,        state.DefaultRecipient,
-            state.PopupProgram,  state.SplashSetting, state.UsePopSetting, state.DeliverSetting};
+  // The settings as texts, each choice as it would be written back.
+  Texts Read() const {
+    return {settings.workgroupPath,       settings.initials,
+            settings.name,                settings.defaultRecipient,
+            settings.popupProgram,        ChoiceText(settings.splash),
+            ChoiceText(settings.notification), ChoiceText(settings.deliver)};
   }
 };
 
 TEST_F(ConfigFileTest, EveryKeyInALineTakesItsValue) {
   // No Name and no Default Recipient line; the PopUp path holds "SPLASH".
+  // A choice spelt as none of the known ones is kept as it was, acted on
+  // as none of them.
   ReadUsable("PopUp=/opt/splash/pop\r\nDeliver=Minimized\r\nUsepop=internal\r\n");
-  EXPECT_EQ(Settings(), (Texts{UpperCase(List()), "CW", List(), List(), "/opt/splash/pop",
-                               "/OPT/SPLASH/POP", "INTERNAL", "MINIMIZED"}));
+  EXPECT_EQ(Read(), (Texts{UpperCase(List()), "CW", List(), List(), "/opt/splash/pop",
+                           "/opt/splash/pop", "INTERNAL", "Minimized"}));
+  EXPECT_EQ(settings.splash.value, Splash::kOther);
+  EXPECT_EQ(settings.notification, Notification::kInternal);
   // A later Name line wins, in either spelling. Splash, Usepop and Deliver
   // keep their values when a later file lacks them; the rest is reset.
-  ReadUsable("name = Ann\r\n");
-  EXPECT_EQ(Settings(), (Texts{UpperCase(List()), "CW", "Ann", "Ann", "", "/OPT/SPLASH/POP",
-                               "INTERNAL", "MINIMIZED"}));
+  ReadUsable("name = Ann\r\nUsepop=Sometimes\r\n");
+  EXPECT_EQ(Read(), (Texts{UpperCase(List()), "CW", "Ann", "Ann", "", "/opt/splash/pop",
+                           "Sometimes", "Minimized"}));
+  EXPECT_EQ(settings.notification.value, Notification::kOther);
   ReadUsable("Name=Bob\r\nDefault Recipient=Cy\r\n");
-  EXPECT_EQ(state.MyName, "Bob");
-  EXPECT_EQ(state.DefaultRecipient, "Cy");
+  EXPECT_EQ(settings.name, "Bob");
+  EXPECT_EQ(settings.defaultRecipient, "Cy");
 
   // The leading number, rounded half to even; beyond the 32-bit range it is
   // held to the range rather than ending the program.
@@ -70,7 +78,7 @@ TEST_F(ConfigFileTest, EveryKeyInALineTakesItsValue) {
       {" 1.5E+12", kMax}, {"-1e400", kMin}};
   for (const auto& [text, color] : colors) {
     ReadUsable(std::string("BackColor=") + text + "\r\n");
-    EXPECT_EQ(state.PadColor, color) << text;
+    EXPECT_EQ(settings.padColor, color) << text;
   }
   EXPECT_TRUE(boxes.shown().empty());
 }
@@ -89,7 +97,7 @@ TEST_F(ConfigFileTest, UnusableSettingsAskForTheOptionsUntilNo) {
   program.hooks.ShowOptions = [&] {
     ASSERT_LT(visit, std::size(files));
     EXPECT_EQ(splashes, visit + 1);
-    EXPECT_EQ(state.PopupProgram, env.ProgramFolder() + "telvo-popup");  // offered by default
+    EXPECT_EQ(settings.popupProgram, env.ProgramFolder() + "telvo-popup");  // offered by default
     state.BoxTitle = "Options";  // the dialog may leave its own caption behind
     WriteIni(files[visit++]);
   };
@@ -115,7 +123,7 @@ TEST_F(ConfigFileTest, AFileThatCannotBeReadEndsTheProgram) {
 
 TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
   WriteIniFile(program, {"/srv/team.wgl", "cw", "Ann Smith", "Bob", kDefaultPadColor,
-                         "/opt/telvo/telvo-popup", true, true, PopupChoice::kMailslotPopup});
+                         "/opt/telvo/telvo-popup", true, true, Notification::kExternal});
   const std::string written =
       "WorkGroup=/SRV/TEAM.WGL\r\nInitials=cw\r\nName=Ann Smith\r\nDefault Recipient=Bob\r\n"
       "BackColor= 12632319\r\nPopUp=/OPT/TELVO/TELVO-POPUP\r\nDeliver=Minimized\r\n"
@@ -123,7 +131,7 @@ TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
   EXPECT_EQ(ReadWholeFile(IniFile()), written);
   // The file replaced keeps the bits its owner gave it.
   ASSERT_EQ(::chmod(IniFile().c_str(), 0640), 0);
-  const IniChoices other{"", "", "", "", -5, "", false, false, PopupChoice::kNoPopup};
+  const IniChoices other{"", "", "", "", -5, "", false, false, Notification::kNone};
   WriteIniFile(program, other);
   struct stat st = {};
   EXPECT_EQ(::stat(IniFile().c_str(), &st), 0);

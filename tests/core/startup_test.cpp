@@ -50,7 +50,7 @@ TEST_F(StartUpTest, FirstStartAsksToConfigureThenShowsSplashAndOptions) {
   hooks.ShowOptions = [this] {
     events.push_back("options");
     WriteIniFile(program, {temp.file("team.wgl"), "AS", "Ann Smith", "", kDefaultPadColor, "",
-                           false, false, PopupChoice::kInternal});
+                           false, false, Notification::kInternal});
   };
   // The splash of the question's Yes, then the one the new settings ask for.
   EXPECT_EQ(Start(), (Events{"splash", "options", "splash", "poller off"}));
@@ -93,7 +93,7 @@ TEST_F(StartUpTest, ASecondInstanceIsRefusedAndTheFirstRunsOn) {
     EXPECT_EQ(ended.status, 1);
   }
   EXPECT_TRUE(events.empty());  // ended before reading its settings
-  EXPECT_EQ(refused.state.WorkgroupPath, "");
+  EXPECT_EQ(refused.settings.workgroupPath, "");
   EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Telvo", "Application Already Running",
                                                      BoxIcon::kStop, BoxButtons::kOk,
                                                      kAnswerOk}}));

@@ -16,7 +16,7 @@ using Names = std::vector<std::string>;
 
 class WorkgroupTest : public ProgramTest {
  protected:
-  WorkgroupTest() { state.WorkgroupPath = UpperCase(temp.file("team.wgl")); }
+  WorkgroupTest() { settings.workgroupPath = UpperCase(temp.file("team.wgl")); }
 
   void WriteList(const std::string& text) { WriteWholeFile(temp.file("team.wgl"), text); }
   Status Load() { return LoadWorkgroup(program, names); }
@@ -64,8 +64,8 @@ TEST_F(WorkgroupTest, NamesMatchIgnoringCaseAndTheLastWins) {
   // Windows-1252 upper case: accented letters too, but not the division sign.
   EXPECT_EQ(UpperCase("ab\xE9\xF7\xFF\x9A"), "AB\xC9\xF7\x9F\x8A");
   WriteList("Ann Smith,/a,APC,/a/x\r\nZo\xEB Lee,/z,ZPC,/z/x\r\nANN SMITH,/c,CPC,/c/x\r\n");
-  state.MyName = "ann smith";
-  state.DefaultRecipient = "ZO\xCB LEE";
+  settings.name = "ann smith";
+  settings.defaultRecipient = "ZO\xCB LEE";
   ASSERT_OK(Load());
   EXPECT_EQ(workgroup.myIndex(), 2);
   EXPECT_EQ(workgroup.defaultIndex(), 1);
@@ -76,17 +76,18 @@ TEST_F(WorkgroupTest, PollerStartsOnlyForTheUserWithTheInternalChoice) {
   int started = 0;
   program.hooks.StartPoller = [&] { ++started; };
   const std::tuple<const char*, const char*, int> cases[] = {
-      {"Bob Brown", "INTERNAL", 1}, {"Bob Brown", "EXTERNAL", 0}, {"Cy", "INTERNAL", 0}};
+      {"Bob Brown", "INTERNAL", 1}, {"Bob Brown", "EXTERNAL", 0}, {"Bob Brown", "Inside", 0},
+      {"Cy", "INTERNAL", 0}};
   for (const auto& [name, choice, starts] : cases) {
     started = 0;
-    state.MyName = name;
-    state.UsePopSetting = choice;
+    settings.name = name;
+    settings.notification = ParseChoice<Notification>(choice);
     ASSERT_OK(Load());
     EXPECT_EQ(started, starts) << name << " " << choice;
   }
 
   // The options dialog reports a list it cannot read in its own way.
-  state.WorkgroupPath = UpperCase(temp.file("missing.wgl"));
+  settings.workgroupPath = UpperCase(temp.file("missing.wgl"));
   state.ActiveWindow = kOptionsDialog;
   EXPECT_EQ(Load().code(), kFileNotFound);
   EXPECT_TRUE(boxes.shown().empty());
@@ -109,7 +110,7 @@ TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {
     if (pid != 0) return pid;
     ::close(go[1]);  // so that a parent gone early lets the child end
     std::unique_ptr<File> held;
-    const char holds = env.OpenFile(state.WorkgroupPath, access, &held).ok() ? 'y' : 'n';
+    const char holds = env.OpenFile(settings.workgroupPath, access, &held).ok() ? 'y' : 'n';
     const bool told = ::write(ready[1], &holds, 1) == 1 && ::read(go[0], &byte, 1) == 1;
     ::_exit(holds == 'y' && told && then() ? 0 : 1);
   };
@@ -131,8 +132,8 @@ TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {
 
   // A writer in another process: the reading fails; the people read before
   // stay, but nobody among them is the user or the default recipient.
-  state.MyName = "Bob Brown";
-  state.DefaultRecipient = "Ann Smith";
+  settings.name = "Bob Brown";
+  settings.defaultRecipient = "Ann Smith";
   ASSERT_OK(Load());
   ASSERT_EQ(std::pair(workgroup.myIndex(), workgroup.defaultIndex()), std::pair(1, 0));
   const pid_t writer = hold(FileAccess::kUpdate, [] { return true; });

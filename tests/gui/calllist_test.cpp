@@ -44,7 +44,8 @@ struct RecordingCanvas : CallCanvas {
   void ShowRowIcon(int row, double, CallIcon icon) override { icons[row] = icon; }
   Page Drawn() const {
     Page page;
-    for (const auto& [at, text] : texts) page.push_back({at.second, at.first, text.first, text.second});
+    for (const auto& [at, text] : texts)
+      page.push_back({at.second, at.first, text.first, text.second});
     return page;
   }
   CallCanvas& measure;
@@ -58,9 +59,9 @@ class CallListTest : public ProgramTest {
   CallListTest() {
     SetPeople({"Ann", "Bob"});
     WriteWorkgroupList();
-    state.MyName = "Ann";
-    state.MyInitials = "CW";
-    state.DefaultRecipient = "Ann";
+    settings.name = "Ann";
+    settings.initials = "CW";
+    settings.defaultRecipient = "Ann";
     state.KeepRunning = 1;
     state.SelectedPerson = 0;
     state.CurrentLogPath = workgroup.at(0).log;
@@ -116,7 +117,9 @@ class CallListTest : public ProgramTest {
     return Icon(row)->isVisible() &&
            Icon(row)->pixmap().toImage() == CallIconPicture(icon).toImage();
   }
-  QColor Background() { return window->grab().toImage().pixelColor(window->width() - 3, window->height() - 3); }
+  QColor Background() {
+    return window->grab().toImage().pixelColor(window->width() - 3, window->height() - 3);
+  }
   std::string Archive(int person) const {
     return ReadWholeFile(LogFile(person).substr(0, LogFile(person).size() - 8) + "ARCHIVE");
   }
@@ -141,6 +144,7 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   FolderStore otherStore(env);
   other.store = &otherStore;
   other.state = state;
+  other.settings = settings;
   other.workgroup = workgroup;
   RecordingCanvas recorded(*window);
   CallPagingEngine engine(other, recorded);
@@ -172,7 +176,8 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   const QImage shown = window->grab().toImage();
   bool red = false;
   for (int y = 0; y < shown.height() && !red; ++y)
-    for (int x = 0; x < shown.width() && !red; ++x) red = shown.pixelColor(x, y) == QColor(255, 0, 0);
+    for (int x = 0; x < shown.width() && !red; ++x)
+      red = shown.pixelColor(x, y) == QColor(255, 0, 0);
   EXPECT_TRUE(red);
 
   int pages = 1;

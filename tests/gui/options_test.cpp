@@ -25,13 +25,13 @@ class OptionsDialogTest : public ProgramTest {
   OptionsDialogTest() {
     program.hooks.StartPoller = [this] { poller.push_back("start"); };
     program.hooks.StopPoller = [this] { poller.push_back("stop"); };
-    state.WorkgroupPath = UpperCase(WriteList("team.wgl", {"Ann", "<b>Bob</b>"}));
-    state.MyName = "Ann";
-    state.DefaultRecipient = "<b>Bob</b>";
-    state.MyInitials = "AB";
-    state.PadColor = 0xC0C0FF;
-    state.PopupProgram = "/OPT/TELVO/TELVO-POPUP";
-    state.UsePopSetting = "INTERNAL";
+    settings.workgroupPath = UpperCase(WriteList("team.wgl", {"Ann", "<b>Bob</b>"}));
+    settings.name = "Ann";
+    settings.defaultRecipient = "<b>Bob</b>";
+    settings.initials = "AB";
+    settings.padColor = 0xC0C0FF;
+    settings.popupProgram = "/OPT/TELVO/TELVO-POPUP";
+    settings.notification = Notification::kInternal;
   }
 
   // A workgroup list in the temporary folder; returns its path.
@@ -74,16 +74,16 @@ class OptionsDialogTest : public ProgramTest {
 };
 
 TEST_F(OptionsDialogTest, LoadsTheSettingsWithNamesAsPlainText) {
-  state.UsePopSetting = "EXTERNAL";
-  state.SplashSetting = "YES";
-  state.DeliverSetting = "NOTMINIMIZED";
+  settings.notification = Notification::kExternal;
+  settings.splash = Splash::kSuppressed;
+  settings.deliver = Deliver::kNotMinimized;
   Open();
   EXPECT_EQ(dialog->windowTitle(), "Telvo Options");
   EXPECT_EQ(state.ActiveWindow, kOptionsDialog);
 
   EXPECT_EQ(ListNames(), QStringList({"Ann", "<b>Bob</b>"}));
   EXPECT_EQ((QStringList{LabelText(0), LabelText(1), LabelText(2), LabelText(3)}),
-            (QStringList{QString::fromStdString(state.WorkgroupPath), "Ann", "<b>Bob</b>",
+            (QStringList{QString::fromStdString(settings.workgroupPath), "Ann", "<b>Bob</b>",
                          "/OPT/TELVO/TELVO-POPUP"}));
   EXPECT_EQ(Get<QLabel>("Label1(2)")->textFormat(), Qt::PlainText);
   EXPECT_EQ(Get<QLineEdit>("Text1")->text(), "AB");
@@ -110,18 +110,18 @@ TEST_F(OptionsDialogTest, OkRefusesWithItsThreeBoxesAndWritesNothing) {
     return boxes.shown() ==
            std::vector<MessageBox>{{"Telvo", text, BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}};
   };
-  const std::string configured = state.WorkgroupPath;
+  const std::string configured = settings.workgroupPath;
   // An unreadable list shows no box of its own; its names are missing.
-  state.WorkgroupPath = UpperCase(temp.file("gone.wgl"));
+  settings.workgroupPath = UpperCase(temp.file("gone.wgl"));
   EXPECT_TRUE(refusal("Workgroup does not contain any names."));
   EXPECT_FALSE(Get<QPushButton>("Command1(1)")->isEnabled());
   EXPECT_FALSE(Get<QPushButton>("Command1(3)")->isEnabled());
 
-  state.WorkgroupPath = configured;
-  state.MyName = "ann";  // the list's spelling is what counts
+  settings.workgroupPath = configured;
+  settings.name = "ann";  // the list's spelling is what counts
   EXPECT_TRUE(refusal("Identify yourself---Name not on list."));
-  state.MyName = "Ann";
-  state.DefaultRecipient = "Bob";
+  settings.name = "Ann";
+  settings.defaultRecipient = "Bob";
   EXPECT_TRUE(refusal("Default for person---Name not on list."));
   EXPECT_FALSE(std::filesystem::exists(IniFile()));
   // What OK requires is shown before OK, and only while it is missing.
@@ -175,7 +175,7 @@ TEST_F(OptionsDialogTest, PickModeFillsOnlyTheLabelOfItsButton) {
 }
 
 TEST_F(OptionsDialogTest, ChoosingAWorkgroupAsksAgainUntilAListIsChosen) {
-  const std::string configured = state.WorkgroupPath;
+  const std::string configured = settings.workgroupPath;
   const std::string other = WriteList("other.WGL", {"Cy", "Di"});
   Open();
   dialogs.CancelFile();
@@ -199,7 +199,7 @@ TEST_F(OptionsDialogTest, ChoosingAWorkgroupAsksAgainUntilAListIsChosen) {
   EXPECT_EQ(dialogs.fileRequests()[2], asked);
   EXPECT_EQ(LabelText(0), QString::fromStdString(other));
   EXPECT_EQ(ListNames(), QStringList({"Cy", "Di"}));
-  EXPECT_EQ(state.WorkgroupPath, configured);
+  EXPECT_EQ(settings.workgroupPath, configured);
   EXPECT_EQ(LabelText(1), "Ann");
 
   Click("Command2");
@@ -232,7 +232,7 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
   EXPECT_EQ(dialogs.fileRequests().back(),
             (OpenFileRequest{"Popup Program Selection", QString::fromStdString(env.ProgramFolder()),
                              "telvo-popup", "Programs (*)"}));
-  EXPECT_EQ(state.PopupProgram, "/usr/local/bin/<b>popup</b>");
+  EXPECT_EQ(settings.popupProgram, "/usr/local/bin/<b>popup</b>");
   EXPECT_EQ(LabelText(3), "/usr/local/bin/<b>popup</b>");
   Click("Option1(0)");
 
@@ -242,8 +242,8 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
   const std::string saved = ReadWholeFile(IniFile());
   EXPECT_NE(saved.find("\r\nBackColor= 4227327\r\n"), std::string::npos) << saved;
 
-  WriteIniFile(program, {state.WorkgroupPath, "jd", "Ann", "<b>Bob</b>", 0x4080FF,
-                         "/usr/local/bin/<b>popup</b>", true, false, PopupChoice::kNoPopup});
+  WriteIniFile(program, {settings.workgroupPath, "jd", "Ann", "<b>Bob</b>", 0x4080FF,
+                         "/usr/local/bin/<b>popup</b>", true, false, Notification::kNone});
   EXPECT_EQ(ReadWholeFile(IniFile()), saved);
 }
 

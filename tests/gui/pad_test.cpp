@@ -24,10 +24,10 @@ class PadTest : public ProgramTest {
   PadTest() {
     SetPeople({"Ann", "Bob", "Cy & <b>Di</b>"});
     WriteWorkgroupList();
-    state.MyName = "Ann";
-    state.MyInitials = "CW";
-    state.DefaultRecipient = "Ann";
-    state.PadColor = 0xC0C0FF;
+    settings.name = "Ann";
+    settings.initials = "CW";
+    settings.defaultRecipient = "Ann";
+    settings.padColor = 0xC0C0FF;
     state.KeepRunning = 1;
   }
   ~PadTest() override { delete pad; }
@@ -124,7 +124,7 @@ TEST_F(PadTest, TypedMessageLandsInTheRecipientsLogAndThePadIsCleared) {
   EXPECT_FALSE(pad->isMinimized());
 
   // The delivery choice "MINIMIZED"; restoring the pad re-stamps it.
-  state.DeliverSetting = "MINIMIZED";
+  settings.deliver = Deliver::kMinimized;
   Type("Caller", "Kim");
   Edit("Date")->setText("1/2/1999");
   Click("Command2");
@@ -138,7 +138,7 @@ TEST_F(PadTest, TypedMessageLandsInTheRecipientsLogAndThePadIsCleared) {
 }
 
 TEST_F(PadTest, RefusedDeliveriesKeepThePadAsItWas) {
-  state.DefaultRecipient = "Nobody";
+  settings.defaultRecipient = "Nobody";
   Open();
   EXPECT_EQ(List()->currentRow(), -1);
   EXPECT_EQ(Button("Command2")->text(), "OK");
@@ -307,7 +307,7 @@ TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {
 
 TEST_F(PadTest, WithNoOneSelectedAlertAndDoubleClickDoNothing) {
   alerts = {{1, "Bob is away"}};
-  state.DefaultRecipient = "Nobody";
+  settings.defaultRecipient = "Nobody";
   Open();
   Click("Command7");
   DoubleClick(QPoint(2, List()->height() - 4));
@@ -321,7 +321,7 @@ TEST_F(PadTest, WithNoOneSelectedAlertAndDoubleClickDoNothing) {
   EXPECT_TRUE(Closed());
   EXPECT_EQ(state.ActiveWindow, kCallList);
   EXPECT_EQ(state.SelectedPerson, 1);
-  EXPECT_EQ(state.DefaultRecipient, "Bob");
+  EXPECT_EQ(settings.defaultRecipient, "Bob");
 }
 
 TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
@@ -361,7 +361,7 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
 TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
   std::filesystem::create_directories(temp.file("config"));
   WriteWholeFile(temp.file("config/TELVO.INI"),
-                 "WorkGroup=" + state.WorkgroupPath + "\r\nInitials=AB\r\nName=Bob\r\n");
+                 "WorkGroup=" + settings.workgroupPath + "\r\nInitials=AB\r\nName=Bob\r\n");
   Open();
   int optionsShown = 0;
   WhenModalShows([&](QWidget* options) {
@@ -384,7 +384,7 @@ TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
   EXPECT_EQ(state.KeepRunning, 1);
-  EXPECT_EQ(state.MyInitials, "AB");
+  EXPECT_EQ(settings.initials, "AB");
 }
 
 TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
@@ -415,7 +415,7 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
   EXPECT_EQ(state.SkipSwitch, 0);
 
   // A refused delivery keeps the pad; Cancel abandons the forward.
-  state.DefaultRecipient = "Nobody";
+  settings.defaultRecipient = "Nobody";
   state.SkipSwitch = 1;
   WhenModalShows([&](QWidget* modal) {
     pad = qobject_cast<MessagePad*>(modal);

@@ -38,7 +38,7 @@ class StartupWindowTest : public ProgramTest {
 
   std::string List() const { return temp.file("team.wgl"); }
   IniChoices Choices() const {
-    return {List(), "AS", "Ann", "", kDefaultPadColor, "", false, true, PopupChoice::kInternal};
+    return {List(), "AS", "Ann", "", kDefaultPadColor, "", false, true, Notification::kInternal};
   }
   // The main window the switch opens next, once it shows.
   QWidget* Opened(const char* name) {

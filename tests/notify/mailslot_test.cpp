@@ -124,8 +124,9 @@ TEST_F(SlowResolverTest, PostingNeverWaitsForTheRecipientsWorkstation) {
   posting.store = &postingStore;
   SetPeople({"Ann"});
   posting.state = state;
+  posting.settings = settings;
   posting.workgroup = workgroup;
-  posting.state.MyName = "Carol";
+  posting.settings.name = "Carol";
   PadValues pad;
   pad.selectedIndex = 0;
   pad.caller = "Joe";

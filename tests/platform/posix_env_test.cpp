@@ -92,7 +92,7 @@ class ReplacedLogTest : public ProgramTest {
 
 TEST_F(ReplacedLogTest, LogReplacedBetweenOpenAndLockIsOpenedAgain) {
   SetPeople({"Ann"});
-  state.MyInitials = "CW";
+  settings.initials = "CW";
   const std::string log = LogFile(0);
   const std::string replacement = FrameRecord("\x01new log\x11\x11\x11\x11\x11");
   WriteWholeFile(log, FrameRecord("\x01old log\x11\x11\x11\x11\x11"));

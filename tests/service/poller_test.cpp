@@ -15,7 +15,7 @@ class PollerTest : public ProgramTest {
   PollerTest() {
     SetPeople({"Ann", "Bob"});
     SetUserIndex(0);
-    state.UsePopSetting = "INTERNAL";
+    settings.notification = Notification::kInternal;
   }
 
   // Ticks once; answers how many boxes it showed.
@@ -86,6 +86,7 @@ TEST_F(PollerTest, ATickUnderAnOpenBoxShowsNoOther) {
   TickingBoxes ticking;
   Program polled(env, ticking);
   polled.state = state;
+  polled.settings = settings;
   polled.workgroup = workgroup;
   polled.store = &store;
   ticking.underBox = [&] {
@@ -110,8 +111,9 @@ TEST_F(PollerTest, AnEmptyLogIsPrimedByItsFirstMessage) {
 
 TEST_F(PollerTest, AnUnreadableLogIsReportedOnceUntilItWasReadable) {
   EXPECT_EQ(Tick(), 1u);  // no MESSAGES yet
-  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Internal popup error finding my file. File not found 53",
-                                      BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
+  EXPECT_EQ(boxes.last(),
+            (MessageBox{"Telvo", "Internal popup error finding my file. File not found 53",
+                        BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_EQ(Tick(), 0u);
   EXPECT_EQ(state.LastLogLength, 0);
   Grow(0, 60);
@@ -128,7 +130,7 @@ TEST_F(PollerTest, NothingForSomeoneNotInTheListOrWithoutTheInternalPopup) {
   for (const auto& [index, usepop] : {std::pair<int16_t, const char*>{-1, "INTERNAL"},
                                       {2, "INTERNAL"}, {0, "EXTERNAL"}, {0, ""}}) {
     SetUserIndex(index);
-    state.UsePopSetting = usepop;
+    settings.notification = ParseChoice<Notification>(usepop);
     EXPECT_EQ(Tick(), 0u) << index << usepop;
   }
 }

@@ -20,7 +20,7 @@ class ForwardExportTest : public ProgramTest, public CallPageView {
  protected:
   ForwardExportTest() {
     SetPeople({"Ann", "Bob"});
-    state.MyInitials = "CW";
+    settings.initials = "CW";
     state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
     WriteWholeFile(LogFile(0), original);

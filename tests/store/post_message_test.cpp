@@ -18,8 +18,8 @@ class PostMessageTest : public ProgramTest {
  protected:
   PostMessageTest() {
     SetPeople({"Ann", "Bob"});
-    state.MyName = "Carol";
-    state.MyInitials = "CW";
+    settings.name = "Carol";
+    settings.initials = "CW";
     program.hooks.ClearPad = [this] { ++padsCleared; };
   }
 
@@ -192,6 +192,7 @@ TEST_F(PostMessageTest, FirstMessageCreatesTheLogAndNotifies) {
   FolderStore withRecorderStore(recorder);
   withRecorder.store = &withRecorderStore;
   withRecorder.state = state;
+  withRecorder.settings = settings;
   withRecorder.workgroup = workgroup;
   PostMessage(withRecorder, Pad(1));
   ASSERT_EQ(sent.size(), 1u);

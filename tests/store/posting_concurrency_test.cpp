@@ -23,8 +23,9 @@ int PostFromChild(const Program& parent, int poster, int count) {
   FolderStore programStore(env);
   program.store = &programStore;
   program.state = parent.state;
+  program.settings = parent.settings;
   program.workgroup = parent.workgroup;
-  program.state.MyInitials = "P" + std::to_string(poster);
+  program.settings.initials = "P" + std::to_string(poster);
   int failures = 0;
   for (int i = 0; i < count; ++i) {
     const PadValues pad{.selectedIndex = 0, .caller = "Poster " + std::to_string(poster),
@@ -139,6 +140,7 @@ TEST_F(PostingConcurrencyTest, LockReleasedAfterTwoSecondsLetsThePostThrough) {
   FolderStore realClockStore(posix);
   realClock.store = &realClockStore;
   realClock.state = state;
+  realClock.settings = settings;
   realClock.workgroup = workgroup;
   PostMessage(realClock, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
                           .message = ""});

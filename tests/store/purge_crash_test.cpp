@@ -37,6 +37,7 @@ pid_t Fork(const Program& parent, Work work) {
   FolderStore programStore(env);
   program.store = &programStore;
   program.state = parent.state;
+  program.settings = parent.settings;
   program.workgroup = parent.workgroup;
   ::_exit(work(program));
 }
@@ -99,8 +100,9 @@ class PurgeCrashTest : public ProgramTest {
     for (const auto& [number, mark] : Calls(temp.file("ann") + "/ARCHIVE", !purged))
       wrong += mark != MARK_ARCHIVE || markOf[number] != MARK_ARCHIVE, ++anywhere[number];
     for (size_t i = 0; i < markOf.size(); ++i)
-      wrong += Kept(markOf[i]) ? inLog[i] != 1
-                               : markOf[i] == MARK_ARCHIVE && (purged ? anywhere[i] != 1 : !anywhere[i]);
+      wrong += Kept(markOf[i])
+                   ? inLog[i] != 1
+                   : markOf[i] == MARK_ARCHIVE && (purged ? anywhere[i] != 1 : !anywhere[i]);
     EXPECT_EQ(wrong, 0);
   }
 
@@ -127,6 +129,7 @@ class PurgeCrashTest : public ProgramTest {
       FolderStore purgerStore(killing);
       purger.store = &purgerStore;
       purger.state = state;
+      purger.settings = settings;
       purger.workgroup = workgroup;
       PurgeCalls(purger);
       ::_exit(0);

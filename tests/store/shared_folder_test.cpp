@@ -27,7 +27,7 @@ class SharedFolderTest : public ProgramTest {
   SharedFolderTest() {
     SetPeople({"Ann"});
     ClearComputers();
-    state.MyInitials = "CW";
+    settings.initials = "CW";
     SetUserIndex(-1);
     state.CurrentLogPath = workgroup.at(0).log;
     state.CurrentLogOwner = "Ann";
@@ -53,6 +53,7 @@ class SharedFolderTest : public ProgramTest {
       FolderStore colleagueStore(own);
       colleague.store = &colleagueStore;
       colleague.state = state;
+      colleague.settings = settings;
       colleague.workgroup = workgroup;
       PostMessage(colleague, Pad());
       ::_exit(colleague.state.FileError);

@@ -55,7 +55,7 @@ void ProgramTest::WriteWorkgroupList() {
             "/ALERT.TXT\r\n";
   }
   WriteWholeFile(temp.file("team.wgl"), list);
-  state.WorkgroupPath = Upper(temp.file("team.wgl"));
+  settings.workgroupPath = Upper(temp.file("team.wgl"));
 }
 
 std::string ProgramTest::LogFile(int person) const {

@@ -28,7 +28,7 @@ class ProgramTest : public ::testing::Test {
   // No workstation to notify: deliveries send no datagrams.
   void ClearComputers();
   // Writes the people set by SetPeople as a workgroup list in the temporary
-  // folder and names it in WorkgroupPath, so a window can load it.
+  // folder and names it in the settings, so a window can load it.
   void WriteWorkgroupList();
   // The native path of a person's phone log.
   std::string LogFile(int person) const;
@@ -42,6 +42,7 @@ class ProgramTest : public ::testing::Test {
   Program program{env, boxes};
   FolderStore store{env};
   ProgramState& state = program.state;
+  Settings& settings = program.settings;
   Workgroup& workgroup = program.workgroup;
 };
 

@@ -40,7 +40,7 @@ void OptionsDialog::Command1_Click(int index) {
 
 void OptionsDialog::ChooseWorkgroup() {
   // The configured list's folder, spelt as it is on disk.
-  const std::string folder = FolderPartOf(program_.state.WorkgroupPath);
+  const std::string folder = FolderPartOf(program_.settings.workgroupPath);
   const OpenFileRequest request{
       QStringLiteral("Workgroup List Selection"),
       folder.empty() ? QString() : ToQt(program_.env.ResolvePath(folder)), QString(),
@@ -95,8 +95,8 @@ void OptionsDialog::ChoosePopupProgram() {
                                 QStringLiteral("telvo-popup"), QStringLiteral("Programs (*)")};
   const std::optional<QString> chosen = CommonDialogs::Instance().OpenFile(this, request);
   if (!chosen) return;
-  program_.state.PopupProgram = FromQt(*chosen);
-  SetLabel(3, program_.state.PopupProgram);
+  program_.settings.popupProgram = FromQt(*chosen);
+  SetLabel(3, program_.settings.popupProgram);
 }
 
 void OptionsDialog::Option1_Click(int index) {
@@ -105,10 +105,10 @@ void OptionsDialog::Option1_Click(int index) {
   label1_[3]->setEnabled(external);
 }
 
-PopupChoice OptionsDialog::SelectedPopup() const {
-  if (option1_[0]->isChecked()) return PopupChoice::kNoPopup;
-  if (option1_[1]->isChecked()) return PopupChoice::kMailslotPopup;
-  return PopupChoice::kInternal;
+Notification OptionsDialog::SelectedPopup() const {
+  if (option1_[0]->isChecked()) return Notification::kNone;
+  if (option1_[1]->isChecked()) return Notification::kExternal;
+  return Notification::kInternal;
 }
 
 IniChoices OptionsDialog::Choices() const {
@@ -136,7 +136,7 @@ void OptionsDialog::Command2_Click() {
   WriteIniFile(program_, choices);
   // Loading the list switched the poller on for the old choice; a user who
   // no longer wants it must not go on getting its boxes.
-  if (choices.popup != PopupChoice::kInternal && program_.hooks.StopPoller)
+  if (choices.popup != Notification::kInternal && program_.hooks.StopPoller)
     program_.hooks.StopPoller();
   accept();
 }

@@ -92,10 +92,12 @@ void OptionsDialog::CreateControls() {
     connect(option1_[static_cast<size_t>(i)], &QRadioButton::clicked, this,
             [this, i] { Option1_Click(i); });
   }
-  check1_ = Make<QCheckBox>(this, QStringLiteral("Check1"), QStringLiteral("Minimize after delivery"),
-                            QStringLiteral("Telvo minimizes after you take a message"));
-  check2_ = Make<QCheckBox>(this, QStringLiteral("Check2"), QStringLiteral("Suppress splash screen"),
-                            QStringLiteral("Select to eliminate the splash screen at start of Telvo"));
+  check1_ =
+      Make<QCheckBox>(this, QStringLiteral("Check1"), QStringLiteral("Minimize after delivery"),
+                      QStringLiteral("Telvo minimizes after you take a message"));
+  check2_ =
+      Make<QCheckBox>(this, QStringLiteral("Check2"), QStringLiteral("Suppress splash screen"),
+                      QStringLiteral("Select to eliminate the splash screen at start of Telvo"));
 
   text1_ = new QLineEdit(this);
   text1_->setObjectName(QStringLiteral("Text1"));
@@ -127,13 +129,13 @@ void OptionsDialog::Form_Load() {
   label1_[3]->setEnabled(false);
 
   setWindowTitle(QStringLiteral("Telvo Options"));
-  backColor_ = s.PadColor;
+  backColor_ = program_.settings.padColor;
   for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(check1_),
                            static_cast<QWidget*>(check2_)})
-    PaintBackground(control, s.PadColor);
+    PaintBackground(control, program_.settings.padColor);
   // The option buttons hold their own colour: a colour chosen later paints
   // only the dialog and the check boxes.
-  for (QRadioButton* option : option1_) PaintBackground(option, s.PadColor);
+  for (QRadioButton* option : option1_) PaintBackground(option, program_.settings.padColor);
   s.ActiveWindow = kOptionsDialog;
 
   SizeAndCentre(this, 8.0 / 11.0, 16.0 / 20.0);
@@ -141,7 +143,7 @@ void OptionsDialog::Form_Load() {
   const LayoutUnits units(*this, 90, 100);
   PlaceControls(units, ChooseFonts(units));
 
-  LoadNames(s.WorkgroupPath);
+  LoadNames(program_.settings.workgroupPath);
   FillValues();
 }
 
@@ -181,32 +183,34 @@ void OptionsDialog::PlaceControls(const LayoutUnits& units, double lineHeight) {
 }
 
 void OptionsDialog::FillValues() {
-  const ProgramState& s = program_.state;
-  SetLabel(0, s.WorkgroupPath);
-  SetLabel(1, s.MyName);
-  SetLabel(2, s.DefaultRecipient);
-  SetLabel(3, s.PopupProgram);
-  text1_->setText(ToQt(s.MyInitials));
+  SetLabel(0, program_.settings.workgroupPath);
+  SetLabel(1, program_.settings.name);
+  SetLabel(2, program_.settings.defaultRecipient);
+  SetLabel(3, program_.settings.popupProgram);
+  text1_->setText(ToQt(program_.settings.initials));
 
   list1_->setEnabled(false);
   EnablePickButtons();
   text1_->setEnabled(false);
-  check2_->setChecked(s.SplashSetting == "YES");
-  check1_->setChecked(s.DeliverSetting == "MINIMIZED");
+  check2_->setChecked(program_.settings.splash == Splash::kSuppressed);
+  check1_->setChecked(program_.settings.deliver == Deliver::kMinimized);
 
-  const int option = s.UsePopSetting == "NO" ? 0 : s.UsePopSetting == "EXTERNAL" ? 1 : 2;
+  // A choice the file spells otherwise shows as the internal one.
+  const Choice<Notification>& notification = program_.settings.notification;
+  const int option = notification == Notification::kNone       ? 0
+                     : notification == Notification::kExternal ? 1
+                                                               : 2;
   option1_[static_cast<size_t>(option)]->setChecked(true);
   Option1_Click(option);
 }
 
 void OptionsDialog::LoadNames(const std::string& path) {
-  ProgramState& s = program_.state;
-  const std::string configured = s.WorkgroupPath;
-  s.WorkgroupPath = path;
+  const std::string configured = program_.settings.workgroupPath;
+  program_.settings.workgroupPath = path;
   // With the dialog as the caller a failure shows no box: the list stays
   // empty, and OK then refuses to save a workgroup without names.
   static_cast<void>(LoadWorkgroup(program_, names_));
-  s.WorkgroupPath = configured;
+  program_.settings.workgroupPath = configured;
 
   const QSignalBlocker quiet(list1_);
   list1_->clear();

@@ -64,7 +64,7 @@ class OptionsDialog : public QDialog {
   // Names under the name and default-person labels what OK will require
   // while their choice is not on the workgroup's list.
   void ShowRequirements();
-  PopupChoice SelectedPopup() const;
+  Notification SelectedPopup() const;
   IniChoices Choices() const;
 
   Program& program_;

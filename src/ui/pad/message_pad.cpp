@@ -128,8 +128,8 @@ void MessagePad::SetTabOrder() {
 
 void MessagePad::Form_Load() {
   s_.ActiveWindow = kMessagePad;
-  PaintBackground(this, s_.PadColor);
-  PaintBackground(Check1_, s_.PadColor);
+  PaintBackground(this, program_.settings.padColor);
+  PaintBackground(Check1_, program_.settings.padColor);
   Check1_->setChecked(false);
   SizeAndCentre(this, 8.0 / 11.0, 16.0 / 20.0);
   LayOut();

@@ -141,7 +141,7 @@ MessagePad::Next MessagePad::OkAction() {
   }
   Deliver();
   if (s_.FileError == 0 && s_.ForwardMode == 1) return Next::kUnload;
-  if (s_.DeliverSetting == "MINIMIZED") showMinimized();
+  if (program_.settings.deliver == Deliver::kMinimized) showMinimized();
   return Next::kStay;
 }
 
@@ -154,7 +154,7 @@ void MessagePad::Command1_Click() {
   if (s_.ForwardMode == 1) {
     s_.ForwardMode = 0;
     Unload();
-  } else if (s_.DeliverSetting == "MINIMIZED") {
+  } else if (program_.settings.deliver == Deliver::kMinimized) {
     showMinimized();
   }
 }
@@ -205,7 +205,7 @@ void MessagePad::Command5_Click(int index) {
     s_.CurrentLogPath = people.at(person).log;
     s_.CurrentLogOwner = people.NameOf(person);
   };
-  if (index == 0) s_.DefaultRecipient = people.NameOf(person);
+  if (index == 0) program_.settings.defaultRecipient = people.NameOf(person);
   showLogOf();
   // A probe only: a locked or missing log is reported, and the call list
   // will say so again; a log that may not be read keeps the pad.

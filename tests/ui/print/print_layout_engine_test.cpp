@@ -65,6 +65,7 @@ struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
   Lines Print(std::optional<PrintRange> range) {
     drawn.clear();
     printing.state = state;
+    printing.settings = settings;
     printing.workgroup = workgroup;
     printing.store = &store;
     PrintCalls(printing, {[&] { return range; },
