@@ -28,6 +28,7 @@ void RefreshPollBaseline(Program& program, int64_t newLength) {
 
 void PurgeCalls(Program& program) {
   ProgramState& s = program.state;
+  s.FileError = 0;
   const PurgeResult result = program.store->Purge(BookShown(s));
   const std::string& owner = s.CurrentLogOwner;
   switch (result.failure) {

@@ -181,6 +181,42 @@ TEST_F(PurgeCrashTest, APurgeKilledAtItsRenameLeavesEachArchivedCallOnce) {
   EXPECT_FALSE(std::filesystem::exists(temp.file("ann") + "/ARCHIVE.CUT"));
 }
 
+// The power fails after each step of a purge, the first one (which makes the
+// archive) and a later one: what the disk kept may hold an archived call
+// twice, and once the log is purged again every call is where it belongs,
+// exactly once, and nothing but the log and the archive is left.
+TEST_F(PurgeCrashTest, APowerCutAtAnyStepLosesNoCall) {
+  const std::string folder = temp.file("ann");
+  Append(12, {MARK_NEW, MARK_ARCHIVE, MARK_DELETE, MARK_IMPORTANT});
+  const std::string log = Log(0);
+  for (const std::string& archive : {std::string(), CallRecord("C12", MARK_ARCHIVE)}) {
+    markOf.resize(archive.empty() ? 12 : 13, MARK_ARCHIVE);  // C12 archived before
+    for (int steps = 0; !HasFailure(); ++steps) {
+      SCOPED_TRACE(testing::Message() << archive.size() << "-byte archive, cut after " << steps);
+      std::filesystem::remove_all(folder);
+      std::filesystem::create_directory(folder);
+      WriteWholeFile(LogFile(0), log);
+      if (!archive.empty()) WriteWholeFile(folder + "/ARCHIVE", archive);
+      faults.CutPowerAfter(steps);
+      try {
+        PurgeCalls(program);
+      } catch (const ProgramEnded&) {  // a file that would not open
+      }
+      const bool finished = !faults.powerWasCut();
+      faults.DropUnsyncedData();
+      ExpectNothingLost(finished);
+      if (finished) break;
+      PurgeCalls(program);
+      ASSERT_EQ(state.FileError, 0);
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
+      // A power cut just after it may bring back only its note, which names
+      // the log it replaced and is removed by the next purge.
+      faults.DropUnsyncedData();
+      ExpectNothingLost(true);
+    }
+  }
+}
+
 TEST_F(PurgeCrashTest, PostsDuringRepeatedPurgesAreKept) {
   constexpr int kPosters = 3, kEach = 60;
   Append(1000, {MARK_NEW, MARK_DELETE, MARK_ARCHIVE, MARK_IMPORTANT});

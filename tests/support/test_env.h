@@ -55,16 +55,38 @@ class FakeClockEnv : public EnvWrapper {
   int64_t sleptMs_ = 0;
 };
 
-enum class FileOp { kOpen, kRead, kWrite, kTruncate, kRename, kSync, kFolderSync };
+enum class FileOp { kOpen, kRead, kWrite, kTruncate, kRename, kSync, kFolderSync, kDelete };
+
+// A file as the disk keeps it through a power cut: its contents, `known`
+// once read before the first change through the Env, and a link `kept`
+// to it once a rename or removal may have to be undone.
+struct DurableFile {
+  std::string identity;
+  bool known = false;
+  std::string bytes;
+  std::string kept;
+};
 
 // Makes the n-th operation of a kind (counting from 1, over all files the
-// Env opens) fail with a chosen run-time error code, and counts operations
-// and bytes read.
+// Env opens) fail with a chosen run-time error code, counts operations and
+// bytes read, and cuts the power (test_env.cpp says what that models).
 class FaultInjectionEnv : public EnvWrapper {
  public:
   explicit FaultInjectionEnv(Env* target) : EnvWrapper(target) {}
+  ~FaultInjectionEnv() override;
 
   void FailNth(FileOp op, int n, int code) { faults_[{op, n}] = code; }
+  // Once `operations` more file operations of any kind have run, every
+  // later one fails with kDeviceIoError: the machine is off, and nothing
+  // the program still tries reaches the disk.
+  void CutPowerAfter(int operations) { powerLeft_ = operations; }
+  // True once an operation failed for want of power.
+  bool powerWasCut() const { return powerWasCut_; }
+  // Leaves the files as the disk shows them after a power cut now, and
+  // turns the power on again. Call it with no File of this Env open. A file
+  // the test writes itself is taken as durable only until this Env first
+  // sees it after construction or the last power cut.
+  void DropUnsyncedData();
   // The n-th write writes only half of its bytes, then fails with 61.
   void ShortWriteNth(int n) { shortWrites_[n] = true; }
   // What a share's client cache can do: the n-th write reports success and
@@ -88,10 +110,8 @@ class FaultInjectionEnv : public EnvWrapper {
   Status OpenFile(const std::string& path, FileAccess access,
                   std::unique_ptr<File>* file) override;
   Status ReplaceFile(const std::string& from, const std::string& to) override;
-  Status SyncFolderOf(const std::string& path) override {
-    Status s = Next(FileOp::kFolderSync);
-    return s.ok() ? target()->SyncFolderOf(path) : s;
-  }
+  Status SyncFolderOf(const std::string& path) override;
+  Status DeleteFile(const std::string& path) override;
   // Runs just before each replacement with the path being replaced.
   void BeforeReplace(std::function<void(const std::string&)> hook) {
     beforeReplace_ = std::move(hook);
@@ -106,8 +126,22 @@ class FaultInjectionEnv : public EnvWrapper {
     if (afterSync_) afterSync_();
   }
   void AddBytesRead(int64_t n) { bytesRead_ += n; }
+  // Notes a file's contents before they first change.
+  static void KeepBeforeChange(DurableFile* file, const std::function<std::string()>& read);
 
  private:
+  std::shared_ptr<DurableFile> FileNamed(const std::string& nativePath);
+  void NoteName(const std::string& nativePath);
+  void NamesMadeDurable(const std::string& folder);
+  void KeepBeforeItsNameGoes(const std::string& nativePath);
+
+  int powerLeft_ = -1;  // operations until the cut; -1: none planned
+  bool powerWasCut_ = false;
+  // Every file seen through this Env, by identity, and what each name seen
+  // holds after a power cut (nullptr: no file).
+  std::map<std::string, std::shared_ptr<DurableFile>> files_;
+  std::map<std::string, std::shared_ptr<DurableFile>> durableNames_;
+  std::string keptFolder_;  // holds the links `kept`
   std::map<std::pair<FileOp, int>, int> faults_;
   std::map<int, bool> shortWrites_;
   std::map<int, bool> droppedWrites_;
