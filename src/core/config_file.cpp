@@ -49,22 +49,24 @@ void ApplyLine(Settings& s, std::string_view line) {
   if (has("DELIVER")) s.deliver = ParseChoice<Deliver>(value);
 }
 
+// Every box of the reading goes under this caption.
+constexpr const char* kCaption = "Telvo ";
+
 [[noreturn]] void EndWithFailureBox(Program& program, const Status& failure) {
-  program.state.BoxText = failure.description() + std::to_string(failure.code());
-  ShowError(program);
+  ShowStop(program, kCaption, failure.description() + std::to_string(failure.code()));
   program.env.EndProgram(kEndedByFailure);
   std::abort();  // not reached: every Env ends the program
 }
 
-// Leaves in BoxText the complaint of the last check that failed. Ends the
-// program on an unexpected failure.
-void CheckSettings(Program& program) {
-  ProgramState& s = program.state;
+// The complaint of the last check that failed, "" for usable settings.
+// Ends the program on an unexpected failure.
+std::string CheckSettings(Program& program) {
   const Settings& settings = program.settings;
+  std::string complaint;
   if (settings.workgroupPath.empty()) {
     // An empty name names no file: there is nothing to open, and the
     // complaint keeps saying what is wrong.
-    s.BoxText = "No workgroup selected";
+    complaint = "No workgroup selected";
   } else {
     std::unique_ptr<File> list;
     const Status opened =
@@ -72,30 +74,29 @@ void CheckSettings(Program& program) {
     list.reset();
     if (!opened.ok()) {
       if (!IsMissingFileCode(opened.code())) EndWithFailureBox(program, opened);
-      s.BoxText = "Cannot access workgroup file " + settings.workgroupPath;
+      complaint = "Cannot access workgroup file " + settings.workgroupPath;
     }
   }
-  if (settings.initials.empty()) s.BoxText = "Reference initials missing";
+  if (settings.initials.empty()) complaint = "Reference initials missing";
+  return complaint;
 }
 
-// One pass over the file: the settings, then their checks.
-void ReadOnce(Program& program) {
-  ProgramState& s = program.state;
-  s.BoxText.clear();
+// One pass over the file: the settings, then their checks; the complaint
+// about them, or "".
+std::string ReadOnce(Program& program) {
   ResetForReading(program.settings);
   std::string bytes;
   const Status read = ReadTextFile(program.env, ConfigFilePath(program), &bytes);
   if (!read.ok()) {
     if (!IsMissingFileCode(read.code())) EndWithFailureBox(program, read);
-    s.BoxText = "Cannot find TELVO.INI in " + UpperCase(WindowsDir(program));
-    return;
+    return "Cannot find TELVO.INI in " + UpperCase(WindowsDir(program));
   }
   Settings& settings = program.settings;
   for (std::string_view line : SplitLines(bytes)) ApplyLine(settings, line);
   // After the whole file, not after each line: a line that merely contains
   // NAME must not leave its value as the default recipient.
   if (settings.defaultRecipient.empty()) settings.defaultRecipient = settings.name;
-  CheckSettings(program);
+  return CheckSettings(program);
 }
 
 std::string IniFileText(const IniChoices& c) {
@@ -134,22 +135,17 @@ std::string ConfigFilePath(Program& program) {
 }
 
 void ReadIniFile(Program& program) {
-  ProgramState& s = program.state;
   for (;;) {
-    // The options dialog may leave its own caption behind.
-    s.BoxTitle = "Telvo ";
-    ReadOnce(program);
-    if (s.BoxText.empty()) return;
-
-    s.BoxText += " Do you want to configure options?";
-    if (AskYesNo(program) == kAnswerYes) {
+    const std::string complaint = ReadOnce(program);
+    if (complaint.empty()) return;
+    if (AskYesNo(program, kCaption, complaint + " Do you want to configure options?") ==
+        kAnswerYes) {
       if (program.hooks.ShowSplash) program.hooks.ShowSplash();
       program.settings.popupProgram = program.env.ProgramFolder() + "telvo-popup";
       if (program.hooks.ShowOptions) program.hooks.ShowOptions();
       continue;
     }
-    s.BoxText = "Ending  Telvo";
-    ShowError(program);
+    ShowStop(program, kCaption, "Ending  Telvo");
     program.env.EndProgram(kEndedByUser);
   }
 }
@@ -165,9 +161,7 @@ void WriteIniFile(Program& program, const IniChoices& choices) {
   // Tidying only: the failure below is what matters, and the file is gone
   // already when the rename took place.
   static_cast<void>(program.env.DeleteFile(fresh));
-  program.state.ErrorNumber = static_cast<int16_t>(s.code());
-  program.state.NoticeText = "Error in writing ini file";
-  FatalFileError(program);
+  FatalFileError(program, "Error in writing ini file", s.code());
 }
 
 }  // namespace telvo

@@ -10,16 +10,9 @@ std::string WindowsDir(Program& program) {
   return dir;
 }
 
-void ShowError(Program& program) {
-  ProgramState& s = program.state;
-  s.BoxAnswer = program.boxes.Show({s.BoxTitle, s.BoxText, BoxIcon::kStop, BoxButtons::kOk, kAnswerOk});
-}
-
-int AskYesNo(Program& program) {
-  ProgramState& s = program.state;
-  s.BoxAnswer = program.boxes.Show(
-      {s.BoxTitle, s.BoxText, BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo});
-  return s.BoxAnswer;
+int AskYesNo(Program& program, const std::string& caption, const std::string& text) {
+  return program.boxes.Show(
+      {caption, text, BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo});
 }
 
 void ShowNotice(Program& program, const std::string& caption, const std::string& text,
@@ -31,11 +24,10 @@ void ShowStop(Program& program, const std::string& caption, const std::string& t
   ShowNotice(program, caption, text, BoxIcon::kStop);
 }
 
-void FatalFileError(Program& program) {
-  ProgramState& s = program.state;
-  s.NoticeText += "\nPlease call technical support. Unknown error  " +
-                  std::to_string(s.ErrorNumber) + "\nProgram Ending";
-  ShowNotice(program, "Telvo", s.NoticeText);
+void FatalFileError(Program& program, const std::string& notice, int code) {
+  ShowNotice(program, "Telvo",
+             notice + "\nPlease call technical support. Unknown error  " + std::to_string(code) +
+                 "\nProgram Ending");
   program.env.EndProgram(1);
   std::abort();  // not reached: every Env ends the program
 }

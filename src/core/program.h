@@ -54,18 +54,16 @@ class Program {
 // The configuration folder, always ending in "/".
 std::string WindowsDir(Program& program);
 
-// BoxText under BoxTitle, stop icon, OK; the answer goes to BoxAnswer.
-void ShowError(Program& program);
-// BoxText under BoxTitle, question icon, Yes and No with No the default.
-// Returns and stores the answer (kAnswerYes or kAnswerNo).
-int AskYesNo(Program& program);
+// `text` under `caption`, question icon, Yes and No with No the default.
+// Returns the answer (kAnswerYes or kAnswerNo).
+int AskYesNo(Program& program, const std::string& caption, const std::string& text);
 // A box with OK only, for notices that are not errors.
 void ShowNotice(Program& program, const std::string& caption, const std::string& text,
                 BoxIcon icon = BoxIcon::kNone);
-// Shows `text` with a stop icon under `caption`, leaving BoxTitle alone.
+// Shows `text` with a stop icon under `caption`, and OK.
 void ShowStop(Program& program, const std::string& caption, const std::string& text);
-// NoticeText and ErrorNumber are set by the caller; the box names the code,
-// and the program ends without running any further handler.
-[[noreturn]] void FatalFileError(Program& program);
+// `notice` and the run-time `code` in a box, then the program ends without
+// running any further handler.
+[[noreturn]] void FatalFileError(Program& program, const std::string& notice, int code);
 
 }  // namespace telvo

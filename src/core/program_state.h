@@ -23,15 +23,6 @@ enum WindowCode : int16_t {
 };
 
 struct ProgramState {
-  // Message boxes.
-  std::string BoxTitle;
-  std::string BoxText;
-  int BoxAnswer = 0;
-  std::string NoticeText;
-  int16_t ErrorNumber = 0;
-
-  // The person at hand, as an index into the workgroup; a stale or negative
-  // index names nobody (Workgroup::at).
   int16_t SelectedPerson = 0;
 
   // Window and run state.

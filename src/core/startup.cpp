@@ -9,9 +9,7 @@ constexpr int kRefusedSecondInstance = 1;
 
 void RefuseSecondInstance(Program& program) {
   if (program.env.AcquireSingleInstance()) return;
-  program.state.BoxTitle = "Telvo";
-  program.state.BoxText = "Application Already Running";
-  ShowError(program);
+  ShowStop(program, "Telvo", "Application Already Running");
   // The person wanted Telvo: the running one comes to the front instead.
   program.env.CallRunningInstance();
   program.env.EndProgram(kRefusedSecondInstance);

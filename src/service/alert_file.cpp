@@ -9,9 +9,7 @@ namespace telvo {
 namespace {
 
 [[noreturn]] void EndWritingFailed(Program& program, int code) {
-  program.state.ErrorNumber = static_cast<int16_t>(code);
-  program.state.NoticeText = "Error in writing alert file.";
-  FatalFileError(program);
+  FatalFileError(program, "Error in writing alert file.", code);
 }
 
 }  // namespace

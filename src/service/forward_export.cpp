@@ -32,9 +32,9 @@ void RestoreViewedLog(Program& program) {
 
 bool ForwardCall(Program& program, const Call& call) {
   ProgramState& s = program.state;
-  s.BoxTitle = "Forward Phone Call";
-  s.BoxText = "Do you want to forward this call to someone else?";
-  if (AskYesNo(program) != kAnswerYes) return false;
+  if (AskYesNo(program, "Forward Phone Call",
+                "Do you want to forward this call to someone else?") != kAnswerYes)
+    return false;
 
   s.ForwardMode = 1;
   s.SavedPerson = s.SelectedPerson;
@@ -62,12 +62,8 @@ bool ForwardCall(Program& program, const Call& call) {
 void ExportCall(Program& program, const Call& call) {
   ProgramState& s = program.state;
   const std::string caller = ParseCallBody(call.body).caller;
-  s.BoxTitle = "Telvo";
-  s.BoxText = caller + "\rDo you want to export this message";
-  if (AskYesNo(program) != kAnswerYes) {
-    s.BoxTitle = "Telvo";
-    s.BoxText = "Message NOT exported";
-    ShowError(program);
+  if (AskYesNo(program, "Telvo", caller + "\rDo you want to export this message") != kAnswerYes) {
+    ShowStop(program, "Telvo", "Message NOT exported");
     return;
   }
   const StoreError exported = program.store->Export(BookShown(s).owner, call);

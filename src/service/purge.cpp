@@ -21,9 +21,7 @@ void RefreshPollBaseline(Program& program, int64_t newLength) {
 }  // namespace
 
 [[noreturn]] void EndPurge(Program& program, const PurgeResult& result) {
-  program.state.ErrorNumber = static_cast<int16_t>(result.error.status.code());
-  program.state.NoticeText = PurgeFatalText(result);
-  FatalFileError(program);
+  FatalFileError(program, PurgeFatalText(result), result.error.status.code());
 }
 
 void PurgeCalls(Program& program) {

@@ -11,13 +11,12 @@ constexpr char kVersion[] = "1.4.5";
 }  // namespace
 
 void ShowAboutBox(Program& program, QWidget*) {
-  ProgramState& s = program.state;
   // Two carriage returns alone make the empty line; the Qt boxes show each
-  // one as a line break.
-  s.NoticeText = std::string("Telvo Version ") + kVersion + "\r\r" + kRightsNotice;
-  // 0xA9 is the copyright sign in the program's code page.
-  s.BoxAnswer = program.boxes.Show(
-      {"About  Telvo\xA9", s.NoticeText, BoxIcon::kNone, BoxButtons::kOk, kAnswerOk});
+  // one as a line break. 0xA9 is the copyright sign in the program's code
+  // page.
+  program.boxes.Show({"About  Telvo\xA9",
+                      std::string("Telvo Version ") + kVersion + "\r\r" + kRightsNotice,
+                      BoxIcon::kNone, BoxButtons::kOk, kAnswerOk});
 }
 
 }  // namespace telvo

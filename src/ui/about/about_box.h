@@ -8,8 +8,7 @@
 
 namespace telvo {
 
-// Composes the box's text in NoticeText, shows it through the program's
-// boxes and stores the answer (always OK) in BoxAnswer. `parent` is the
+// Composes the box's text and shows it through the program's boxes. `parent` is the
 // window that asked; the box, like every box of the program, centres on
 // the active window.
 void ShowAboutBox(Program& program, QWidget* parent);

@@ -81,9 +81,7 @@ std::optional<double> CallListFontPoints(double heightPixels) {
 
 QFont ChooseCallListFont(Program& program, const QWidget& window) {
   if (const auto points = CallListFontPoints(window.height())) return MsSansSerif(*points);
-  ProgramState& s = program.state;
-  s.NoticeText = "No Suitable Font Found\nProgram Ending";
-  ShowNotice(program, "Telvo", s.NoticeText);
+  ShowNotice(program, "Telvo", "No Suitable Font Found\nProgram Ending");
   program.env.EndProgram(kNoFontFits);
   return MsSansSerif(kFontLadder.back());  // not reached: the program has ended
 }
@@ -278,11 +276,11 @@ void CallListWindow::Command1_Click(int index) {
     case kLatest: engine_.LatestPage(); break;
     case kPrint: RunPrintJob(program_, this); break;
     case kPurge: {
-      s.BoxTitle = "Purge Answered Phone Calls";
-      s.BoxText = std::string("You are about to purge answered phone calls") +
-                  (PhoneLogShown() ? " from your active calls." : " from your archived calls.") +
-                  " Do you want to continue?";
-      if (AskYesNo(program_) != kAnswerYes) break;
+      const std::string question =
+          std::string("You are about to purge answered phone calls") +
+          (PhoneLogShown() ? " from your active calls." : " from your archived calls.") +
+          " Do you want to continue?";
+      if (AskYesNo(program_, "Purge Answered Phone Calls", question) != kAnswerYes) break;
       QApplication::setOverrideCursor(Qt::WaitCursor);
       PurgeCalls(program_);
       QApplication::restoreOverrideCursor();

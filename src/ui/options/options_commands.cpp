@@ -127,9 +127,7 @@ IniChoices OptionsDialog::Choices() const {
 
 void OptionsDialog::Command2_Click() {
   if (const auto refusal = OptionsRefusal(names_, labelText_[1], labelText_[2])) {
-    program_.state.BoxTitle = "Telvo";
-    program_.state.BoxText = *refusal;
-    ShowError(program_);
+    ShowStop(program_, "Telvo", *refusal);
     return;
   }
   const IniChoices choices = Choices();

@@ -117,9 +117,7 @@ void MessagePad::AfterWindowClosedOver() {
 bool MessagePad::DateIsValid() {
   const std::optional<std::string> date = PadDate(FromQt(Date_->text()));
   if (!date) {
-    s_.BoxTitle = "Telvo ";
-    s_.BoxText = "Invalid Date";
-    ShowError(program_);
+    ShowStop(program_, "Telvo ", "Invalid Date");
     return false;
   }
   Date_->setText(ToQt(*date));
@@ -164,9 +162,7 @@ bool MessagePad::OfferDelivery() {
   if (!DateIsValid()) return false;
   if (HoldsTypedMessage(FromQt(Caller_->text()), FromQt(message_->toPlainText()),
                         FromQt(phone_->text()))) {
-    s_.BoxTitle = "Telvo";
-    s_.BoxText = "Do you want to deliver this message";
-    if (AskYesNo(program_) == kAnswerYes) {
+    if (AskYesNo(program_, "Telvo", "Do you want to deliver this message") == kAnswerYes) {
       Deliver();
     } else {
       ClearPad();

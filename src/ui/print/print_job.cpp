@@ -36,10 +36,7 @@ struct Output {
 };
 
 void ReportPrinterFailure(Program& program, const QString& what) {
-  ProgramState& s = program.state;
-  s.BoxTitle = "Telvo";
-  s.BoxText = FromQt(what);
-  ShowError(program);
+  ShowStop(program, "Telvo", FromQt(what));
 }
 
 QString Destination(const QPrinter& printer) {

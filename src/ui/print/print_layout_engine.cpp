@@ -164,9 +164,9 @@ void PrintCalls(Program& program, const PrintJobWindows& windows) {
   // The range is read once, before anything is opened, so a box that does
   // not hold a date refuses the job instead of failing in the middle of it.
   PrintJob job;
-  if (!ReadDateFilter(*range, &job.filter, &s.BoxText)) {
-    s.BoxTitle = "Telvo ";
-    ShowError(program);
+  std::string refusal;
+  if (!ReadDateFilter(*range, &job.filter, &refusal)) {
+    ShowStop(program, "Telvo ", refusal);
     return;
   }
 

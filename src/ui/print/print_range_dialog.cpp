@@ -152,10 +152,7 @@ bool PrintRangeDialog::CheckDate(QLineEdit* box, const char* message) {
     box->setText(ToQt(FormatDate(*date)));
     return true;
   }
-  ProgramState& s = program_.state;
-  s.BoxTitle = "Telvo ";
-  s.BoxText = message;
-  ShowError(program_);
+  ShowStop(program_, "Telvo ", message);
   return false;
 }
 
