@@ -118,6 +118,27 @@ TEST_F(PostMessageTest, FailedWriteLeavesTheLogAsItWas) {
   EXPECT_EQ(Log(0).size(), 2 * before.size());
 }
 
+// The power fails after each step of a post, the first (which makes the log)
+// and a later one: a call reported delivered is on the disk afterwards, one
+// that was not is there whole or not at all.
+TEST_F(PostMessageTest, APowerCutAtAnyStepLosesNoDeliveredCall) {
+  const std::string record = FrameRecord(PadCallBody(Pad(), "CW"));
+  for (const std::string& before : {std::string(), record}) {
+    for (int steps = 0; !HasFailure(); ++steps) {
+      SCOPED_TRACE(testing::Message() << before.size() << "-byte log, cut after " << steps);
+      std::filesystem::remove(LogFile(0));
+      if (!before.empty()) WriteWholeFile(LogFile(0), before);
+      faults.CutPowerAfter(steps);
+      PostMessage(program, Pad());
+      const bool delivered = state.FileError == 0, finished = !faults.powerWasCut();
+      faults.DropUnsyncedData();
+      if (!delivered) EXPECT_TRUE(Log(0) == before || Log(0) == before + record);
+      if (delivered) EXPECT_EQ(Log(0), before + record);
+      if (finished) break;
+    }
+  }
+}
+
 TEST_F(PostMessageTest, WhatTheShareDidNotKeepIsNotDelivered) {
   PostMessage(program, Pad());
   const std::string before = Log(0);
