@@ -115,40 +115,5 @@ TEST_F(PostingConcurrencyTest, EightProcessesLoseNoRecord) {
   EXPECT_EQ(backward, kPosters * kEach);
 }
 
-TEST_F(PostingConcurrencyTest, LockReleasedAfterTwoSecondsLetsThePostThrough) {
-  // The real clock: another process keeps the log for about two seconds
-  // while this one pauses a tick between tries.
-  int locked[2];
-  ASSERT_EQ(::pipe(locked), 0);
-  const std::string path = workgroup.at(0).log;
-  pid_t holder = ::fork();
-  if (holder == 0) {
-    PosixEnv holderEnv;
-    std::unique_ptr<File> log;
-    bool ok = holderEnv.OpenFile(path, FileAccess::kUpdate, &log).ok();
-    ::close(locked[1]);
-    holderEnv.SleepMs(2000);
-    ::_exit(ok ? 0 : 1);
-  }
-  ::close(locked[1]);
-  char c;
-  while (::read(locked[0], &c, 1) > 0) {
-  }
-  ::close(locked[0]);
-
-  Program realClock(posix, boxes);
-  FolderStore realClockStore(posix);
-  realClock.store = &realClockStore;
-  realClock.state = state;
-  realClock.settings = settings;
-  realClock.workgroup = workgroup;
-  PostMessage(realClock, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
-                          .message = ""});
-  EXPECT_EQ(WaitAll({holder}), 0);
-  EXPECT_EQ(realClock.state.FileError, 0);
-  EXPECT_TRUE(boxes.shown().empty());
-  EXPECT_FALSE(Log(0).empty());
-}
-
 }  // namespace
 }  // namespace telvo::test

@@ -1,5 +1,5 @@
 // Purges in processes of their own, as on other workstations: killed at
-// random moments, and racing posters.
+// random moments, and racing posters; and a power cut at every step of one.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -116,29 +116,6 @@ class PurgeCrashTest : public ProgramTest {
     return WIFSIGNALED(status) ? WTERMSIG(status) : status;
   }
 
-  // A purge elsewhere killed just before it renames the new log into place:
-  // its archive append is done and synced, and the log still holds the calls.
-  int PurgeKilledAtItsRename() {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      PosixEnv posixEnv;
-      FaultInjectionEnv killing(&posixEnv);
-      killing.BeforeReplace([](const std::string&) { ::raise(SIGKILL); });
-      ScriptedMessageBoxes noBoxes;
-      Program purger(killing, noBoxes);
-      FolderStore purgerStore(killing);
-      purger.store = &purgerStore;
-      purger.state = state;
-      purger.settings = settings;
-      purger.workgroup = workgroup;
-      PurgeCalls(purger);
-      ::_exit(0);
-    }
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    return WIFSIGNALED(status) ? WTERMSIG(status) : status;
-  }
-
   std::vector<char> markOf;  // by call number
   int firstPosted = INT_MAX;  // the first call posted by another process
 };
@@ -169,16 +146,6 @@ TEST_F(PurgeCrashTest, KilledPurgesLoseNoCall) {
   // A last purge finishes what the killed ones left.
   ASSERT_EQ(PurgeElsewhere(), 0);
   ExpectNothingLost(true);
-}
-
-TEST_F(PurgeCrashTest, APurgeKilledAtItsRenameLeavesEachArchivedCallOnce) {
-  Append(60, {MARK_NEW, MARK_ARCHIVE, MARK_DELETE});
-  ASSERT_EQ(PurgeKilledAtItsRename(), SIGKILL);
-  EXPECT_EQ(Calls(temp.file("ann") + "/ARCHIVE").size(), 20u);  // and still in the log
-  EXPECT_TRUE(std::filesystem::exists(temp.file("ann") + "/ARCHIVE.CUT"));
-  ASSERT_EQ(PurgeElsewhere(), 0);
-  ExpectNothingLost(true);
-  EXPECT_FALSE(std::filesystem::exists(temp.file("ann") + "/ARCHIVE.CUT"));
 }
 
 // The power fails after each step of a purge, the first one (which makes the
