@@ -82,7 +82,9 @@ TEST_F(TelvoLogTest, EachCommandEndToEnd) {
   EXPECT_EQ(Tool("post " + log + " --caller 'Al \"Q\" Smith' --initials AB --date 01-04-2026 "
                  "--time '11:00 AM'").status, 0);
   // The caller is stored in the program's code page.
-  EXPECT_NE(ReadWholeFile(log).find("\x01" "01-02-2026\x11Zo\xeb\x11"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(log).find(CallRecord({.date = "01-02-2026", .caller = "Zo\xeb",
+                                                .phone = "", .message = "Call back (AB)"})),
+            std::string::npos);
 
   ToolRun list = Tool("list " + log + " --tsv");
   ASSERT_EQ(list.status, 0) << list.err;

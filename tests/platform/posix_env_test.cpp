@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "platform/posix_file.h"
-#include "store/phone_log.h"
 #include "service/delivery.h"
 #include "support/program_fixture.h"
+#include "support/records.h"
 
 namespace telvo::test {
 namespace {
@@ -94,8 +94,8 @@ TEST_F(ReplacedLogTest, LogReplacedBetweenOpenAndLockIsOpenedAgain) {
   SetPeople({"Ann"});
   settings.initials = "CW";
   const std::string log = LogFile(0);
-  const std::string replacement = FrameRecord("\x01new log\x11\x11\x11\x11\x11");
-  WriteWholeFile(log, FrameRecord("\x01old log\x11\x11\x11\x11\x11"));
+  const std::string replacement = CallRecord("new log");
+  WriteWholeFile(log, CallRecord("old log"));
   WriteWholeFile(log + ".NEW", replacement);
   int calls = 0;
   SetBeforeLockHookForTesting([&](const std::string&) {

@@ -5,16 +5,16 @@
 #include <filesystem>
 
 #include "service/call_actions.h"
-#include "store/phone_log.h"
 #include "service/delivery.h"
 #include "support/program_fixture.h"
+#include "support/records.h"
 
 namespace telvo::test {
 namespace {
 
 // An empty phone and quotation marks in two fields.
-const std::string kBody =
-    "\x01" "12-06-2025\x11" "Joe \"JJ\" Smith\x11" "9:05 AM\x11" "\x11" "Say \"hi\" (AB)\x11";
+const CallFields kCall{
+    .date = "12-06-2025", .caller = "Joe \"JJ\" Smith", .phone = "", .message = "Say \"hi\" (AB)"};
 
 class ForwardExportTest : public ProgramTest, public CallPageView {
  protected:
@@ -38,8 +38,8 @@ class ForwardExportTest : public ProgramTest, public CallPageView {
     ApplyCallAction(program, *this, 0, action);
   }
 
-  const std::string original = FrameRecord(kBody);
-  const Call shown{CallId::Of(0, kBody), kBody};  // row 0 starts at byte 0
+  const std::string original = CallRecord(kCall);
+  const Call shown{CallId::Of(0, CallBody(kCall)), CallBody(kCall)};  // row 0 starts at byte 0
   int redraws = 0, relists = 0;
   char redrawnMark = 0;
 };
@@ -74,8 +74,9 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
     return state.FileError == 0;
   };
   Apply(kActionForward);
-  EXPECT_EQ(Log(1), FrameRecord("\x01" "12-06-2025\x11" "Joe \"JJ\" Smith\x11" "9:05 AM\x11\x11"
-                                "Say \"hi\" (AB) [Forwarded] 12-06-2026 (CW)\x11"));
+  CallFields forwarded = kCall;
+  forwarded.message += " [Forwarded] 12-06-2026 (CW)";
+  EXPECT_EQ(Log(1), CallRecord(forwarded));
   EXPECT_EQ(Log(0), std::string(original).replace(2, 1, 1, MARK_DELETE));
   EXPECT_EQ(redraws, 5);
   EXPECT_EQ(state.ForwardMode + state.SkipSwitch, 0);

@@ -53,7 +53,7 @@ class PhoneLogTest : public ProgramTest {
 TEST_F(PhoneLogTest, WalksSeeEveryRecordInOrder) {
   EXPECT_TRUE(Backward().empty());
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
-  WriteWholeFile(LogFile(0), CallRecord(("A")) + FrameRecord("\x01") + CallRecord(("C")));
+  WriteWholeFile(LogFile(0), CallRecord("A") + FrameRecord("\x01") + CallRecord("C"));
   EXPECT_EQ(Backward(), (std::vector<std::string>{"C", "", "A"}));
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
   EXPECT_EQ(Forward(), (std::vector<std::string>{"A", "", "C"}));
