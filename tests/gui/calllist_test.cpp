@@ -212,7 +212,7 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
 }
 
 TEST_F(CallListTest, ActionsMarkTheCallOnDiskAndRedrawItsRow) {
-  const CallFields older{.caller = "Old"}, newest{.caller = "Joe"};
+  const TestCall older{.caller = "Old"}, newest{.caller = "Joe"};
   WriteWholeFile(LogFile(0), CallRecord(older) + CallRecord(newest));
   WriteWholeFile(temp.file("ann/ARCHIVE"), CallRecord("Kept"));
   Open();
@@ -227,7 +227,7 @@ TEST_F(CallListTest, ActionsMarkTheCallOnDiskAndRedrawItsRow) {
     SCOPED_TRACE(caption);
     // Any mouse button opens the menu.
     EXPECT_EQ(Choose(0, caption, mark == MARK_ARCHIVE ? Qt::RightButton : Qt::LeftButton), all);
-    CallFields marked = newest;
+    TestCall marked = newest;
     marked.mark = mark;
     EXPECT_EQ(Log(0), CallRecord(older) + CallRecord(marked));
     EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Joe", colour}, {"Old", 0}}));
@@ -290,7 +290,7 @@ TEST_F(CallListTest, PurgeAsksFirstAndListsAgain) {
 
 TEST_F(CallListTest, ForwardDeliversThroughThePadThenMarksTheOriginal) {
   InstallForwardHook(program);
-  const CallFields call{.date = "11-30-2026", .caller = "Joe", .time = "4:15 PM"};
+  const TestCall call{.date = "11-30-2026", .caller = "Joe", .time = "4:15 PM"};
   WriteWholeFile(LogFile(0), CallRecord(call));
   Open();
 
@@ -318,9 +318,9 @@ TEST_F(CallListTest, ForwardDeliversThroughThePadThenMarksTheOriginal) {
             (std::map<std::string, std::string>{{"Caller", "Joe"}, {"phone", "555-0100"}}));
   EXPECT_EQ(ready, (std::vector<bool>{true, true, true}));
   // Delivered with the date and time of the forwarding, the forwarder's initials after it.
-  EXPECT_EQ(Log(1), CallRecord(CallFields{
+  EXPECT_EQ(Log(1), CallRecord(TestCall{
                         .caller = "Joe", .message = "call back (CW) [Forwarded] 12-06-2026 (CW)"}));
-  CallFields marked = call;
+  TestCall marked = call;
   marked.mark = MARK_DELETE;
   EXPECT_EQ(Log(0), CallRecord(marked));
   EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Joe", 7}}));

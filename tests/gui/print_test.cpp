@@ -168,7 +168,7 @@ TEST_F(PrintTest, PrintsTheRangeNewestFirstUnderDateLinesIntoAPdf) {
   for (auto [date, caller] : {std::pair{"06-01-2026", "Old Olga"}, {"06-02-2026", "First Fay"},
                               {"06-02-2026", "Second Sam"}, {"06-03-2026", "Third Tom"},
                               {"06-04-2026", "New Ned"}})
-    log += CallRecord(CallFields{.date = date, .caller = caller});
+    log += CallRecord(TestCall{.date = date, .caller = caller});
   WriteWholeFile(LogFile(1), log);
 
   const std::string text = PrintToPdf(PrintRange("06-03-2026", "6/2/26"));
@@ -196,7 +196,7 @@ TEST_F(PrintTest, PrintsTheRangeNewestFirstUnderDateLinesIntoAPdf) {
 TEST_F(PrintTest, ALongLogContinuesOnFurtherPages) {
   std::string log;
   for (int i = 1; i <= 60; ++i)
-    log += CallRecord(CallFields{.caller = "Caller " + std::to_string(i)});
+    log += CallRecord(TestCall{.caller = "Caller " + std::to_string(i)});
   WriteWholeFile(LogFile(1), log);
 
   const std::string text = PrintToPdf([](QWidget* modal) {
@@ -214,7 +214,7 @@ TEST_F(PrintTest, ALongLogContinuesOnFurtherPages) {
 }
 
 TEST_F(PrintTest, APrinterThatCannotPrintIsReportedAndLeavesNoHourglass) {
-  WriteWholeFile(LogFile(1), CallRecord(CallFields{}));
+  WriteWholeFile(LogFile(1), CallRecord(TestCall{}));
   WhenModalShows(PrintRange("12-06-2026", "12-06-2026"));
   RunPrintJobToFile(program, nullptr, QString::fromStdString(temp.file("gone/calls.pdf")));
   ASSERT_EQ(boxes.shown().size(), 1u);

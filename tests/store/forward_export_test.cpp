@@ -13,7 +13,7 @@ namespace telvo::test {
 namespace {
 
 // An empty phone and quotation marks in two fields.
-const CallFields kCall{
+const TestCall kCall{
     .date = "12-06-2025", .caller = "Joe \"JJ\" Smith", .phone = "", .message = "Say \"hi\" (AB)"};
 
 class ForwardExportTest : public ProgramTest, public CallPageView {
@@ -74,7 +74,7 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
     return state.FileError == 0;
   };
   Apply(kActionForward);
-  CallFields forwarded = kCall;
+  TestCall forwarded = kCall;
   forwarded.message += " [Forwarded] 12-06-2026 (CW)";
   EXPECT_EQ(Log(1), CallRecord(forwarded));
   EXPECT_EQ(Log(0), std::string(original).replace(2, 1, 1, MARK_DELETE));

@@ -60,7 +60,7 @@ TEST_F(PhoneLogTest, WalksSeeEveryRecordInOrder) {
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
   EXPECT_TRUE(boxes.shown().empty());
   // A body cut short leaves the missing fields empty.
-  const telvo::CallFields cut = ParseCallBody(std::string("\x04" "01-02-2003\x11" "Jo"));
+  const CallFields cut = ParseCallBody(std::string("\x04" "01-02-2003\x11" "Jo"));
   EXPECT_EQ(cut.caller, "Jo");
   EXPECT_EQ(cut.message, "");
 }

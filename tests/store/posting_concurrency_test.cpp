@@ -98,7 +98,7 @@ TEST_F(PostingConcurrencyTest, EightProcessesLoseNoRecord) {
   ASSERT_OK(env.OpenFile(workgroup.at(0).log, FileAccess::kRead, &log));
   ASSERT_OK(log->Length(&length));
   RecordRead end = WalkForward(*log, length, 0, [&](const Record& r) {
-    const telvo::CallFields call = ParseCallBody(r.body);
+    const CallFields call = ParseCallBody(r.body);
     seen[call.caller].push_back(std::stoi(call.message));
     return true;
   });

@@ -4,17 +4,15 @@
 
 namespace telvo::test {
 
-std::string CallBody(const CallFields& f) {
-  std::string body(1, f.mark);
-  for (const std::string* field : {&f.date, &f.caller, &f.time, &f.phone, &f.message})
-    body.append(*field).push_back(FIELD_END);
-  return body;
+std::string CallBody(const TestCall& call) {
+  return telvo::CallBody(
+      {std::string(1, call.mark), call.date, call.caller, call.time, call.phone, call.message});
 }
 
-std::string CallRecord(const CallFields& fields) { return FrameRecord(CallBody(fields)); }
+std::string CallRecord(const TestCall& call) { return FrameRecord(CallBody(call)); }
 
 std::string CallBody(const std::string& caller, char mark) {
-  return CallBody(CallFields{.mark = mark, .caller = caller});
+  return CallBody(TestCall{.mark = mark, .caller = caller});
 }
 
 std::string CallRecord(const std::string& caller, char mark) {
