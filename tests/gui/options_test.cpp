@@ -279,6 +279,14 @@ TEST_F(OptionsDialogTest, ThePollerIsLeftOffUnlessTheInternalChoiceIsSaved) {
     Click("Command2");
     EXPECT_EQ(poller, (std::vector<std::string>{"stop", "start", "stop"})) << choice;
   }
+
+  // A choice the file names but the dialog does not know shows as the
+  // internal one, though it did not start the poller.
+  poller.clear();
+  settings.notification = ParseChoice<Notification>("Bubble");
+  Open();
+  EXPECT_TRUE(Get<QRadioButton>("Option1(2)")->isChecked());
+  EXPECT_EQ(poller, (std::vector<std::string>{"stop"}));
 }
 
 }  // namespace
