@@ -24,8 +24,8 @@ double OpenWindowSeconds(Program& program) {
 }
 
 double OpenOn(Program& program, const std::string& log) {
-  program.state.CurrentLogPath = log;
-  program.state.CurrentLogOwner = "Ann";
+  program.state.viewed.path = log;
+  program.state.viewed.owner = "Ann";
   return OpenWindowSeconds(program);
 }
 

@@ -85,8 +85,7 @@ class Poster {
     program_.workgroup.Replace(Ann(logPath), -1, -1);
   }
   bool PostOnce() {
-    PostMessage(program_, pad_);
-    return program_.state.FileError == 0;
+    return PostMessage(program_, pad_);
   }
 
  private:

@@ -48,8 +48,8 @@ int PrintChild(int argc, char** argv, const std::string& log, const std::string&
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
-  program.state.CurrentLogPath = log;
-  program.state.CurrentLogOwner = "Ann";
+  program.state.viewed.path = log;
+  program.state.viewed.owner = "Ann";
   QTimer::singleShot(0, [] { AnswerPrintRange(); });
   RunPrintJobToFile(program, nullptr, QString::fromStdString(pdf));
   for (const MessageBox& box : boxes.shown())

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <map>
 
-#include "core/program_state.h"
+#include "core/call_fields.h"
 #include "numbered_calls.h"
 
 namespace telvo::torture {

@@ -49,9 +49,10 @@ std::vector<FileRecord> ReadRecords(Workstation& station, const std::string& pat
   return records;
 }
 
-void ExpectNoBox(Workstation& station, const char* step, std::vector<std::string>& faults) {
+void ExpectNoBox(Workstation& station, const char* step, bool done,
+                 std::vector<std::string>& faults) {
   const std::string texts = station.BoxTexts();
-  if (!texts.empty() || station.program.state.FileError != 0)
+  if (!texts.empty() || !done)
     faults.push_back(std::string("the last ") + step + " failed: " + texts);
   station.boxes.Clear();
 }
@@ -59,9 +60,9 @@ void ExpectNoBox(Workstation& station, const char* step, std::vector<std::string
 // False when the share refused the last post, as it refused the workers'.
 bool Settle(Workstation& station, const std::string& logPath, std::vector<std::string>& faults) {
   ProgramState& s = station.program.state;
-  PostMessage(station.program, PadForCall(kLastArchivedCall));
+  const bool posted = PostMessage(station.program, PadForCall(kLastArchivedCall));
   if (station.BoxTexts().starts_with("The message was not delivered.")) return false;
-  ExpectNoBox(station, "post", faults);
+  ExpectNoBox(station, "post", posted, faults);
 
   // It is the newest call, at the log's end.
   std::unique_ptr<File> log;
@@ -77,12 +78,12 @@ bool Settle(Workstation& station, const std::string& logPath, std::vector<std::s
     return true;
   }
   SingleCallView view({CallId::Of(newest.record.start, newest.record.body), newest.record.body});
-  ApplyCallAction(station.program, view, 0, kActionArchive);
-  ExpectNoBox(station, "mark", faults);
+  const bool marked = ApplyCallAction(station.program, view, 0, kActionArchive);
+  ExpectNoBox(station, "mark", marked, faults);
 
-  s.CurrentLogPath = logPath;
-  PurgeCalls(station.program);
-  ExpectNoBox(station, "purge", faults);
+  s.viewed.path = logPath;
+  const bool purged = PurgeCalls(station.program);
+  ExpectNoBox(station, "purge", purged, faults);
   return true;
 }
 

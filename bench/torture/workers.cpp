@@ -58,9 +58,9 @@ class Worker {
   void Post(int64_t number) {
     journal_.Note("post " + std::to_string(number));
     station_.boxes.Clear();
-    PostMessage(station_.program, PadForCall(number));
+    const bool delivered = PostMessage(station_.program, PadForCall(number));
     const std::string texts = station_.BoxTexts();
-    if (station_.program.state.FileError == 0 && texts.empty()) {
+    if (delivered && texts.empty()) {
       journal_.Note("posted " + std::to_string(number));
     } else if (texts == "Message file is locked up") {
       journal_.Note("refused " + std::to_string(number));
@@ -114,12 +114,13 @@ class Worker {
   // carries out `action` on it; returns the texts of the boxes it showed.
   std::string Apply(const Listed& call, int16_t action, bool answerYes) {
     ProgramState& s = station_.program.state;
-    s.CurrentLogPath = setup_.logPath;
+    s.viewed.path = setup_.logPath;
     station_.boxes.Clear();
     if (answerYes) station_.boxes.Answer(kAnswerYes);
     SingleCallView view({CallId::Of(call.start, call.body), call.body});
-    ApplyCallAction(station_.program, view, 0, action);
-    return station_.BoxTexts();
+    const bool done = ApplyCallAction(station_.program, view, 0, action);
+    const std::string texts = station_.BoxTexts();
+    return done || !texts.empty() ? texts : "failed without a box";
   }
 
   void MarkSome() {
@@ -136,7 +137,7 @@ class Worker {
       const std::string number = std::to_string(call.number);
       journal_.Note("mark " + number + " " + name);
       const std::string texts = Apply(call, action, false);
-      if (texts.empty() && station_.program.state.FileError == 0) {
+      if (texts.empty()) {
         journal_.Note("marked " + number + " " + name);
       } else if (NothingWritten(texts)) {
         journal_.Note("unmarked " + number);
@@ -169,10 +170,10 @@ class Worker {
     Pause(100, 1200);
     journal_.Note("purge");
     station_.boxes.Clear();
-    station_.program.state.CurrentLogPath = setup_.logPath;
-    PurgeCalls(station_.program);
+    station_.program.state.viewed.path = setup_.logPath;
+    const bool purged = PurgeCalls(station_.program);
     const std::string texts = station_.BoxTexts();
-    if (station_.program.state.FileError == 0 && texts.empty()) {
+    if (purged && texts.empty()) {
       journal_.Note("purged");
     } else if (texts == "Message file is locked up") {
       journal_.Note("unpurged");

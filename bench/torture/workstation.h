@@ -25,8 +25,8 @@ struct Workstation {
     program.workgroup.Replace({ann}, 0, -1);
     program.settings.name = "Torture";
     program.settings.initials = kInitials;
-    s.CurrentLogPath = logPath;
-    s.CurrentLogOwner = "Ann";
+    s.viewed.path = logPath;
+    s.viewed.owner = "Ann";
   }
 
   // The text of every box shown since the last call, "|" between them.

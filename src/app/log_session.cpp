@@ -22,10 +22,8 @@ LogSession::LogSession(const CommandLine& line, Env& env, std::ostream& out, std
   // The log named on the line is the owner's, named as typed so that the
   // store's messages name the log; the call actions read it as the log shown.
   const std::string typed = Text(line.positional.at(0));
-  ProgramState& s = program.state;
-  s.CurrentLogPath = LogProgramPath(env, typed);
-  s.CurrentLogOwner = typed;
-  owner = BookShown(s).owner;
+  program.state.viewed = {-1, LogProgramPath(env, typed), typed};
+  owner = BookShown(program.state.viewed).owner;
   owner.computer = Input("--computer");
 }
 
@@ -46,21 +44,21 @@ int LogSession::Stop(const std::string& caption, const std::string& text) {
 int LogSession::Fail(const Status& status) {
   // The context is a native path, already in the terminal's encoding.
   if (status.context().empty())
-    return Fail(program.state.CurrentLogOwner + ": " + status.ToString());
+    return Fail(program.state.viewed.owner + ": " + status.ToString());
   err << "telvo-log: " << status.ToString() << "\n";
   return 1;
 }
 
-int LogSession::Outcome() const { return boxes.errors() || program.state.FileError ? 1 : 0; }
+int LogSession::Outcome() const { return boxes.errors() ? 1 : 0; }
 
 std::string LogSession::Text(const std::string& typed) const {
   return terminal_.utf8 ? Utf8ToCp1252(typed) : typed;
 }
 
 std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing) {
-  ProgramState& s = program.state;
+  const ViewedLog& viewed = program.state.viewed;
   std::unique_ptr<File> log;
-  Status status = store.opener().Open(s.CurrentLogPath, FileAccess::kRead, &log);
+  Status status = store.opener().Open(viewed.path, FileAccess::kRead, &log);
   if (status.ok()) status = log->Length(length);
   if (status.ok()) return log;
   log.reset();
@@ -71,7 +69,7 @@ std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing)
     return nullptr;
   }
   if (status.code() == kPermissionDenied) {
-    ShowStop(program, s.CurrentLogOwner, "Message file is locked up");
+    ShowStop(program, viewed.owner, "Message file is locked up");
   } else {
     Fail(status);
   }

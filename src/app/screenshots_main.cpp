@@ -170,7 +170,7 @@ std::string Call(char mark, const std::string& date, const std::string& caller,
 
 bool RenderCallListOf(Program& program, const std::string& path, const QString& folder,
                       const char* name) {
-  program.state.CurrentLogPath = path;
+  program.state.viewed.path = path;
   CallListWindow list(program);
   list.show();
   QApplication::processEvents();
@@ -183,8 +183,8 @@ bool RenderCallListOf(Program& program, const std::string& path, const QString& 
 bool RenderCallList(Program& program, const QString& folder) {
   ProgramState& s = program.state;
   const Person me = program.workgroup.at(program.workgroup.myIndex());
-  s.SelectedPerson = static_cast<int16_t>(program.workgroup.myIndex());
-  s.CurrentLogOwner = me.name;
+  s.viewed.person = static_cast<int16_t>(program.workgroup.myIndex());
+  s.viewed.owner = me.name;
   const bool written =
       AppendCalls(program.env, me.archive,
                   {Call(MARK_ARCHIVE, "11-28-2026", "Northwind Traders", " 3:40 PM", "555-0170",
@@ -208,7 +208,7 @@ bool RenderCallList(Program& program, const QString& folder) {
 // date, into a PDF whose first page scripts/screenshots makes a picture of.
 bool RenderPrint(Program& program, const QString& folder) {
   ProgramState& s = program.state;
-  s.CurrentLogPath = program.workgroup.at(program.workgroup.myIndex()).log;
+  s.viewed.path = program.workgroup.at(program.workgroup.myIndex()).log;
   auto saved = std::make_shared<bool>(false);
   auto poll = std::make_shared<std::function<void(int)>>();
   *poll = [saved, folder, weak = std::weak_ptr(poll)](int left) {

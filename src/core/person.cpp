@@ -7,6 +7,13 @@ const Person& Workgroup::at(int index) const {
   return Has(index) ? people_[static_cast<size_t>(index)] : kNobody;
 }
 
+int Workgroup::IndexOf(const std::string& name) const {
+  for (int i = 0; i < size(); ++i) {
+    if (people_[static_cast<size_t>(i)].name == name) return i;
+  }
+  return -1;
+}
+
 void Workgroup::Replace(std::vector<Person> people, int myIndex, int defaultIndex) {
   people_ = std::move(people);
   myIndex_ = myIndex;

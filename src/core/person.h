@@ -28,6 +28,8 @@ class Workgroup {
   const Person& at(int index) const;
   // The name at `index`, or "".
   const std::string& NameOf(int index) const { return at(index).name; }
+  // The index of the first person called `name`, or -1.
+  int IndexOf(const std::string& name) const;
   const std::vector<Person>& people() const { return people_; }
 
   void Replace(std::vector<Person> people, int myIndex, int defaultIndex);

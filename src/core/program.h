@@ -23,12 +23,13 @@ struct ProgramHooks {
   std::function<void()> ShowOptions;  // modal options dialog
   std::function<void()> StartPoller;  // switches the new-call poller on
   std::function<void()> StopPoller;   // switches it off
+  // A purge left the log at this path this many bytes long.
+  std::function<void(const std::string& log, int64_t newLength)> LogPurged;
 
   // --- Call list dispositions ------------------------------------------------
   // Shows the message pad modally, pre-filled with `pad`, for a forward, and
-  // returns whether a message was actually delivered while it was open. The
-  // pad's close box may end a forward without a delivery, so ForwardMode
-  // alone cannot tell.
+  // returns whether a message was actually delivered while it was open (the
+  // pad's close box may end a forward without one).
   std::function<bool(const PadValues& pad)> ForwardThroughPad;
   // --- end of call list dispositions -----------------------------------------
 };

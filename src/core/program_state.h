@@ -1,20 +1,19 @@
 #pragma once
-// The program-wide values, under the names the whole program uses. They live
-// for the run of one instance and are touched from the user-interface thread
-// only.
+// What the windows of one instance hand one another: which of them is in
+// front, whether the program goes on when the pad closes, and whose calls
+// the call list and the printout show. Each window keeps everything else it
+// needs to itself. Touched from the user-interface thread only.
 
-#include <array>
 #include <cstdint>
 #include <string>
-
-#include "core/call_fields.h"
 
 namespace telvo {
 
 inline constexpr int kPageRows = 12;
 
-// Codes of ActiveWindow.
+// The window in front, as the windows hand over to one another.
 enum WindowCode : int16_t {
+  kNoWindow = 0,
   kMessagePad = 1,
   kCallList = 2,
   kPrintRange = 3,
@@ -22,30 +21,23 @@ enum WindowCode : int16_t {
   kAlertWindow = 5,
 };
 
+// The calls the call list shows and the printout prints: a log (a phone
+// log or an archive) under its owner's name. The owner's place in the
+// people list is kept beside it; the path and the name are kept too, so
+// that a people list reloaded meanwhile cannot make them name someone else.
+struct ViewedLog {
+  int person = 0;  // -1 once the owner has left the people list
+  std::string path;
+  std::string owner;
+};
+
 struct ProgramState {
-  int16_t SelectedPerson = 0;
-
-  // Window and run state.
-  int16_t ActiveWindow = 0;
-  int16_t KeepRunning = 0;
+  WindowCode activeWindow = kNoWindow;
+  // Cleared by a close of the pad that ends the program.
+  bool keepRunning = false;
   // The first pad of the run has warned of unsafe shares (one box a run).
-  bool SharesChecked = false;
-  int16_t ForwardMode = 0;
-  int16_t SkipSwitch = 0;
-  std::string CurrentLogPath;
-  // Whose log CurrentLogPath is: the title of that log's messages. Kept with
-  // the path so the two cannot drift apart when the people list is reloaded.
-  std::string CurrentLogOwner;
-  int64_t LastLogLength = 0;
-
-  // 1 after the last delivery, purge or call action failed, 0 after it succeeded.
-  int16_t FileError = 0;
-
-  // The log being viewed, kept across a forward: the pad may reload the
-  // people list meanwhile, so the index alone could name someone else.
-  int16_t SavedPerson = 0;
-  std::string SavedLogPath;
-  std::string SavedLogOwner;
+  bool sharesChecked = false;
+  ViewedLog viewed;
 };
 
 }  // namespace telvo

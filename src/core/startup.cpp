@@ -35,7 +35,7 @@ void StartUp(Program& program) {
   StartExternalPopup(program);
   // The poller starts when the pad finds the user in the workgroup list.
   if (program.hooks.StopPoller) program.hooks.StopPoller();
-  program.state.KeepRunning = 1;
+  program.state.keepRunning = true;
 }
 
 }  // namespace telvo

@@ -71,7 +71,7 @@ int CountPeople(std::string_view bytes) {
 }
 
 Status ReportFailure(Program& program, const Status& failure) {
-  if (program.state.ActiveWindow != kOptionsDialog) {
+  if (program.state.activeWindow != kOptionsDialog) {
     ShowStop(program, "Telvo error Reading Workgroup list",
              failure.description() + std::to_string(failure.code()));
   }

@@ -16,8 +16,8 @@ namespace telvo {
 // the user is in the list and the notification choice is the internal one.
 //
 // A list that cannot be read is reported in a box unless the options dialog
-// is the caller (ActiveWindow 4); `names` is then empty, the people stay as
-// they were, and myIndex and defaultIndex are -1. Returns the failure, if any.
+// is in front (it is the caller then); `names` is then empty, the people stay
+// as they were, and myIndex and defaultIndex are -1. Returns the failure, if any.
 Status LoadWorkgroup(Program& program, std::vector<std::string>& names);
 
 }  // namespace telvo

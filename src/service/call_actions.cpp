@@ -11,36 +11,34 @@ namespace {
 // Tells the user why the call could not be acted on. A call that a purge
 // elsewhere moved means every remembered position may be stale: the listing
 // then starts again from the newest call.
-void Report(Program& program, CallPageView& view, const StoreError& error) {
-  ProgramState& s = program.state;
-  s.FileError = 1;
+bool Report(Program& program, CallPageView& view, const StoreError& error) {
   if (error.kind != StoreError::Kind::kStale) {
-    return ShowStop(program, s.CurrentLogOwner, LogFailureText(error));
+    ShowStop(program, program.state.viewed.owner, LogFailureText(error));
+    return false;
   }
   ShowStop(program, "Telvo", StaleCallText(/*marking=*/true));
   view.ShowNewestPage();
+  return false;
 }
 
 }  // namespace
 
-CallBook BookShown(const ProgramState& s) {
-  CallBook book{{.name = s.CurrentLogOwner, .log = s.CurrentLogPath}};
+CallBook BookShown(const ViewedLog& viewed) {
+  CallBook book{{.name = viewed.owner, .log = viewed.path}};
   // The archive is found from the log's own path rather than from the
   // people list, which may have been reloaded since the log was chosen.
-  if (IsPhoneLogPath(s.CurrentLogPath)) book.owner.archive = BesideLog(s.CurrentLogPath, "ARCHIVE");
-  book.owner.exportFile = BesideLog(s.CurrentLogPath, "EXPORT.TXT");
+  if (IsPhoneLogPath(viewed.path)) book.owner.archive = BesideLog(viewed.path, "ARCHIVE");
+  book.owner.exportFile = BesideLog(viewed.path, "EXPORT.TXT");
   return book;
 }
 
-void ApplyCallAction(Program& program, CallPageView& view, int row, int action) {
-  ProgramState& s = program.state;
-  if (action < kActionDelete || action > kActionExport) return;
+bool ApplyCallAction(Program& program, CallPageView& view, int row, int action) {
+  if (action < kActionDelete || action > kActionExport) return true;
   const Call* listed = view.ShownCall(row);
-  if (!listed) return;
+  if (!listed) return true;
 
-  s.FileError = 0;
   PhoneStore& store = *program.store;
-  const CallBook whose = BookShown(s);
+  const CallBook whose = BookShown(program.state.viewed);
   const CallId id = listed->id;
   CallRead shown = store.ReadCall(whose, id);
   if (!shown.error.ok()) return Report(program, view, shown.error);
@@ -49,6 +47,7 @@ void ApplyCallAction(Program& program, CallPageView& view, int row, int action) 
   // Writing the old mark back after their dialogs would undo a mark that the
   // owner set on another workstation meanwhile, so nothing is written then.
   bool write = true;
+  bool exported = true;
   char mark = 0;
   switch (action) {
     case kActionDelete: mark = MARK_DELETE; break;
@@ -60,7 +59,7 @@ void ApplyCallAction(Program& program, CallPageView& view, int row, int action) 
       mark = MARK_DELETE;
       break;
     case kActionExport:
-      ExportCall(program, shown.call);
+      exported = ExportCall(program, shown.call);
       write = false;
       break;
   }
@@ -69,6 +68,7 @@ void ApplyCallAction(Program& program, CallPageView& view, int row, int action) 
   shown = write ? store.Mark(whose, id, mark) : store.ReadCall(whose, id);
   if (!shown.error.ok()) return Report(program, view, shown.error);
   view.RedrawRow(row, shown.call);
+  return exported;
 }
 
 }  // namespace telvo

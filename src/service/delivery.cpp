@@ -29,27 +29,26 @@ StoreError Delivery::Deliver(const Person& to, std::string_view body, const std:
   return stored;
 }
 
-void PostMessage(Program& program, const PadValues& pad) {
-  ProgramState& s = program.state;
+bool PostMessage(Program& program, const PadValues& pad) {
   const int person = pad.selectedIndex;
   const bool hasRecipient = program.workgroup.Has(person);
   const std::string body = PadCallBody(pad, program.settings.initials);
   const std::string refusal = DeliveryRefusal(pad, hasRecipient, body);
-  s.FileError = refusal.empty() ? 0 : 1;
-  if (!refusal.empty()) return ShowStop(program, "Telvo", refusal);
+  if (!refusal.empty()) {
+    ShowStop(program, "Telvo", refusal);
+    return false;
+  }
 
   const Person to = program.workgroup.at(person);
-  s.SelectedPerson = static_cast<int16_t>(person);
-  s.CurrentLogPath = to.log;
-  s.CurrentLogOwner = to.name;
   const StoreError delivered =
       Delivery(*program.store, program.env).Deliver(to, body, program.settings.name, pad.caller);
   if (!delivered.ok()) {
     // Under the recipient's name, as every failure to write their log.
-    s.FileError = 1;
-    return ShowStop(program, to.name, NotDeliveredText(delivered));
+    ShowStop(program, to.name, NotDeliveredText(delivered));
+    return false;
   }
   if (program.hooks.ClearPad) program.hooks.ClearPad();
+  return true;
 }
 
 }  // namespace telvo

@@ -36,8 +36,8 @@ class Delivery {
 };
 
 // The pad's delivery of `pad` to the person the pad selected, with the
-// boxes it shows for each outcome. Leaves FileError 0 after a delivery and
-// 1 after a refusal or failure. Calls the ClearPad hook after a delivery.
-void PostMessage(Program& program, const PadValues& pad);
+// boxes it shows for each outcome. True once delivered, after which the
+// ClearPad hook has run; false after a refusal or a failure.
+[[nodiscard]] bool PostMessage(Program& program, const PadValues& pad);
 
 }  // namespace telvo

@@ -18,7 +18,7 @@ bool ForwardCall(Program& program, const Call& call);
 
 // Asks whether to export the call and, if so, appends its line to the
 // EXPORT.TXT beside the viewed log. Reports the outcome; never ends the
-// program.
-void ExportCall(Program& program, const Call& call);
+// program. True when the line was written.
+bool ExportCall(Program& program, const Call& call);
 
 }  // namespace telvo

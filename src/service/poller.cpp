@@ -43,7 +43,6 @@ void AnnounceNewCalls(Program& program, PollerState& poller) {
 
 void PollerTick(Program& program, PollerState& poller) {
   if (poller.boxOpen) return;
-  ProgramState& s = program.state;
   const Person& me = Me(program);
   const std::string& log = me.log;
   if (log.empty()) return;
@@ -52,7 +51,7 @@ void PollerTick(Program& program, PollerState& poller) {
     poller.watchedLog = log;
     poller.PollerPrimed = false;
     poller.failureShown = false;
-    s.LastLogLength = 0;
+    poller.lastLength = 0;
   }
 
   int64_t length = 0;
@@ -60,13 +59,17 @@ void PollerTick(Program& program, PollerState& poller) {
   if (!measured.ok()) return ReportUnreadable(program, poller, measured.status);
   poller.failureShown = false;
 
-  if (length > s.LastLogLength && poller.PollerPrimed) {
+  if (length > poller.lastLength && poller.PollerPrimed) {
     AnnounceNewCalls(program, poller);
-  } else if (length > s.LastLogLength) {
+  } else if (length > poller.lastLength) {
     poller.PollerPrimed = true;
   }
   // Also after a purge made the log shorter: growth counts from there.
-  s.LastLogLength = length;
+  poller.lastLength = length;
+}
+
+void PollerSawPurge(PollerState& poller, const std::string& log, int64_t newLength) {
+  if (log == poller.watchedLog) poller.lastLength = newLength;
 }
 
 }  // namespace telvo

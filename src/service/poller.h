@@ -2,14 +2,17 @@
 // The internal popup: every tick of the switch window's timer looks at the
 // length of the user's own phone log and announces growth in a box.
 
+#include <cstdint>
 #include <string>
 
 #include "core/program.h"
 
 namespace telvo {
 
-// What the poller remembers between ticks, beside LastLogLength.
+// What the poller remembers between ticks.
 struct PollerState {
+  // The watched log's length at the last tick, or after a purge of it.
+  int64_t lastLength = 0;
   // Set by the first growth seen: calls that were there before the program
   // started are not announced.
   bool PollerPrimed = false;
@@ -25,5 +28,10 @@ struct PollerState {
 // One tick. Does nothing unless the user chose the internal popup and is in
 // the workgroup list.
 void PollerTick(Program& program, PollerState& poller);
+
+// A purge left `log` `newLength` bytes long. When it is the log watched,
+// that shrinking is no new call, and a call posted after the purge, which
+// makes the log longer than this, is still announced.
+void PollerSawPurge(PollerState& poller, const std::string& log, int64_t newLength);
 
 }  // namespace telvo

@@ -8,13 +8,13 @@
 
 namespace telvo {
 
-// Purges CurrentLogPath; its messages go under CurrentLogOwner's name.
-// FileError is 0 afterwards when the log was purged or was empty, and 1 when
-// the purge stopped with the log and the archive as they were (its message
-// has been shown). A failure to open the work file or the archive other than
-// a lock held elsewhere ends the program. The caller shows the busy pointer
-// around the call and lists the log again afterwards.
-void PurgeCalls(Program& program);
+// Purges the viewed log; its messages go under its owner's name. True when
+// the log was purged or was empty (the LogPurged hook has then run), false
+// when the purge stopped with the log and the archive as they were (its
+// message has been shown). A failure to open the work file or the archive
+// other than a lock held elsewhere ends the program. The caller shows the
+// busy pointer around the call and lists the log again afterwards.
+bool PurgeCalls(Program& program);
 
 // Ends the program after a purge that could not open its work file or the
 // archive, naming the file and the code.

@@ -34,7 +34,7 @@ class StartUpTest : public ProgramTest {
     Program started(recording, boxes);
     started.hooks = hooks;
     StartUp(started);
-    EXPECT_EQ(started.state.KeepRunning, 1);
+    EXPECT_TRUE(started.state.keepRunning);
     Events seen = events;
     for (const std::string& path : recording.started) seen.push_back("start " + path);
     events.clear();

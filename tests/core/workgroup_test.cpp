@@ -88,10 +88,10 @@ TEST_F(WorkgroupTest, PollerStartsOnlyForTheUserWithTheInternalChoice) {
 
   // The options dialog reports a list it cannot read in its own way.
   settings.workgroupPath = UpperCase(temp.file("missing.wgl"));
-  state.ActiveWindow = kOptionsDialog;
+  state.activeWindow = kOptionsDialog;
   EXPECT_EQ(Load().code(), kFileNotFound);
   EXPECT_TRUE(boxes.shown().empty());
-  state.ActiveWindow = kMessagePad;
+  state.activeWindow = kMessagePad;
   EXPECT_EQ(Load().code(), kFileNotFound);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo error Reading Workgroup list", "File not found53",
                                       BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));

@@ -43,7 +43,7 @@ TEST_F(AlertWindowTest, ShowsTheAlertToTheTakerAsPlainText) {
   WriteWholeFile(AlertFile(), kStored);
   auto window = Open(1);
   EXPECT_EQ(window->windowTitle(), "Alert for <b>Ann");
-  EXPECT_EQ(state.ActiveWindow, kAlertWindow);
+  EXPECT_EQ(state.activeWindow, kAlertWindow);
   EXPECT_EQ(Heading(window.get(), "Heading1"), "Please note the following message.");
   EXPECT_EQ(Text1(window.get())->toPlainText(),
             "<b>x</b> <img src=x>\nPosted 4:07 PM 12-05-2026");

@@ -62,10 +62,10 @@ class CallListTest : public ProgramTest {
     settings.name = "Ann";
     settings.initials = "CW";
     settings.defaultRecipient = "Ann";
-    state.KeepRunning = 1;
-    state.SelectedPerson = 0;
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.keepRunning = true;
+    state.viewed.person = 0;
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
   }
   ~CallListTest() override { delete window; }
 
@@ -148,7 +148,7 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   other.workgroup = workgroup;
   RecordingCanvas recorded(*window);
   CallPagingEngine engine(other, recorded);
-  engine.SetBook(BookShown(state));
+  engine.SetBook(BookShown(state.viewed));
 
   auto same = [&](const char* step) {
     SCOPED_TRACE(step);
@@ -350,10 +350,10 @@ TEST_F(CallListTest, DoneEscapeAndTheCloseBoxHandBackToThePad) {
 
   Click(6);
   EXPECT_EQ(unloads, 1);
-  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_EQ(state.activeWindow, kMessagePad);
   delete window;
   Open();
-  EXPECT_EQ(state.ActiveWindow, kCallList);
+  EXPECT_EQ(state.activeWindow, kCallList);
   QTest::keyClick(window, Qt::Key_Escape);
   EXPECT_EQ(unloads, 2);
   delete window;

@@ -79,7 +79,7 @@ TEST_F(OptionsDialogTest, LoadsTheSettingsWithNamesAsPlainText) {
   settings.deliver = Deliver::kNotMinimized;
   Open();
   EXPECT_EQ(dialog->windowTitle(), "Telvo Options");
-  EXPECT_EQ(state.ActiveWindow, kOptionsDialog);
+  EXPECT_EQ(state.activeWindow, kOptionsDialog);
 
   EXPECT_EQ(ListNames(), QStringList({"Ann", "<b>Bob</b>"}));
   EXPECT_EQ((QStringList{LabelText(0), LabelText(1), LabelText(2), LabelText(3)}),

@@ -28,7 +28,7 @@ class PadTest : public ProgramTest {
     settings.initials = "CW";
     settings.defaultRecipient = "Ann";
     settings.padColor = 0xC0C0FF;
-    state.KeepRunning = 1;
+    state.keepRunning = true;
   }
   ~PadTest() override { delete pad; }
 
@@ -175,39 +175,39 @@ TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Do you want to deliver this message",
                                       BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo}));
   EXPECT_EQ(Log(0), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
-  EXPECT_EQ(state.KeepRunning, 0);
+  EXPECT_FALSE(state.keepRunning);
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
 
   // No (the default) clears the pad and ends; Escape presses Close.
   const std::string delivered = Log(0);
-  state.KeepRunning = 1;
+  state.keepRunning = true;
   Open();
   Type("phone", "555");
   pad->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(pad));
   QTest::keyClick(pad, Qt::Key_Escape);
   EXPECT_EQ(boxes.shown().size(), 2u);
-  EXPECT_EQ(state.KeepRunning, 0);
+  EXPECT_FALSE(state.keepRunning);
   EXPECT_TRUE(Closed());
   EXPECT_EQ(Log(0), delivered);
 
   // With nothing typed there is nothing to ask.
-  state.KeepRunning = 1;
+  state.keepRunning = true;
   Open();
   Click("Command3");
   EXPECT_EQ(boxes.shown().size(), 2u);
   EXPECT_TRUE(Closed());
 
   // The close box reports an invalid date, yet closes; the switch shows a new pad.
-  state.KeepRunning = 1;
+  state.keepRunning = true;
   Open();
   Type("Caller", "Joe");
   Edit("Date")->setText("someday");
   pad->close();
   EXPECT_EQ(boxes.last().text, "Invalid Date");
   EXPECT_TRUE(Closed());
-  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_TRUE(state.keepRunning);
   EXPECT_EQ(unloads, 4);
 
   // A refused delivery keeps the window open.
@@ -226,7 +226,7 @@ TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
   pad->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(pad));
   EXPECT_EQ(Edit("phone")->text(), "555");
-  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_TRUE(state.keepRunning);
   EXPECT_EQ(unloads, 4);
 }
 
@@ -270,7 +270,7 @@ TEST_F(PadTest, AnAlertIsShownOnceWhenItsPersonIsChosen) {
   // Back from the alert window the typed caller and the selection stay.
   EXPECT_EQ(Edit("Caller")->text(), "Joe");
   EXPECT_EQ(List()->currentRow(), 1);
-  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_EQ(state.activeWindow, kMessagePad);
   Click("Command2");
   EXPECT_EQ(alertsShown.size(), 1u);  // seen already: OK delivers without it
   EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
@@ -284,7 +284,7 @@ TEST_F(PadTest, AnAlertIsShownOnceWhenItsPersonIsChosen) {
   Choose(2);
   Click("Command7");
   EXPECT_EQ(alertsShown, (Shown{{1, 1}, {1, 1}, {2, 0}}));
-  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_EQ(state.activeWindow, kMessagePad);
 }
 
 TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {
@@ -300,7 +300,7 @@ TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {
   Choose(1);
   EXPECT_EQ(shown, "<b>Out</b> today\nPosted 8:00 AM 12-06-2026");
   EXPECT_EQ(Edit("Caller")->text(), "Joe");
-  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_EQ(state.activeWindow, kMessagePad);
   Click("Command2");  // seen already: delivered at once
   EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
 }
@@ -319,8 +319,8 @@ TEST_F(PadTest, WithNoOneSelectedAlertAndDoubleClickDoNothing) {
   DoubleClick(List()->visualItemRect(List()->item(1)).center());
   EXPECT_EQ(alertsShown, (Shown{{1, 1}}));
   EXPECT_TRUE(Closed());
-  EXPECT_EQ(state.ActiveWindow, kCallList);
-  EXPECT_EQ(state.SelectedPerson, 1);
+  EXPECT_EQ(state.activeWindow, kCallList);
+  EXPECT_EQ(state.viewed.person, 1);
   EXPECT_EQ(settings.defaultRecipient, "Bob");
 }
 
@@ -334,10 +334,10 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
   EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
-  EXPECT_EQ(state.ActiveWindow, kCallList);
-  EXPECT_EQ(state.KeepRunning, 1);
-  EXPECT_EQ(state.SelectedPerson, 0);
-  EXPECT_EQ(state.CurrentLogPath, workgroup.at(0).log);
+  EXPECT_EQ(state.activeWindow, kCallList);
+  EXPECT_TRUE(state.keepRunning);
+  EXPECT_EQ(state.viewed.person, 0);
+  EXPECT_EQ(state.viewed.path, workgroup.at(0).log);
 
   // An invalid date stops the view, and the pad is in charge again.
   Open();
@@ -346,7 +346,7 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
   Click("Command5(0)");
   EXPECT_EQ(boxes.last().text, "Invalid Date");
   EXPECT_FALSE(Closed());
-  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_EQ(state.activeWindow, kMessagePad);
 
   // A log that may be written but not read is not listed.
   faults.ResetCounts();
@@ -355,7 +355,7 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
   EXPECT_EQ(boxes.last(), (MessageBox{"Ann", "Insufficient file permissions to view calls",
                                       BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_FALSE(Closed());
-  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_EQ(state.activeWindow, kMessagePad);
 }
 
 TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
@@ -383,15 +383,13 @@ TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
   EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
-  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_TRUE(state.keepRunning);
   EXPECT_EQ(settings.initials, "AB");
 }
 
 TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
   const PadValues call{-1,        "Joe", "01-02-2026",
                        "8:00 AM", "555", "See me\r\nsoon [Forwarded] 12-06-2026"};
-  state.ForwardMode = 1;
-  state.SkipSwitch = 1;
   WhenModalShows([&](QWidget* modal) {
     pad = qobject_cast<MessagePad*>(modal);
     ASSERT_NE(pad, nullptr);
@@ -411,12 +409,9 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
   EXPECT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "555",
                                 "See me\r\nsoon [Forwarded] 12-06-2026 (CW)"}));
-  EXPECT_EQ(state.ForwardMode, 1);
-  EXPECT_EQ(state.SkipSwitch, 0);
 
   // A refused delivery keeps the pad; Cancel abandons the forward.
   settings.defaultRecipient = "Nobody";
-  state.SkipSwitch = 1;
   WhenModalShows([&](QWidget* modal) {
     pad = qobject_cast<MessagePad*>(modal);
     pad->close();
@@ -425,7 +420,6 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
     Click("Command1");
   });
   EXPECT_FALSE(ShowPadForForward(program, call, nullptr));
-  EXPECT_EQ(state.ForwardMode, 0);
   EXPECT_EQ(unloads, 0);
 }
 

@@ -26,9 +26,9 @@ class PrintTest : public ProgramTest {
  protected:
   PrintTest() {
     SetPeople({"Ann", "Bob"});
-    state.SelectedPerson = 1;
-    state.CurrentLogPath = workgroup.at(1).log;
-    state.CurrentLogOwner = "Bob";
+    state.viewed.person = 1;
+    state.viewed.path = workgroup.at(1).log;
+    state.viewed.owner = "Bob";
   }
 
   PrintRangeDialog& Open() {

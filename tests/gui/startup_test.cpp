@@ -71,7 +71,7 @@ TEST_F(StartupWindowTest, FirstStartConfiguresThenOpensThePadWithThePoller) {
   EXPECT_FALSE(Timer1()->isActive());  // nothing is polled during the start-up
 
   ASSERT_NE(Opened("Form1"), nullptr);
-  EXPECT_EQ(state.KeepRunning, 1);
+  EXPECT_TRUE(state.keepRunning);
   // The pad found the user in the list, who chose the internal popup.
   EXPECT_TRUE(Timer1()->isActive());
   EXPECT_EQ(Timer1()->interval(), 10000);
@@ -88,7 +88,7 @@ TEST_F(StartupWindowTest, ClosingThePadQuitsTheEventLoop) {
   QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(99); });
   stuck.start(3000);
   EXPECT_EQ(QApplication::exec(), 0);
-  EXPECT_EQ(state.KeepRunning, 0);
+  EXPECT_FALSE(state.keepRunning);
   EXPECT_EQ(form7->mainWindow(), nullptr);  // no pad came back
 }
 
@@ -97,19 +97,19 @@ TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) 
   ReadIniFile(program);
   std::vector<std::string> names;
   ASSERT_OK(LoadWorkgroup(program, names));
-  state.SelectedPerson = 1;
-  state.ActiveWindow = kCallList;
-  state.KeepRunning = 1;
+  state.viewed.person = 1;
+  state.activeWindow = kCallList;
+  state.keepRunning = true;
   form7->HandOver();
 
   QWidget* list = Opened("Form2");
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(state.CurrentLogPath, workgroup.at(1).log);
+  EXPECT_EQ(state.viewed.path, workgroup.at(1).log);
   EXPECT_EQ(list->windowTitle(), "Calls for <b>Bob</b>");
   EXPECT_EQ(boxes.last().text, "No Phone Calls");  // Bob's log is empty
 
   Find<QPushButton>(list, "Command1(6)")->click();
-  EXPECT_EQ(state.ActiveWindow, kMessagePad);
+  EXPECT_EQ(state.activeWindow, kMessagePad);
   EXPECT_NE(Opened("Form1"), nullptr);
 }
 

@@ -103,9 +103,8 @@ TEST_F(ReplacedLogTest, LogReplacedBetweenOpenAndLockIsOpenedAgain) {
     // after our open, before our lock.
     if (calls++ == 0) fs::rename(log + ".NEW", log);
   });
-  PostMessage(program, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
-                        .message = ""});
-  EXPECT_EQ(state.FileError, 0);
+  EXPECT_TRUE(PostMessage(program, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
+                        .message = ""}));
   EXPECT_EQ(calls, 2);
   const std::string bytes = Log(0);
   ASSERT_GT(bytes.size(), replacement.size());

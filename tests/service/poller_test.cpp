@@ -42,13 +42,13 @@ TEST_F(PollerTest, GrowthAfterThePrimingTickIsAnnouncedOnce) {
                     kAnswerOk};
   posted.keepAbove = true;
   EXPECT_EQ(boxes.last(), posted);
-  EXPECT_EQ(state.LastLogLength, 180);
+  EXPECT_EQ(poller.lastLength, 180);
   EXPECT_EQ(Tick(), 0u);
 
   // A purge left it shorter: the shorter length is the new baseline.
   WriteWholeFile(LogFile(0), std::string(30, 'x'));
   EXPECT_EQ(Tick(), 0u);
-  EXPECT_EQ(state.LastLogLength, 30);
+  EXPECT_EQ(poller.lastLength, 30);
   Grow(0, 10);
   EXPECT_EQ(Tick(), 1u);
 
@@ -56,14 +56,14 @@ TEST_F(PollerTest, GrowthAfterThePrimingTickIsAnnouncedOnce) {
   Grow(1, 500);
   SetUserIndex(1);
   EXPECT_EQ(Tick(), 0u);
-  EXPECT_EQ(state.LastLogLength, 500);
+  EXPECT_EQ(poller.lastLength, 500);
 
   // Past 2 GiB (a sparse file): a length held in 32 bits made every tick
   // look like growth.
   std::filesystem::resize_file(LogFile(1), 3LL << 30);
   EXPECT_EQ(Tick(), 1u);
   EXPECT_EQ(Tick(), 0u);
-  EXPECT_EQ(state.LastLogLength, 3LL << 30);
+  EXPECT_EQ(poller.lastLength, 3LL << 30);
   WriteWholeFile(LogFile(1), std::string(500, 'x'));
   EXPECT_EQ(Tick(), 0u);
   Grow(1, 5);
@@ -115,13 +115,13 @@ TEST_F(PollerTest, AnUnreadableLogIsReportedOnceUntilItWasReadable) {
             (MessageBox{"Telvo", "Internal popup error finding my file. File not found 53",
                         BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_EQ(Tick(), 0u);
-  EXPECT_EQ(state.LastLogLength, 0);
+  EXPECT_EQ(poller.lastLength, 0);
   Grow(0, 60);
   EXPECT_EQ(Tick(), 0u);  // primes
   std::filesystem::remove_all(temp.file("ann"));
   EXPECT_EQ(Tick(), 1u);
   EXPECT_EQ(boxes.last().text, "Internal popup error finding my file. Path not found 76");
-  EXPECT_EQ(state.LastLogLength, 60);
+  EXPECT_EQ(poller.lastLength, 60);
   EXPECT_EQ(Tick(), 0u);
 }
 

@@ -16,10 +16,10 @@ class CallActionsTest : public ProgramTest, public CallPageView {
  protected:
   CallActionsTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
     WriteWholeFile(LogFile(0), original);
-    rows = store.ReadPage(BookShown(state), {}, PageDirection::kOlder, kPageRows).calls;
+    rows = store.ReadPage(BookShown(state.viewed), {}, PageDirection::kOlder, kPageRows).calls;
   }
   const Call* ShownCall(int row) const override {
     return row < static_cast<int>(rows.size()) ? &rows[static_cast<size_t>(row)] : nullptr;
@@ -55,8 +55,8 @@ TEST_F(CallActionsTest, WritesOnlyTheMarkByteAndRedrawsTheRow) {
   EXPECT_EQ(Log(0), original);
 
   // A message posted to the person after the listing only appends.
-  PostMessage(program, {.selectedIndex = 0, .caller = "Late", .date = "", .time = "", .phone = "",
-                        .message = ""});
+  ASSERT_TRUE(PostMessage(program, {.selectedIndex = 0, .caller = "Late", .date = "", .time = "", .phone = "",
+                        .message = ""}));
   const std::string posted = Log(0).substr(original.size());
   ASSERT_FALSE(posted.empty());
   Apply(2, kActionArchive);

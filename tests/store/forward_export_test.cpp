@@ -21,8 +21,8 @@ class ForwardExportTest : public ProgramTest, public CallPageView {
   ForwardExportTest() {
     SetPeople({"Ann", "Bob"});
     settings.initials = "CW";
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
     WriteWholeFile(LogFile(0), original);
   }
   const Call* ShownCall(int row) const override { return row == 0 ? &shown : nullptr; }
@@ -68,10 +68,8 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
 
   // Delivered from the pad it filled in: the call is marked for deletion.
   program.hooks.ForwardThroughPad = [&](PadValues pad) {
-    EXPECT_EQ(state.ForwardMode, 1);
     pad.selectedIndex = 1;
-    PostMessage(program, pad);
-    return state.FileError == 0;
+    return PostMessage(program, pad);
   };
   Apply(kActionForward);
   TestCall forwarded = kCall;
@@ -79,7 +77,6 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
   EXPECT_EQ(Log(1), CallRecord(forwarded));
   EXPECT_EQ(Log(0), std::string(original).replace(2, 1, 1, MARK_DELETE));
   EXPECT_EQ(redraws, 5);
-  EXPECT_EQ(state.ForwardMode + state.SkipSwitch, 0);
 
   // Delivered, but the log was purged while the pad was open.
   program.hooks.ForwardThroughPad = [&](const PadValues&) {
@@ -112,28 +109,28 @@ TEST_F(ForwardExportTest, AnExportThatFailsSaysSoAndTheProgramGoesOn) {
 TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) {
   program.hooks.ForwardThroughPad = [&](const PadValues&) {
     SetPeople({"Bob", "Carl", "Ann"});  // the list changed meanwhile
-    state.SelectedPerson = 1;
-    state.CurrentLogPath = workgroup.at(1).log;
-    state.CurrentLogOwner = "Carl";
+    state.viewed.person = 1;
+    state.viewed.path = workgroup.at(1).log;
+    state.viewed.owner = "Carl";
     return false;
   };
-  const std::string viewed = state.CurrentLogPath;
+  const std::string viewed = state.viewed.path;
   Apply(kActionForward);
-  EXPECT_EQ(state.CurrentLogPath, viewed);
-  EXPECT_EQ(state.CurrentLogOwner, "Ann");
-  EXPECT_EQ(state.SelectedPerson, 2);
+  EXPECT_EQ(state.viewed.path, viewed);
+  EXPECT_EQ(state.viewed.owner, "Ann");
+  EXPECT_EQ(state.viewed.person, 2);
 
   // Ann has left the list: her log is still the one viewed, but no index
   // may name the colleague who took her place.
   program.hooks.ForwardThroughPad = [&](const PadValues&) {
     SetPeople({"Bob", "Carl"});
-    state.SelectedPerson = 0;
+    state.viewed.person = 0;
     return false;
   };
   Apply(kActionForward);
-  EXPECT_EQ(state.CurrentLogPath, viewed);
-  EXPECT_EQ(state.CurrentLogOwner, "Ann");
-  EXPECT_EQ(state.SelectedPerson, -1);
+  EXPECT_EQ(state.viewed.path, viewed);
+  EXPECT_EQ(state.viewed.owner, "Ann");
+  EXPECT_EQ(state.viewed.person, -1);
 }
 
 }  // namespace

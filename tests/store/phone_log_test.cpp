@@ -18,8 +18,8 @@ class PhoneLogTest : public ProgramTest {
  protected:
   PhoneLogTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
   }
 
   // What the call list meets first when it opens Ann's log: a torn tail is
@@ -110,8 +110,7 @@ TEST_F(PhoneLogTest, ATornTailIsCutOffAndKeptBesideTheLog) {
   PadValues pad;
   pad.selectedIndex = 0;
   pad.caller = "After";
-  PostMessage(program, pad);
-  EXPECT_EQ(state.FileError, 0);
+  EXPECT_TRUE(PostMessage(program, pad));
   EXPECT_EQ(Backward().size(), 31u);
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
   const std::string kept = LogFile(0) + ".TORN";

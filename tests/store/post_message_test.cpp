@@ -33,12 +33,12 @@ class PostMessageTest : public ProgramTest {
 };
 
 TEST_F(PostMessageTest, RecordBytesAreExactlyTheFramedBody) {
-  PostMessage(program, Pad());
+  EXPECT_TRUE(PostMessage(program, Pad()));
   PadValues urgent = Pad();
   urgent.urgent = true;
   urgent.message = "";
   urgent.phone = "555-1234";
-  PostMessage(program, urgent);
+  EXPECT_TRUE(PostMessage(program, urgent));
 
   const std::string first =
       "\x01" "12-06-2026\x11" "Joe Caller\x11" "9:05 AM\x11" "\x11" "Please call back (CW)\x11";
@@ -47,9 +47,6 @@ TEST_F(PostMessageTest, RecordBytesAreExactlyTheFramedBody) {
   const std::string expected = std::string("\x36\x00", 2) + first + std::string("\x36\x00", 2) +
                                std::string("\x2e\x00", 2) + second + std::string("\x2e\x00", 2);
   EXPECT_EQ(Log(0), expected);
-  EXPECT_EQ(state.FileError, 0);
-  EXPECT_EQ(state.SelectedPerson, 0);
-  EXPECT_EQ(state.CurrentLogPath, workgroup.at(0).log);
   EXPECT_EQ(padsCleared, 2);
   EXPECT_TRUE(boxes.shown().empty());
 }
@@ -65,9 +62,7 @@ TEST_F(PostMessageTest, RefusalsWriteNothingAndKeepThePad) {
       {terminator, "The message contains a character that cannot be stored (code 17)"},
       {tooLong, "The message is too long to be delivered."}};
   for (const auto& [pad, text] : refusals) {
-    state.FileError = 0;
-    PostMessage(program, pad);
-    EXPECT_EQ(state.FileError, 1);
+    EXPECT_FALSE(PostMessage(program, pad));
     EXPECT_EQ(boxes.last().caption, "Telvo");
     EXPECT_EQ(boxes.last().icon, BoxIcon::kStop);
     EXPECT_EQ(boxes.last().text.rfind(text, 0), 0u) << boxes.last().text;
@@ -80,13 +75,12 @@ TEST_F(PostMessageTest, RefusalsWriteNothingAndKeepThePad) {
   PadValues longest = Pad();
   longest.message = std::string(kMaxBodyLength - PadCallBody(Pad(), "CW").size() + 16, 'x');
   ASSERT_EQ(PadCallBody(longest, "CW").size(), static_cast<size_t>(kMaxBodyLength));
-  PostMessage(program, longest);
-  EXPECT_EQ(state.FileError, 0);
+  EXPECT_TRUE(PostMessage(program, longest));
   EXPECT_EQ(Log(0).size(), static_cast<size_t>(kMaxBodyLength) + 4);
 }
 
 TEST_F(PostMessageTest, FailedWriteLeavesTheLogAsItWas) {
-  PostMessage(program, Pad());
+  ASSERT_TRUE(PostMessage(program, Pad()));
   const std::string before = Log(0);
   // A refused write, a short write (a full disk) and a failed sync.
   const std::function<void()> failures[] = {
@@ -95,8 +89,7 @@ TEST_F(PostMessageTest, FailedWriteLeavesTheLogAsItWas) {
       [&] { faults.FailNth(FileOp::kSync, faults.count(FileOp::kSync) + 1, kDeviceIoError); }};
   for (const auto& fail : failures) {
     fail();
-    PostMessage(program, Pad());
-    EXPECT_EQ(state.FileError, 1);
+    EXPECT_FALSE(PostMessage(program, Pad()));
     EXPECT_EQ(Log(0), before);
   }
   EXPECT_EQ(boxes.shown()[0], (MessageBox{"Ann", "The message was not delivered.\rDisk full 61",
@@ -107,14 +100,12 @@ TEST_F(PostMessageTest, FailedWriteLeavesTheLogAsItWas) {
   // half record stays, and the box names the failure that left it.
   faults.ShortWriteNth(faults.count(FileOp::kWrite) + 1);
   faults.FailNth(FileOp::kTruncate, faults.count(FileOp::kTruncate) + 1, kDeviceIoError);
-  PostMessage(program, Pad());
-  EXPECT_EQ(state.FileError, 1);
+  EXPECT_FALSE(PostMessage(program, Pad()));
   EXPECT_EQ(boxes.last().text, "The message was not delivered.\rDevice I/O error 57");
   EXPECT_EQ(padsCleared, 1);
   WriteWholeFile(LogFile(0), before);
 
-  PostMessage(program, Pad());
-  EXPECT_EQ(state.FileError, 0);
+  EXPECT_TRUE(PostMessage(program, Pad()));
   EXPECT_EQ(Log(0).size(), 2 * before.size());
 }
 
@@ -129,8 +120,7 @@ TEST_F(PostMessageTest, APowerCutAtAnyStepLosesNoDeliveredCall) {
       std::filesystem::remove(LogFile(0));
       if (!before.empty()) WriteWholeFile(LogFile(0), before);
       faults.CutPowerAfter(steps);
-      PostMessage(program, Pad());
-      const bool delivered = state.FileError == 0, finished = !faults.powerWasCut();
+      const bool delivered = PostMessage(program, Pad()), finished = !faults.powerWasCut();
       faults.DropUnsyncedData();
       EXPECT_TRUE(Log(0) == before + record || (!delivered && Log(0) == before));
       if (finished) break;
@@ -139,7 +129,7 @@ TEST_F(PostMessageTest, APowerCutAtAnyStepLosesNoDeliveredCall) {
 }
 
 TEST_F(PostMessageTest, WhatTheShareDidNotKeepIsNotDelivered) {
-  PostMessage(program, Pad());
+  ASSERT_TRUE(PostMessage(program, Pad()));
   const std::string before = Log(0);
   const MessageBox notKept{"Ann",
                            "The message was not delivered.\rThe shared folder did not keep the "
@@ -162,9 +152,8 @@ TEST_F(PostMessageTest, WhatTheShareDidNotKeepIsNotDelivered) {
       [&] { replaceOnSync = true; }};
   for (const auto& lapse : lapses) {
     lapse();
-    PostMessage(program, Pad());
+    EXPECT_FALSE(PostMessage(program, Pad()));
     faults.AnswerLengthsShortBy(0);
-    EXPECT_EQ(state.FileError, 1);
     EXPECT_EQ(boxes.last(), notKept);
     EXPECT_EQ(Log(0), before);
   }
@@ -173,9 +162,8 @@ TEST_F(PostMessageTest, WhatTheShareDidNotKeepIsNotDelivered) {
 
 TEST_F(PostMessageTest, AnUnsafeShareIsRefusedBeforeAnythingIsWritten) {
   faults.PutOnUnsafeShare("The shared folder is an sshfs mount. Mount it over NFS.");
-  PostMessage(program, Pad(1));
+  EXPECT_FALSE(PostMessage(program, Pad(1)));
   EXPECT_EQ(faults.sharesAsked, std::vector<std::string>{workgroup.at(1).log});
-  EXPECT_EQ(state.FileError, 1);
   EXPECT_EQ(boxes.last(), (MessageBox{"Bob",
                                       "The message was not delivered.\rThe shared folder is an "
                                       "sshfs mount. Mount it over NFS.",
@@ -187,13 +175,12 @@ TEST_F(PostMessageTest, AnUnsafeShareIsRefusedBeforeAnythingIsWritten) {
 TEST_F(PostMessageTest, UnreadableLogIsAppendedAtItsRealEnd) {
   // Bob's log is opened first and is longer; Ann's may be written but not
   // read, so its probe fails and the remembered length must not be Bob's.
-  PostMessage(program, Pad(1));
-  PostMessage(program, Pad(1));
-  PostMessage(program, Pad(0));
+  ASSERT_TRUE(PostMessage(program, Pad(1)));
+  ASSERT_TRUE(PostMessage(program, Pad(1)));
+  ASSERT_TRUE(PostMessage(program, Pad(0)));
   const std::string annBefore = Log(0);
   faults.FailNth(FileOp::kRead, faults.count(FileOp::kRead) + 1, kPathFileAccessError);
-  PostMessage(program, Pad(0));
-  EXPECT_EQ(state.FileError, 0);
+  EXPECT_TRUE(PostMessage(program, Pad(0)));
   EXPECT_EQ(Log(0), annBefore + annBefore);
   EXPECT_TRUE(boxes.shown().empty());
 }
@@ -214,7 +201,7 @@ TEST_F(PostMessageTest, FirstMessageCreatesTheLogAndNotifies) {
   withRecorder.state = state;
   withRecorder.settings = settings;
   withRecorder.workgroup = workgroup;
-  PostMessage(withRecorder, Pad(1));
+  ASSERT_TRUE(PostMessage(withRecorder, Pad(1)));
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].first, "BOBPC");
   EXPECT_EQ(sent[0].second, std::string("Carol\0BOBPC\0  Joe Caller \0", 26));

@@ -34,11 +34,9 @@ int PostFromChild(const Program& parent, int poster, int count) {
     // Waiters all wake on the same second, and a poster on a long run can
     // outlast one person's eleven tries; that person then presses OK again,
     // and nothing was written by the refused try.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-      PostMessage(program, pad);
-      if (program.state.FileError == 0) break;
-    }
-    failures += program.state.FileError != 0;
+    bool delivered = false;
+    for (int attempt = 0; attempt < 5 && !delivered; ++attempt) delivered = PostMessage(program, pad);
+    failures += !delivered;
   }
   for (const MessageBox& box : boxes.shown())
     failures += box.text != "Message file is locked up";
@@ -82,8 +80,8 @@ class PostingConcurrencyTest : public ProgramTest {
     SetPeople({"Ann"});
     // No workstation to notify: the children send no datagrams.
     ClearComputers();
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
   }
 };
 

@@ -69,8 +69,8 @@ class PurgeCrashTest : public ProgramTest {
   PurgeCrashTest() {
     SetPeople({"Ann"});
     ClearComputers();
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
   }
 
   // Appends calls "C<number>" numbered on from the last one, their marks in turn.
@@ -108,7 +108,7 @@ class PurgeCrashTest : public ProgramTest {
 
   // A purge elsewhere, killed after `micros` unless negative: 0, the signal, or more.
   int PurgeElsewhere(int64_t micros = -1) {
-    const auto pid = Fork(program, [](Program& p) { return PurgeCalls(p), p.state.FileError; });
+    const auto pid = Fork(program, [](Program& p) { return PurgeCalls(p) ? 0 : 1; });
     if (micros >= 0) std::this_thread::sleep_for(micros * 1us);
     if (micros >= 0) ::kill(pid, SIGKILL);
     int status = -1;
@@ -173,8 +173,7 @@ TEST_F(PurgeCrashTest, APowerCutAtAnyStepLosesNoCall) {
       faults.DropUnsyncedData();
       ExpectNothingLost(finished);
       if (finished) break;
-      PurgeCalls(program);
-      ASSERT_EQ(state.FileError, 0);
+      ASSERT_TRUE(PurgeCalls(program));
       EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
       // A power cut just after it may bring back only its note, which names
       // the log it replaced and is removed by the next purge.
@@ -193,11 +192,11 @@ TEST_F(PurgeCrashTest, PostsDuringRepeatedPurgesAreKept) {
     ASSERT_GT(Fork(program, [&, k](Program& p) {
       PadValues pad;
       pad.selectedIndex = 0;
-      for (int i = k; i < kPosters * kEach && p.state.FileError == 0; i += kPosters) {
+      for (int i = k; i < kPosters * kEach; i += kPosters) {
         pad.caller = "C" + std::to_string(firstPosted + i);
-        PostMessage(p, pad);
+        if (!PostMessage(p, pad)) return 1;
       }
-      return p.state.FileError;
+      return 0;
     }), 0);
 
   // Purges again and again until the posters are done, a moment apart.

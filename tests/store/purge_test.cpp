@@ -1,3 +1,4 @@
+#include "service/poller.h"
 #include "service/purge.h"
 
 #include <gtest/gtest.h>
@@ -21,15 +22,15 @@ class PurgeTest : public ProgramTest {
   PurgeTest() {
     SetPeople({"Ann", "Bob"});
     SetUserIndex(0);
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
   }
 
   std::string ArchiveFile() const { return temp.file("ann") + "/ARCHIVE"; }
   std::string Archive() const { return ReadWholeFile(ArchiveFile()); }
-  void Purge() {
+  bool Purge() {
     boxes.Clear();
-    PurgeCalls(program);
+    return PurgeCalls(program);
   }
   // No work file outlives a purge, whatever its end, but one held elsewhere.
   void ExpectNoWorkFiles(const std::string& held = "") {
@@ -74,13 +75,12 @@ TEST_F(PurgeTest, EachMarkGoesWhereItsTableSays) {
   // ones; the phone log and every other archive stay untouched.
   WriteWholeFile(ArchiveFile(), archived + Rec("ArcDel", MARK_DELETE) + Rec("ArcNew", MARK_NEW) +
                                     Rec("Odd2", '\x7f'));
-  state.CurrentLogPath = workgroup.at(0).archive;
-  Purge();
+  state.viewed.path = workgroup.at(0).archive;
+  EXPECT_TRUE(Purge());
   EXPECT_EQ(Archive(), archived + Rec("ArcNew", MARK_NEW));
   EXPECT_EQ(Log(0), kept);
   EXPECT_FALSE(fs::exists(temp.file("bob") + "/ARCHIVE"));
   EXPECT_TRUE(boxes.shown().empty());
-  EXPECT_EQ(state.FileError, 0);
   ExpectNoWorkFiles();
 }
 
@@ -91,8 +91,7 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
   const auto purgeStops = [&](const std::string& log, const std::string& text,
                               const std::string& held = "") {
     WriteWholeFile(LogFile(0), log);
-    Purge();
-    EXPECT_EQ(state.FileError, 1);
+    EXPECT_FALSE(Purge());
     EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Ann", text, BoxIcon::kStop}}));
     EXPECT_EQ(Log(0), log);
     EXPECT_EQ(Archive(), archive);
@@ -140,8 +139,7 @@ TEST_F(PurgeTest, StoppedPurgeLeavesBothFilesAsTheyWere) {
   fs::remove(ArchiveFile());
   WriteWholeFile(LogFile(0), good);
   faults.FailNth(FileOp::kWrite, faults.count(FileOp::kWrite) + 1, kDiskFull);
-  Purge();
-  EXPECT_EQ(state.FileError, 1);
+  EXPECT_FALSE(Purge());
   EXPECT_FALSE(fs::exists(ArchiveFile()));
 }
 
@@ -151,7 +149,7 @@ TEST_F(PurgeTest, NewLogIsRenamedIntoPlaceUnderTheOldOnesLock) {
   faults.BeforeReplace([&](const std::string& replaced) {
     // A poster on another workstation, at the moment of the rename.
     std::unique_ptr<File> poster;
-    if (replaced == state.CurrentLogPath)
+    if (replaced == state.viewed.path)
       meanwhile = posix.OpenFile(replaced, FileAccess::kUpdate, &poster);
   });
   Purge();
@@ -163,8 +161,7 @@ TEST_F(PurgeTest, NewLogIsRenamedIntoPlaceUnderTheOldOnesLock) {
   faults.BeforeReplace(nullptr);
   WriteWholeFile(LogFile(0), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
   faults.FailNth(FileOp::kFolderSync, faults.count(FileOp::kFolderSync) + 1, kDeviceIoError);
-  Purge();
-  EXPECT_EQ(state.FileError, 0);
+  EXPECT_TRUE(Purge());
   EXPECT_EQ(Log(0), Rec("Keep", MARK_NEW));
   EXPECT_EQ(boxes.last().text,
             "The calls were purged, but the folder could not be synced (Unknown Error  57): a "
@@ -200,20 +197,25 @@ TEST_F(PurgeTest, PartOfARecordLeftAtTheArchivesEndIsCutOff) {
   EXPECT_TRUE(boxes.shown().empty());
 }
 
-TEST_F(PurgeTest, PollBaselineFollowsOnlyTheUsersOwnLog) {
-  // The user outside the workgroup, a colleague purging the user's log, the
-  // user's own archive, and the user's own log.
-  const std::tuple<int, bool, bool> cases[] = {
-      {-1, false, false}, {1, false, false}, {0, true, false}, {0, false, true}};
-  for (const auto& [myIndex, archive, refreshed] : cases) {
+TEST_F(PurgeTest, PollBaselineFollowsOnlyTheWatchedLog) {
+  // The poller watching no log, a colleague's log, and the purged log; and
+  // a purge of the archive beside the watched log.
+  PollerState poller;
+  program.hooks.LogPurged = [&](const std::string& log, int64_t length) {
+    PollerSawPurge(poller, log, length);
+  };
+  const std::tuple<std::string, bool, bool> cases[] = {{"", false, false},
+                                                       {workgroup.at(1).log, false, false},
+                                                       {workgroup.at(0).log, true, false},
+                                                       {workgroup.at(0).log, false, true}};
+  for (const auto& [watched, archive, refreshed] : cases) {
     WriteWholeFile(LogFile(0), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
     WriteWholeFile(ArchiveFile(), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
-    SetUserIndex(myIndex);
-    state.LastLogLength = 777;
-    state.CurrentLogPath = archive ? workgroup.at(0).archive : workgroup.at(0).log;
-    Purge();
-    EXPECT_EQ(state.FileError, 0);
-    EXPECT_EQ(state.LastLogLength, refreshed ? static_cast<int64_t>(Log(0).size()) : 777);
+    poller.watchedLog = watched;
+    poller.lastLength = 777;
+    state.viewed.path = archive ? workgroup.at(0).archive : workgroup.at(0).log;
+    EXPECT_TRUE(Purge());
+    EXPECT_EQ(poller.lastLength, refreshed ? static_cast<int64_t>(Log(0).size()) : 777);
   }
 }
 
@@ -223,7 +225,7 @@ TEST_F(PurgeTest, ArchiveUnderAFolderNamedMessagesIsNoPhoneLog) {
   const std::string folder = temp.path() + "/MESSAGES/ANN";
   fs::create_directories(folder);
   WriteWholeFile(folder + "/ARCHIVE", Rec("Arc", MARK_ARCHIVE) + Rec("Del", MARK_DELETE));
-  state.CurrentLogPath = temp.path() + "\\MESSAGES\\ANN\\ARCHIVE";
+  state.viewed.path = temp.path() + "\\MESSAGES\\ANN\\ARCHIVE";
   Purge();
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(ReadWholeFile(folder + "/ARCHIVE"), Rec("Arc", MARK_ARCHIVE));

@@ -29,8 +29,8 @@ class SharedFolderTest : public ProgramTest {
     ClearComputers();
     settings.initials = "CW";
     SetUserIndex(-1);
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
   }
   ~SharedFolderTest() override { SetFolderSyncHookForTesting(nullptr); }
 
@@ -55,8 +55,7 @@ class SharedFolderTest : public ProgramTest {
       colleague.state = state;
       colleague.settings = settings;
       colleague.workgroup = workgroup;
-      PostMessage(colleague, Pad());
-      ::_exit(colleague.state.FileError);
+      ::_exit(PostMessage(colleague, Pad()) ? 0 : 1);
     }
     int status = -1;
     ::waitpid(pid, &status, 0);
@@ -80,8 +79,7 @@ TEST_F(SharedFolderTest, ColleaguesStillPostAfterTheOwnerPurges) {
     ASSERT_EQ(::chown(LogFile(0).c_str(), 0, kNobody), 0);
     EXPECT_TRUE(PostAsColleague());
 
-    PurgeCalls(program);
-    ASSERT_EQ(state.FileError, 0);
+    ASSERT_TRUE(PurgeCalls(program));
     EXPECT_EQ(Log(0).substr(0, CallRecord("Kept").size()), CallRecord("Kept"));
     EXPECT_EQ(Stat(LogFile(0)).st_mode & 07777, mode);
     EXPECT_EQ(Stat(LogFile(0)).st_gid, kNobody);
@@ -96,8 +94,8 @@ TEST_F(SharedFolderTest, NewFilesAreMadeDurableWithTheirFolder) {
   SetFolderSyncHookForTesting([&](const std::string& path) { synced.push_back(path); });
   const std::string folder = temp.file("ann") + "/";
 
-  PostMessage(program, Pad());  // creates the log
-  PostMessage(program, Pad());
+  ASSERT_TRUE(PostMessage(program, Pad()));  // creates the log
+  ASSERT_TRUE(PostMessage(program, Pad()));
   EXPECT_EQ(synced, std::vector<std::string>{folder + "MESSAGES"});
 
   synced.clear();
@@ -109,8 +107,7 @@ TEST_F(SharedFolderTest, NewFilesAreMadeDurableWithTheirFolder) {
   // rename is made durable too.
   WriteWholeFile(LogFile(0), Log(0) + CallRecord("Gone", MARK_DELETE));
   synced.clear();
-  PurgeCalls(program);
-  ASSERT_EQ(state.FileError, 0);
+  ASSERT_TRUE(PurgeCalls(program));
   EXPECT_NE(std::find(synced.begin(), synced.end(), folder + "ARCHIVE"), synced.end());
   EXPECT_EQ(synced.back(), folder + "MESSAGES");
 }
@@ -125,13 +122,12 @@ TEST_F(SharedFolderTest, ALinkInPlaceOfAFileIsNeitherWrittenThroughNorReplaced) 
   const std::string refusal =
       LogFile(0) + " is a symbolic link. Telvo neither writes through a link nor replaces it: "
                    "ask the administrator to put the file itself there.";
-  PostMessage(program, Pad());
-  EXPECT_EQ(state.FileError, 1);
+  EXPECT_FALSE(PostMessage(program, Pad()));
   EXPECT_EQ(boxes.last(), (MessageBox{"Ann", refusal, BoxIcon::kStop}));
   PurgeCalls(program);
   EXPECT_EQ(boxes.last().text, refusal);
   std::filesystem::remove(notes);  // a dangling link is refused the same way
-  PostMessage(program, Pad());
+  ASSERT_TRUE(PostMessage(program, Pad()));
   EXPECT_EQ(boxes.last().text, refusal);
   EXPECT_EQ(env.sleptMs(), 0);  // no lock was waited for
   EXPECT_TRUE(std::filesystem::is_symlink(LogFile(0)));
@@ -142,8 +138,7 @@ TEST_F(SharedFolderTest, ALinkInPlaceOfAFileIsNeitherWrittenThroughNorReplaced) 
   const std::string log = CallRecord("Gone", MARK_DELETE) + CallRecord("Kept");
   WriteWholeFile(LogFile(0), log);
   std::filesystem::create_symlink(notes, LogFile(0) + ".NEW");
-  PurgeCalls(program);
-  EXPECT_EQ(state.FileError, 1);
+  EXPECT_FALSE(PurgeCalls(program));
   EXPECT_EQ(boxes.last().text, LogFile(0) + ".NEW" + refusal.substr(LogFile(0).size()));
   EXPECT_EQ(ReadWholeFile(notes), "private\n");
   EXPECT_EQ(Log(0), log);

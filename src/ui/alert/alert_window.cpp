@@ -46,7 +46,7 @@ AlertWindow::AlertWindow(Program& program, int person, AlertUse use, std::string
 }
 
 void AlertWindow::Form_Load() {
-  program_.state.ActiveWindow = kAlertWindow;
+  program_.state.activeWindow = kAlertWindow;
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(ToQt("Alert for " + program_.workgroup.NameOf(person_)));
   CreateControls();

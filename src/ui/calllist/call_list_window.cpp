@@ -138,8 +138,8 @@ void CallListWindow::CreateControls() {
 
 void CallListWindow::Form_Load() {
   ProgramState& s = program_.state;
-  s.ActiveWindow = kCallList;
-  setWindowTitle(ToQt("Calls for " + program_.workgroup.NameOf(s.SelectedPerson)));
+  s.activeWindow = kCallList;
+  setWindowTitle(ToQt("Calls for " + program_.workgroup.NameOf(s.viewed.person)));
   background_ = Qt::white;
   SizeAndCentre(this, 1.0, 18.0 / 20.0);
   for (QLabel* icon : Button_) {
@@ -151,7 +151,7 @@ void CallListWindow::Form_Load() {
   for (QPushButton* button : Command1_) button->setFont(font);
   buttonWidth_ = std::round(TextWidth("Old Calls      "));
   LayOut();
-  engine_.SetBook(BookShown(s));
+  engine_.SetBook(BookShown(s.viewed));
   engine_.ShowCallPage();
 }
 
@@ -163,7 +163,7 @@ void CallListWindow::LayOut() {
 }
 
 bool CallListWindow::PhoneLogShown() const {
-  return IsPhoneLogPath(program_.state.CurrentLogPath);
+  return IsPhoneLogPath(program_.state.viewed.path);
 }
 
 // --- the canvas -------------------------------------------------------------
@@ -253,7 +253,7 @@ void CallListWindow::closeEvent(QCloseEvent* event) {
 
 void CallListWindow::Form_Unload() {
   unloaded_ = true;
-  program_.state.ActiveWindow = kMessagePad;
+  program_.state.activeWindow = kMessagePad;
   emit Unloaded();
 }
 
@@ -289,7 +289,7 @@ void CallListWindow::Command1_Click(int index) {
     }
     case kOldCalls:
       ShowView(PhoneLogShown());
-      engine_.SetBook(BookShown(s));
+      engine_.SetBook(BookShown(s.viewed));
       engine_.ShowCallPage();
       break;
     case kDone: close(); break;
@@ -300,8 +300,8 @@ void CallListWindow::Command1_Click(int index) {
 
 void CallListWindow::ShowView(bool archive) {
   ProgramState& s = program_.state;
-  const Person& person = program_.workgroup.at(s.SelectedPerson);
-  s.CurrentLogPath = archive ? person.archive : person.log;
+  const Person& person = program_.workgroup.at(s.viewed.person);
+  s.viewed.path = archive ? person.archive : person.log;
   Command1_[kOldCalls]->setText(archive ? QStringLiteral("Active Calls") : QStringLiteral("Old Calls"));
   background_ = archive ? ToQColor(kArchiveBackground) : palette().color(QPalette::Base);
   setWindowTitle(ToQt((archive ? "Purged Calls for " : "Calls for ") + person.name));

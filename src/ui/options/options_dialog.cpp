@@ -136,7 +136,7 @@ void OptionsDialog::Form_Load() {
   // The option buttons hold their own colour: a colour chosen later paints
   // only the dialog and the check boxes.
   for (QRadioButton* option : option1_) PaintBackground(option, program_.settings.padColor);
-  s.ActiveWindow = kOptionsDialog;
+  s.activeWindow = kOptionsDialog;
 
   SizeAndCentre(this, 8.0 / 11.0, 16.0 / 20.0);
   setFixedSize(size());

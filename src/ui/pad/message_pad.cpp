@@ -127,7 +127,7 @@ void MessagePad::SetTabOrder() {
 }
 
 void MessagePad::Form_Load() {
-  s_.ActiveWindow = kMessagePad;
+  s_.activeWindow = kMessagePad;
   PaintBackground(this, program_.settings.padColor);
   PaintBackground(Check1_, program_.settings.padColor);
   Check1_->setChecked(false);
@@ -137,7 +137,7 @@ void MessagePad::Form_Load() {
   std::vector<std::string> names;
   // A list that cannot be read has been reported; the pad opens empty.
   (void)LoadWorkgroup(program_, names);
-  if (!std::exchange(s_.SharesChecked, true)) WarnOfUnsafeShares(program_);
+  if (!std::exchange(s_.sharesChecked, true)) WarnOfUnsafeShares(program_);
   for (const std::string& name : names) List1_->addItem(ToQt(name));
   StampDateTime();
   if (program_.workgroup.myIndex() == -1) Command5_[1]->setEnabled(false);
@@ -219,7 +219,7 @@ void MessagePad::closeEvent(QCloseEvent* event) {
     // delivers it. A forward stays open unless it was delivered.
     const bool forward = !Command3_->isEnabled();
     const Next next = forward ? OkAction() : CloseAction();
-    if (next == Next::kStay && (forward || s_.FileError != 0)) {
+    if (next == Next::kStay && (forward || deliveryFailed_)) {
       event->ignore();
       return;
     }
@@ -236,11 +236,7 @@ void MessagePad::Unload() {
 void MessagePad::Form_Unload() {
   if (ownsClearPadHook_) program_.hooks.ClearPad = nullptr;
   ownsClearPadHook_ = false;
-  if (s_.SkipSwitch == 1) {
-    s_.SkipSwitch = 0;
-    return;
-  }
-  emit Unloaded();
+  if (!forward_) emit Unloaded();
 }
 
 }  // namespace telvo

@@ -86,7 +86,9 @@ class MessagePad : public QWidget {
   // Close's first steps: the date check and the offer to deliver. False
   // when the pad must stay.
   bool OfferDelivery();
-  void Deliver();
+  // Delivers what the pad holds; false after a refusal or a failure, whose
+  // box has been shown.
+  bool Deliver();
   bool DateIsValid();
   void SelectDefaultPerson();
   void ShowAlert(int person, AlertUse use, const std::string& text);
@@ -108,7 +110,13 @@ class MessagePad : public QWidget {
   bool shownOnce_ = false;
   bool unloading_ = false;
   bool ownsClearPadHook_ = false;
+  // A forward's pad: modal over the call list, which it does not hand over
+  // to when it closes.
+  bool forward_ = false;
   bool forwardDelivered_ = false;
+  // The last delivery the pad tried was refused or failed: its close box
+  // then leaves it open with the call, whatever the handler said.
+  bool deliveryFailed_ = false;
 
   QListWidget* List1_ = nullptr;
   QLineEdit* Caller_ = nullptr;

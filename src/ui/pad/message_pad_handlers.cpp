@@ -55,12 +55,12 @@ PadValues MessagePad::Values() const {
 }
 
 void MessagePad::Form_Activate() {
-  if (s_.ActiveWindow == kAlertWindow) {
-    s_.ActiveWindow = kMessagePad;
+  if (s_.activeWindow == kAlertWindow) {
+    s_.activeWindow = kMessagePad;
     return;
   }
   SelectDefaultPerson();
-  if (s_.ForwardMode != 1) ClearPad();
+  if (!forward_) ClearPad();
 }
 
 // The pad's own choice of person shows no alert. Its selection runs the
@@ -80,7 +80,7 @@ void MessagePad::SelectDefaultPerson() {
 
 void MessagePad::List1_Click() {
   const int person = Selected();
-  if (s_.ForwardMode != 1) Command5_[0]->setEnabled(true);
+  if (!forward_) Command5_[0]->setEnabled(true);
   Command2_->setText(ToQt(DeliverCaption(program_.workgroup.NameOf(person))));
   Caller_->setFocus();
   if (skipAlertOnce_) {
@@ -105,7 +105,7 @@ void MessagePad::List1_DblClick() {
 void MessagePad::ShowAlert(int person, AlertUse use, const std::string& text) {
   // The alert window is in charge while it is open; when it closes, the
   // pad's activation finds it so and keeps the selection and the fields.
-  s_.ActiveWindow = kAlertWindow;
+  s_.activeWindow = kAlertWindow;
   alerts_.show(program_, person, use, text, this);
   AfterWindowClosedOver();
 }
@@ -124,10 +124,10 @@ bool MessagePad::DateIsValid() {
   return true;
 }
 
-void MessagePad::Deliver() {
-  s_.FileError = 0;
-  PostMessage(program_, Values());
-  if (s_.FileError == 0 && s_.ForwardMode == 1) forwardDelivered_ = true;
+bool MessagePad::Deliver() {
+  deliveryFailed_ = !PostMessage(program_, Values());
+  if (!deliveryFailed_ && forward_) forwardDelivered_ = true;
+  return !deliveryFailed_;
 }
 
 MessagePad::Next MessagePad::OkAction() {
@@ -137,8 +137,7 @@ MessagePad::Next MessagePad::OkAction() {
     alertShownFor_ = -1;
     ShowAlertToTaker(person);
   }
-  Deliver();
-  if (s_.FileError == 0 && s_.ForwardMode == 1) return Next::kUnload;
+  if (Deliver() && forward_) return Next::kUnload;
   if (program_.settings.deliver == Deliver::kMinimized) showMinimized();
   return Next::kStay;
 }
@@ -149,8 +148,7 @@ void MessagePad::Command2_Click() {
 
 void MessagePad::Command1_Click() {
   ClearPad();
-  if (s_.ForwardMode == 1) {
-    s_.ForwardMode = 0;
+  if (forward_) {
     Unload();
   } else if (program_.settings.deliver == Deliver::kMinimized) {
     showMinimized();
@@ -158,28 +156,24 @@ void MessagePad::Command1_Click() {
 }
 
 bool MessagePad::OfferDelivery() {
-  s_.FileError = 0;
+  deliveryFailed_ = false;
   if (!DateIsValid()) return false;
   if (HoldsTypedMessage(FromQt(Caller_->text()), FromQt(message_->toPlainText()),
-                        FromQt(phone_->text()))) {
-    if (AskYesNo(program_, "Telvo", "Do you want to deliver this message") == kAnswerYes) {
-      Deliver();
-    } else {
-      ClearPad();
-    }
-  } else {
-    ClearPad();
+                        FromQt(phone_->text())) &&
+      AskYesNo(program_, "Telvo", "Do you want to deliver this message") == kAnswerYes) {
+    return Deliver();
   }
-  return s_.FileError == 0;
+  ClearPad();
+  return true;
 }
 
 MessagePad::Next MessagePad::CloseAction() {
   if (!OfferDelivery()) {
     // A View button asked for the call list; the pad stays in charge.
-    if (s_.ActiveWindow == kCallList) s_.ActiveWindow = kMessagePad;
+    if (s_.activeWindow == kCallList) s_.activeWindow = kMessagePad;
     return Next::kStay;
   }
-  if (s_.ForwardMode != 1 && s_.ActiveWindow != kCallList) s_.KeepRunning = 0;
+  if (!forward_ && s_.activeWindow != kCallList) s_.keepRunning = false;
   return Next::kUnload;
 }
 
@@ -195,25 +189,16 @@ void MessagePad::Command5_Click(int index) {
   const Workgroup& people = program_.workgroup;
   const int person = index == 0 ? Selected() : people.myIndex();
   if (!people.Has(person)) return;
-  // Read afresh each time: a delivery below may have reloaded the people.
-  auto showLogOf = [&] {
-    s_.SelectedPerson = static_cast<int16_t>(person);
-    s_.CurrentLogPath = people.at(person).log;
-    s_.CurrentLogOwner = people.NameOf(person);
-  };
   if (index == 0) program_.settings.defaultRecipient = people.NameOf(person);
-  showLogOf();
   // A probe only: a locked or missing log is reported, and the call list
   // will say so again; a log that may not be read keeps the pad.
   const StoreError probe =
       program_.store->ReadPage({people.at(person)}, {}, PageDirection::kOlder, 0).error;
   if (!probe.ok()) ShowStop(program_, people.NameOf(person), LogFailureText(probe));
   if (probe.kind == StoreError::Kind::kUnreadable) return;
-  s_.ActiveWindow = kCallList;
+  s_.activeWindow = kCallList;
   if (CloseAction() != Next::kUnload) return;
-  // Delivering what the pad held made its recipient the current person;
-  // the call list is for the person whose log was asked for.
-  showLogOf();
+  s_.viewed = {person, people.at(person).log, people.NameOf(person)};
   Unload();
 }
 

@@ -15,8 +15,7 @@
 namespace telvo {
 
 void MessagePad::PrepareForward(const PadValues& call) {
-  s_.ForwardMode = 1;
-  s_.SkipSwitch = 1;
+  forward_ = true;
   Caller_->setText(ToQt(call.caller));
   phone_->setText(ToQt(call.phone));
   Date_->setText(ToQt(call.date));

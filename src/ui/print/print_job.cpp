@@ -60,7 +60,7 @@ void RunJob(Program& program, QWidget* parent, const Output& output) {
       // The columns are laid out for a letter-size page.
       printer->setPageSize(QPageSize(QPageSize::Letter));
     }
-    printer->setDocName(ToQt("Telvo calls " + program.state.CurrentLogOwner));
+    printer->setDocName(ToQt("Telvo calls " + program.state.viewed.owner));
     auto started = std::make_unique<QtPrintCanvas>(*printer);
     if (!started->Started()) {
       ReportPrinterFailure(program, QStringLiteral("The printer %1 cannot print.")
@@ -131,7 +131,7 @@ void RunPrintJob(Program& program, QWidget* parent) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
     QDir().mkpath(folder);
-    output.pdfFile = UnusedPdfPath(folder, ToQt(program.state.CurrentLogOwner),
+    output.pdfFile = UnusedPdfPath(folder, ToQt(program.state.viewed.owner),
                                    ToQt(FormatDate(program.env.Now())));
     output.tellWhere = true;
   }

@@ -77,12 +77,12 @@ void PrintRangeDialog::CreateControls() {
 
 void PrintRangeDialog::Form_Load() {
   ProgramState& s = program_.state;
-  s.ActiveWindow = kPrintRange;
+  s.activeWindow = kPrintRange;
   // An index just past the people names nobody (an empty title); one further
   // off, or none, leaves the title to the owner of the log.
-  const int person = s.SelectedPerson;
+  const int person = s.viewed.person;
   const bool listed = person >= 0 && person <= program_.workgroup.size();
-  const std::string name = listed ? program_.workgroup.NameOf(person) : s.CurrentLogOwner;
+  const std::string name = listed ? program_.workgroup.NameOf(person) : s.viewed.owner;
   setWindowTitle(ToQt("Print Calls for " + name));
 
   SizeAndCentre(this, 0.5, 1.0 / 3.0);

@@ -25,6 +25,9 @@ SwitchWindow::SwitchWindow(Program& program)
   connect(Timer1_, &QTimer::timeout, this, &SwitchWindow::Timer1_Timer);
   program_.hooks.StartPoller = [this] { StartPoller(); };
   program_.hooks.StopPoller = [this] { Timer1_->stop(); };
+  program_.hooks.LogPurged = [this](const std::string& log, int64_t newLength) {
+    PollerSawPurge(poller_, log, newLength);
+  };
   // Between the pad and the call list no window is open for a moment; only
   // this window decides when the program ends.
   QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -33,6 +36,7 @@ SwitchWindow::SwitchWindow(Program& program)
 SwitchWindow::~SwitchWindow() {
   program_.hooks.StartPoller = nullptr;
   program_.hooks.StopPoller = nullptr;
+  program_.hooks.LogPurged = nullptr;
 }
 
 void SwitchWindow::Start() {
@@ -71,14 +75,14 @@ void SwitchWindow::BringToFront() {
 
 void SwitchWindow::Form_Activate() {
   ProgramState& s = program_.state;
-  if (s.KeepRunning == 0) {
+  if (!s.keepRunning) {
     // A clean quit: main() then ends the program, letting the last
     // notifications go out.
     QCoreApplication::exit(kEndedNormally);
     return;
   }
-  if (s.ActiveWindow == kCallList) {
-    s.ActiveWindow = kMessagePad;
+  if (s.activeWindow == kCallList) {
+    s.activeWindow = kMessagePad;
     OpenCallList();
     return;
   }
@@ -87,9 +91,9 @@ void SwitchWindow::Form_Activate() {
 
 void SwitchWindow::OpenCallList() {
   ProgramState& s = program_.state;
-  const Person& person = program_.workgroup.at(s.SelectedPerson);
-  s.CurrentLogPath = person.log;
-  s.CurrentLogOwner = person.name;
+  const Person& person = program_.workgroup.at(s.viewed.person);
+  s.viewed.path = person.log;
+  s.viewed.owner = person.name;
   // Loading the window lists the calls; it may end the program when no font
   // fits the screen.
   auto* list = new CallListWindow(program_);

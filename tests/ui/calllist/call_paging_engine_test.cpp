@@ -42,9 +42,9 @@ class CallPagingEngineTest : public ProgramTest, public CallCanvas {
  protected:
   CallPagingEngineTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
-    engine.SetBook(BookShown(state));
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
+    engine.SetBook(BookShown(state.viewed));
   }
   void Clear() override { texts.clear(), icons.clear(); }
   double TextWidth(std::string_view text) override { return static_cast<double>(text.size()); }

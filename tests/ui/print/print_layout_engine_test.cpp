@@ -51,12 +51,12 @@ std::string Body(char mark, std::string date, std::string caller, std::string ti
 struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
   PrintLayoutTest() {
     SetPeople({"Ann"});
-    state.CurrentLogPath = workgroup.at(0).log;
-    state.CurrentLogOwner = "Ann";
+    state.viewed.path = workgroup.at(0).log;
+    state.viewed.owner = "Ann";
   }
   int Show(const MessageBox& box) override {
     std::unique_ptr<File> file;
-    logFree.push_back(env.OpenFile(state.CurrentLogPath, FileAccess::kRead, &file).ok());
+    logFree.push_back(env.OpenFile(state.viewed.path, FileAccess::kRead, &file).ok());
     return ScriptedMessageBoxes::Show(box);
   }
 
