@@ -1,5 +1,6 @@
 // list: a page of calls, newest first, as the call list pages through them.
 
+#include <algorithm>
 #include <climits>
 #include <ostream>
 
@@ -12,6 +13,7 @@ namespace telvo {
 namespace {
 
 constexpr int64_t kPageCalls = 12;
+constexpr int64_t kPieceCalls = 256;
 
 // A field on one line of a tab-separated file, whatever it holds.
 std::string Escaped(const std::string& text) {
@@ -28,17 +30,17 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
-void PrintTsv(LogSession& session, const Record& record, const CallFields& call) {
-  session.out << CallIdentity(record) << '\t' << MarkName(call.mark.empty() ? 0 : call.mark[0]);
+void PrintTsv(LogSession& session, const Call& record, const CallFields& call) {
+  session.out << record.id.ToText() << '\t' << MarkName(call.mark.empty() ? 0 : call.mark[0]);
   for (const std::string* field : {&call.date, &call.time, &call.caller, &call.phone,
                                    &call.message})
     session.out << '\t' << session.boxes.ForTerminal(Escaped(*field));
   session.out << '\n';
 }
 
-void PrintForPeople(LogSession& session, const Record& record, const CallFields& call) {
+void PrintForPeople(LogSession& session, const Call& record, const CallFields& call) {
   const ConsoleBoxes& t = session.boxes;
-  session.out << "call " << CallIdentity(record) << "  "
+  session.out << "call " << record.id.ToText() << "  "
               << MarkName(call.mark.empty() ? 0 : call.mark[0]) << "  " << t.ForTerminal(call.date)
               << "  " << t.ForTerminal(call.time) << "\n"
               << "  caller:  " << t.ForTerminal(call.caller) << "\n"
@@ -51,7 +53,7 @@ void PrintForPeople(LogSession& session, const Record& record, const CallFields&
   session.out << t.ForTerminal(message) << "\n";
 }
 
-void PrintCall(LogSession& session, const Record& record) {
+void PrintCall(LogSession& session, const Call& record) {
   const CallFields call = ParseCallBody(record.body);
   if (session.line.has("--tsv")) {
     PrintTsv(session, record, call);
@@ -71,42 +73,36 @@ int RunList(LogSession& session) {
     if (!count || *count == 0) return session.Usage("--count takes a number of calls");
     limit = *count;
   }
-
-  int64_t length = 0;
-  bool missing = false;
-  std::unique_ptr<File> log = session.OpenForReading(&length, &missing);
-  if (missing && !line.has("--before")) {
-    // No call was ever posted there: an empty log, as the call list shows it.
-    if (!line.has("--tsv")) session.out << "No Phone Calls\n";
-    return 0;
-  }
-  if (!log) return 1;
-  // Older than a call named as list named it: one record read to find it,
-  // and a page from there, whatever the log's size.
-  std::optional<Record> before;
+  // Older than a call named as list named it, and a page from there,
+  // whatever the log's size.
+  CallId from;
   if (line.has("--before")) {
-    before.emplace();
-    if (int status = session.FindCall(*log, length, line.get("--before"), &*before)) return status;
+    Call before;
+    if (int status = session.FindCall(line.get("--before"), &before)) return status;
+    from = before.id;
   }
+
+  // Read in pieces, so that --all holds one piece in memory at a time.
   int64_t shown = 0;
-  Record oldest;
-  RecordRead stop = ReadRecordBefore(*log, length, before ? before->start : length);
-  while (stop.outcome == ReadOutcome::kRecord && shown < limit) {
-    PrintCall(session, stop.record);
-    oldest = stop.record;
-    ++shown;
-    stop = ReadRecordBefore(*log, length, oldest.start);
+  CallPage page;
+  do {
+    const int piece = static_cast<int>(std::min<int64_t>(limit - shown, kPieceCalls));
+    page = session.store.ReadPage(session.book(), from, PageDirection::kOlder, piece);
+    for (const Call& call : page.calls) PrintCall(session, call);
+    shown += static_cast<int64_t>(page.calls.size());
+    if (!page.calls.empty()) from = page.calls.back().id;
+  } while (page.error.ok() && page.more && shown < limit);
+  if (!page.error.ok()) return session.ReportStoreError(page.error);
+
+  if (page.logEmpty && !session.program.env.FileExists(session.program.state.viewed.path)) {
+    session.err << "telvo-log: " << session.program.env.ResolvePath(session.program.state.viewed.path)
+                << " does not exist yet: no calls\n";
   }
-  log.reset();
-  if (stop.outcome == ReadOutcome::kDamaged) {
-    return session.Stop(session.owner.name, LogFailureText(StoreError::Damaged(stop.damageAt)));
-  }
-  if (stop.outcome == ReadOutcome::kFailed) return session.Fail(stop.status);
   // Said to people only: a script reads an empty log as no lines at all.
-  if (shown == 0 && !before && !line.has("--tsv")) session.out << "No Phone Calls\n";
-  if (stop.outcome == ReadOutcome::kRecord)
+  if (shown == 0 && !line.has("--before") && !line.has("--tsv")) session.out << "No Phone Calls\n";
+  if (page.more)
     session.err << "telvo-log: more calls: telvo-log list " << line.positional[0]
-                << " --before " << CallIdentity(oldest) << "\n";
+                << " --before " << from.ToText() << "\n";
   return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/log_commands.h"
 #include "service/call_actions.h"
+#include "service/store_messages.h"
 #include "app/log_path.h"
 #include "platform/code_page.h"
 
@@ -16,7 +17,7 @@ LogSession::LogSession(const CommandLine& line, Env& env, std::ostream& out, std
       err(err),
       boxes(out, err, terminal, line.has("--yes")),
       program(env, boxes),
-      store(env),
+      store(env, LogReads::kLookOnly),
       terminal_(terminal) {
   program.store = &store;
   // The log named on the line is the owner's, named as typed so that the
@@ -80,21 +81,28 @@ std::string CallIdentity(const Record& call) {
   return CallId::Of(call.start, call.body).ToText();
 }
 
-int LogSession::FindCall(File& log, int64_t length, const std::string& identity, Record* call) {
-  const size_t colon = identity.find(':');
-  const std::optional<int64_t> offset =
-      colon == std::string::npos ? std::nullopt : ParseNumber(identity.substr(0, colon));
-  if (!offset || identity.size() != colon + 9) return Usage(kIdentityForm);
-  const RecordRead read = ReadRecordAt(log, length, *offset);
-  if (read.outcome == ReadOutcome::kFailed) return Fail(read.status);
-  if (read.outcome == ReadOutcome::kRecord && CallIdentity(read.record) == identity) {
-    *call = read.record;
+CallBook LogSession::book() const { return BookShown(program.state.viewed); }
+
+int LogSession::FindCall(const std::string& identity, Call* call) {
+  const std::optional<CallId> id = CallId::FromText(identity);
+  if (!id) return Usage(kIdentityForm);
+  CallRead read = store.ReadCall(book(), *id);
+  if (read.error.ok()) {
+    *call = std::move(read.call);
     return 0;
   }
-  ShowStop(program, "Telvo",
-           "Purge was performed by another user.\rMessage log will be redisplayed from "
-           "beginning.\r");
-  return 1;
+  return ReportStoreError(read.error);
+}
+
+int LogSession::ReportStoreError(const StoreError& error) {
+  switch (error.kind) {
+    case StoreError::Kind::kStale: return Stop("Telvo", StaleCallText(/*marking=*/false));
+    // What the call list would say of these; the rest is told with the
+    // file and the system's own words, which an administrator can act on.
+    case StoreError::Kind::kLocked:
+    case StoreError::Kind::kDamaged: return Stop(owner.name, LogFailureText(error));
+    default: return Fail(error.status);
+  }
 }
 
 }  // namespace telvo

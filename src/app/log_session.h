@@ -55,13 +55,20 @@ class LogSession {
   // standard error; reading never makes the file.
   std::unique_ptr<File> OpenForReading(int64_t* length, bool* missing = nullptr);
 
+  // The calls of the log the line names.
+  CallBook book() const;
+
   // 0 when the call that `identity` (as list shows it, CallIdentity) names
   // is still where it was listed, which is then in `call`; one record is
   // read, whatever the log's size. Otherwise the exit status after saying
   // why: a word that is no identity is a usage error (2); a call no longer
   // there (a purge elsewhere moved it) is refused as the program refuses it
   // (1).
-  int FindCall(File& log, int64_t length, const std::string& identity, Record* call);
+  int FindCall(const std::string& identity, Call* call);
+  // The exit status (1) after saying why the store refused: as the call
+  // list says it for a lock, damage and a call that moved, and otherwise
+  // with the file and the system's words.
+  int ReportStoreError(const StoreError& error);
 
   const CommandLine& line;
   std::ostream& out;

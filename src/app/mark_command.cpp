@@ -10,25 +10,15 @@
 namespace telvo {
 namespace {
 
-// Puts the call named in row 0 of the page memory, as if the call list
-// showed it there: the store's actions work on what the list shows, and
-// check it against the file again under the exclusive lock.
-int ShowCall(LogSession& session, const std::string& identity, Call* shown) {
-  int64_t length = 0;
-  std::unique_ptr<File> log = session.OpenForReading(&length);
-  if (!log) return 1;
-  Record call;
-  if (int status = session.FindCall(*log, length, identity, &call)) return status;
-  *shown = {CallId::Of(call.start, call.body), std::move(call.body)};
-  return 0;
-}
-
+// The call named is shown as if in the call list's first row: the call
+// actions work on what the list shows, and check it against the file again
+// under the exclusive lock.
 int RunAction(LogSession& session, int16_t action, const std::string& identity) {
   Call call;
-  if (int status = ShowCall(session, identity, &call)) return status;
+  if (int status = session.FindCall(identity, &call)) return status;
   SingleCallView view(std::move(call));
-  ApplyCallAction(session.program, view, 0, action);
-  return session.Outcome();
+  const bool done = ApplyCallAction(session.program, view, 0, action);
+  return done ? session.Outcome() : 1;
 }
 
 int RunMark(LogSession& session) {

@@ -76,6 +76,19 @@ FolderStore::OpenLog FolderStore::Open(const std::string& path) {
   return log;
 }
 
+FolderStore::OpenLog FolderStore::OpenToRead(const std::string& path) {
+  if (reads_ == LogReads::kAsWriter) return Open(path);
+  OpenLog log;
+  Status status = opener_.Open(path, FileAccess::kRead, &log.file);
+  if (status.ok()) status = log.file->Length(&log.length);
+  if (status.code() == kFileNotFound) return {};
+  if (!status.ok()) {
+    log.error = StoreError::From(status);
+    log.file.reset();
+  }
+  return log;
+}
+
 StoreError FolderStore::Post(const Person& to, std::string_view body) {
   const std::string shareProblem = kVerifyPosts ? env().UnsafeShareProblem(to.log) : "";
   if (!shareProblem.empty()) {
@@ -97,6 +110,7 @@ StoreError FolderStore::Post(const Person& to, std::string_view body) {
 
 CallRead FolderStore::Find(OpenLog& log, const CallId& id) {
   CallRead found;
+  if (!log.file) return {StoreError::Stale(), {}};  // a missing log holds no call
   const RecordRead read = ReadRecordAt(*log.file, log.length, id.position);
   if (read.outcome == ReadOutcome::kFailed) {
     found.error = StoreError::From(read.status);
@@ -111,10 +125,14 @@ CallRead FolderStore::Find(OpenLog& log, const CallId& id) {
 CallPage FolderStore::ReadPage(const CallBook& book, const CallId& from,
                                PageDirection direction, int count) {
   CallPage page;
-  OpenLog log = Open(PathOf(book));
+  OpenLog log = OpenToRead(PathOf(book));
   page.error = log.readable ? log.error : Unreadable();
   if (!page.error.ok()) return page;
   page.logEmpty = log.length < 1;
+  if (!log.file) {
+    if (from.position >= 0) page.error = StoreError::Stale();
+    return page;
+  }
   int64_t next = direction == PageDirection::kOlder ? log.length : 0;
   if (from.position >= 0) {
     CallRead anchor = Find(log, from);
@@ -143,7 +161,7 @@ CallPage FolderStore::ReadPage(const CallBook& book, const CallId& from,
 }
 
 CallRead FolderStore::ReadCall(const CallBook& book, const CallId& id) {
-  OpenLog log = Open(PathOf(book));
+  OpenLog log = OpenToRead(PathOf(book));
   if (!log.error.ok()) return {log.error, {}};
   return Find(log, id);
 }

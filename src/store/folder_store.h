@@ -16,9 +16,16 @@ namespace telvo {
 // separated by commas, ended by CR LF; the mark is left out.
 std::string ExportLine(std::string_view body);
 
+// How ReadPage and ReadCall open a log. The windows open it as a writer
+// does: a log not there yet is made, and a torn tail that a killed writer
+// left is cut off first. An administrator's tool only looks: under the
+// shared lock, a missing log is an empty one, and nothing is written.
+enum class LogReads { kAsWriter, kLookOnly };
+
 class FolderStore : public PhoneStore {
  public:
-  explicit FolderStore(Env& env) : opener_(env) {}
+  explicit FolderStore(Env& env, LogReads reads = LogReads::kAsWriter)
+      : opener_(env), reads_(reads) {}
 
   StoreError Post(const Person& to, std::string_view body) override;
   CallPage ReadPage(const CallBook& book, const CallId& from, PageDirection direction,
@@ -37,7 +44,8 @@ class FolderStore : public PhoneStore {
   LockedOpener& opener() { return opener_; }
 
  private:
-  // A phone log open for update under its lock, its torn tail repaired.
+  // A phone log open for update under its lock, its torn tail repaired;
+  // or, for a look only, open for reading or missing (no file, length 0).
   struct OpenLog {
     StoreError error;
     std::unique_ptr<File> file;
@@ -46,6 +54,8 @@ class FolderStore : public PhoneStore {
     bool readable = true;
   };
   OpenLog Open(const std::string& path);
+  // The log opened as reads_ says.
+  OpenLog OpenToRead(const std::string& path);
   // The file that holds `book`.
   static const std::string& PathOf(const CallBook& book) {
     return book.archive ? book.owner.archive : book.owner.log;
@@ -54,6 +64,7 @@ class FolderStore : public PhoneStore {
   CallRead Find(OpenLog& log, const CallId& id);
 
   LockedOpener opener_;
+  LogReads reads_;
 };
 
 }  // namespace telvo

@@ -144,9 +144,9 @@ TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "telvo-log: cannot write to standard output: No space left on device\n");
   // A bare offset is the user's mistake: it would name whatever call a
-  // purge moved there.
+  // purge moved there. So is a digest that list never prints.
   for (const std::string& args : {"list " + log + " --before 3", "mark " + log + " 0 delete",
-                                  "export " + log + " 0 --yes"}) {
+                                  "export " + log + " 0 --yes", "mark " + log + " 0:9F3A01BC new"}) {
     ToolRun run = Tool(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_EQ(run.out, "") << args;
