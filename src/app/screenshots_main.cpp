@@ -88,7 +88,7 @@ void Configure(Program& program, const SampleWorkgroup& sample) {
   choices.name = kSampleName;
   choices.initials = kSampleInitials;
   choices.defaultRecipient = kSampleDefaultRecipient;
-  choices.popup = Notification::kInternal;
+  choices.notification = Notification::kInternal;
   WriteIniFile(program, choices);
   ReadIniFile(program);
 }

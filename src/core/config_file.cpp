@@ -109,10 +109,9 @@ std::string IniFileText(const IniChoices& c) {
       // A number of 0 or more is written with a leading blank.
       "BackColor=" + std::string(c.backColor >= 0 ? " " : "") + std::to_string(c.backColor),
       "PopUp=" + popup,
-      "Deliver=" + ChoiceText<Deliver>(c.minimizeAfterDelivery ? Deliver::kMinimized
-                                                               : Deliver::kNotMinimized),
-      "Splash=" + ChoiceText<Splash>(c.suppressSplash ? Splash::kSuppressed : Splash::kShown),
-      "Usepop=" + ChoiceText<Notification>(c.popup),
+      "Deliver=" + ChoiceText(c.deliver),
+      "Splash=" + ChoiceText(c.splash),
+      "Usepop=" + ChoiceText(c.notification),
       "PopUp=" + popup,
   };
   std::string text;

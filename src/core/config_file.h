@@ -19,9 +19,11 @@ struct IniChoices {
   std::string defaultRecipient;
   int32_t backColor = kDefaultPadColor;
   std::string popupPath;  // written upper-cased
-  bool minimizeAfterDelivery = false;
-  bool suppressSplash = false;
-  Notification popup = Notification::kInternal;
+  // A choice the file spelled otherwise, which the dialog's control still
+  // shows as it showed it, is written back as the file spelled it.
+  Choice<Deliver> deliver = Deliver::kNotMinimized;
+  Choice<Splash> splash = Splash::kShown;
+  Choice<Notification> notification = Notification::kInternal;
 };
 
 // The configuration folder in upper case followed by "TELVO.INI"; the

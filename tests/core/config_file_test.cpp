@@ -122,7 +122,8 @@ TEST_F(ConfigFileTest, AFileThatCannotBeReadEndsTheProgram) {
 
 TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
   WriteIniFile(program, {"/srv/team.wgl", "cw", "Ann Smith", "Bob", kDefaultPadColor,
-                         "/opt/telvo/telvo-popup", true, true, Notification::kExternal});
+                         "/opt/telvo/telvo-popup", Deliver::kMinimized, Splash::kSuppressed,
+                         Notification::kExternal});
   const std::string written =
       "WorkGroup=/SRV/TEAM.WGL\r\nInitials=cw\r\nName=Ann Smith\r\nDefault Recipient=Bob\r\n"
       "BackColor= 12632319\r\nPopUp=/OPT/TELVO/TELVO-POPUP\r\nDeliver=Minimized\r\n"
@@ -130,7 +131,7 @@ TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
   EXPECT_EQ(ReadWholeFile(IniFile()), written);
   // The file replaced keeps the bits its owner gave it.
   ASSERT_EQ(::chmod(IniFile().c_str(), 0640), 0);
-  const IniChoices other{"", "", "", "", -5, "", false, false, Notification::kNone};
+  const IniChoices other{"", "", "", "", -5, "", Deliver::kNotMinimized, Splash::kShown, Notification::kNone};
   WriteIniFile(program, other);
   struct stat st = {};
   EXPECT_EQ(::stat(IniFile().c_str(), &st), 0);

@@ -50,7 +50,7 @@ TEST_F(StartUpTest, FirstStartAsksToConfigureThenShowsSplashAndOptions) {
   hooks.ShowOptions = [this] {
     events.push_back("options");
     WriteIniFile(program, {temp.file("team.wgl"), "AS", "Ann Smith", "", kDefaultPadColor, "",
-                           false, false, Notification::kInternal});
+                           Deliver::kNotMinimized, Splash::kShown, Notification::kInternal});
   };
   // The splash of the question's Yes, then the one the new settings ask for.
   EXPECT_EQ(Start(), (Events{"splash", "options", "splash", "poller off"}));

@@ -243,7 +243,8 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
   EXPECT_NE(saved.find("\r\nBackColor= 4227327\r\n"), std::string::npos) << saved;
 
   WriteIniFile(program, {settings.workgroupPath, "jd", "Ann", "<b>Bob</b>", 0x4080FF,
-                         "/usr/local/bin/<b>popup</b>", true, false, Notification::kNone});
+                         "/usr/local/bin/<b>popup</b>", Deliver::kMinimized, Splash::kShown,
+                         Notification::kNone});
   EXPECT_EQ(ReadWholeFile(IniFile()), saved);
 }
 
@@ -287,6 +288,23 @@ TEST_F(OptionsDialogTest, ThePollerIsLeftOffUnlessTheInternalChoiceIsSaved) {
   Open();
   EXPECT_TRUE(Get<QRadioButton>("Option1(2)")->isChecked());
   EXPECT_EQ(poller, (std::vector<std::string>{"stop"}));
+}
+
+TEST_F(OptionsDialogTest, ChoicesItDoesNotKnowAreWrittenBackUntilChanged) {
+  settings.notification = ParseChoice<Notification>("Bubble");
+  settings.splash = ParseChoice<Splash>("Maybe");
+  settings.deliver = ParseChoice<Deliver>("Sometimes");
+  Open();
+  Click("Command2");
+  EXPECT_NE(ReadWholeFile(IniFile()).find("\r\nDeliver=Sometimes\r\nSplash=Maybe\r\nUsepop=Bubble\r\n"),
+            std::string::npos);
+
+  Open();
+  for (const char* control : {"Check1", "Check2", "Option1(0)"})
+    QTest::mouseClick(Get<QAbstractButton>(control), Qt::LeftButton);
+  Click("Command2");
+  EXPECT_NE(ReadWholeFile(IniFile()).find("\r\nDeliver=Minimized\r\nSplash=YES\r\nUsepop=NO\r\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -38,7 +38,8 @@ class StartupWindowTest : public ProgramTest {
 
   std::string List() const { return temp.file("team.wgl"); }
   IniChoices Choices() const {
-    return {List(), "AS", "Ann", "", kDefaultPadColor, "", false, true, Notification::kInternal};
+    return {List(), "AS", "Ann", "", kDefaultPadColor, "", Deliver::kNotMinimized, Splash::kSuppressed,
+            Notification::kInternal};
   }
   // The main window the switch opens next, once it shows.
   QWidget* Opened(const char* name) {

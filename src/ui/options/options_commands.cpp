@@ -21,6 +21,17 @@ namespace {
 constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kLightYellow = 0x80FFFF;
 
+// What a control now says of a choice it showed as `shownForOther` when the
+// file spelled the choice in a way the dialog does not know: while it still
+// shows that, the file's own spelling, so that OK changes nothing the user
+// did not change. A choice the file did not spell at all is written as the
+// control shows it.
+template <class E>
+Choice<E> AsShown(const Choice<E>& loaded, E shownForOther, E shownNow) {
+  if (loaded == E::kOther && !loaded.otherText.empty() && shownNow == shownForOther) return loaded;
+  return shownNow;
+}
+
 }  // namespace
 
 void OptionsDialog::Command1_Click(int index) {
@@ -119,9 +130,12 @@ IniChoices OptionsDialog::Choices() const {
   choices.defaultRecipient = labelText_[2];
   choices.backColor = backColor_;
   choices.popupPath = labelText_[3];
-  choices.minimizeAfterDelivery = check1_->isChecked();
-  choices.suppressSplash = check2_->isChecked();
-  choices.popup = SelectedPopup();
+  const Settings& loaded = program_.settings;
+  choices.deliver = AsShown(loaded.deliver, Deliver::kNotMinimized,
+                            check1_->isChecked() ? Deliver::kMinimized : Deliver::kNotMinimized);
+  choices.splash = AsShown(loaded.splash, Splash::kShown,
+                           check2_->isChecked() ? Splash::kSuppressed : Splash::kShown);
+  choices.notification = AsShown(loaded.notification, Notification::kInternal, SelectedPopup());
   return choices;
 }
 
@@ -134,7 +148,7 @@ void OptionsDialog::Command2_Click() {
   WriteIniFile(program_, choices);
   // Loading the list switched the poller on for the old choice; a user who
   // no longer wants it must not go on getting its boxes.
-  if (choices.popup != Notification::kInternal && program_.hooks.StopPoller)
+  if (choices.notification != Notification::kInternal && program_.hooks.StopPoller)
     program_.hooks.StopPoller();
   accept();
 }
