@@ -8,6 +8,6 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  telvo::bench::EndAtFirstPaint(app, QStringLiteral("Form1"));
+  telvo::bench::EndAtFirstPaint(app, QStringLiteral("messagePad"));
   telvo::RunTelvo(app);
 }

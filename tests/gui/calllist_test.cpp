@@ -304,18 +304,18 @@ TEST_F(CallListTest, ForwardDeliversThroughThePadThenMarksTheOriginal) {
   std::map<std::string, std::string> padFields;
   std::vector<bool> ready;
   WhenModalShows([&](QWidget* pad) {
-    for (const char* name : {"Caller", "phone"})
+    for (const char* name : {"callerEdit", "phoneEdit"})
       padFields[name] = Find<QLineEdit>(pad, name)->text().toStdString();
     // Filled after the pad's load, which would otherwise have left these off.
-    for (const char* name : {"Command2", "Date", "Time"})
+    for (const char* name : {"deliverButton", "dateEdit", "timeEdit"})
       ready.push_back(Find<QWidget>(pad, name)->isEnabled());
-    Find<QListWidget>(pad, "List1")->setCurrentRow(1);
-    Find<QPushButton>(pad, "Command2")->click();
+    Find<QListWidget>(pad, "peopleList")->setCurrentRow(1);
+    Find<QPushButton>(pad, "deliverButton")->click();
     pad->hide();  // a pad that failed to deliver must not hold the test
   });
   Choose(0, "&Forward");
   EXPECT_EQ(padFields,
-            (std::map<std::string, std::string>{{"Caller", "Joe"}, {"phone", "555-0100"}}));
+            (std::map<std::string, std::string>{{"callerEdit", "Joe"}, {"phoneEdit", "555-0100"}}));
   EXPECT_EQ(ready, (std::vector<bool>{true, true, true}));
   // Delivered with the date and time of the forwarding, the forwarder's initials after it.
   EXPECT_EQ(Log(1), CallRecord(TestCall{

@@ -19,6 +19,10 @@
 namespace telvo::test {
 namespace {
 
+// The people of the pad's list, by their rows.
+constexpr int kAnn = 0, kBob = 1, kCyDi = 2;
+constexpr AlertUse kToTaker = AlertUse::kShowToTaker, kEditor = AlertUse::kEdit;
+
 class PadTest : public ProgramTest {
  protected:
   PadTest() {
@@ -33,8 +37,8 @@ class PadTest : public ProgramTest {
   ~PadTest() override { delete pad; }
 
   // A fresh pad, shown as the switch window shows it. Alerts come from
-  // `alerts` (person to text) and each showing is noted as 1 when it shows
-  // the alert to the taker, 0 when it opens the editor.
+  // `alerts` (person to text) and each showing is noted with its use: shown
+  // to the taker, or the editor.
   MessagePad* Open(bool realAlerts = false) {
     PadAlerts fake{[this](Program&, int person) {
                      ++alertReads;
@@ -44,7 +48,7 @@ class PadTest : public ProgramTest {
                      return read;
                    },
                    [this](Program&, int person, AlertUse use, const std::string&, QWidget*) {
-                     alertsShown.push_back({person, use == AlertUse::kShowToTaker ? 1 : 0});
+                     alertsShown.push_back({person, use});
                    }};
     pad = new MessagePad(program, nullptr, realAlerts ? PadAlerts{} : std::move(fake));
     QObject::connect(pad, &MessagePad::Unloaded, [this] { ++unloads; });
@@ -58,8 +62,8 @@ class PadTest : public ProgramTest {
 
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(pad, name); }
   QPushButton* Button(const char* name) { return Find<QPushButton>(pad, name); }
-  QPlainTextEdit* Message() { return Find<QPlainTextEdit>(pad, "message"); }
-  QListWidget* List() { return Find<QListWidget>(pad, "List1"); }
+  QPlainTextEdit* Message() { return Find<QPlainTextEdit>(pad, "messageEdit"); }
+  QListWidget* List() { return Find<QListWidget>(pad, "peopleList"); }
   void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
   void Choose(int row) {
     const QRect item = List()->visualItemRect(List()->item(row));
@@ -73,7 +77,7 @@ class PadTest : public ProgramTest {
 
   QPointer<MessagePad> pad;
   std::map<int, std::string> alerts;
-  using Shown = std::vector<std::pair<int, int>>;
+  using Shown = std::vector<std::pair<int, AlertUse>>;
   Shown alertsShown;
   int alertReads = 0;
   int unloads = 0;
@@ -95,115 +99,115 @@ TEST_F(PadTest, AnUnsafeShareIsNamedOnceARunBeforeTheFirstCall) {
 
 TEST_F(PadTest, TypedMessageLandsInTheRecipientsLogAndThePadIsCleared) {
   Open();
-  EXPECT_EQ(Edit("Date")->text(), "12-06-2026");
-  EXPECT_EQ(Edit("Time")->text(), " 9:05 AM");
-  EXPECT_FALSE(Button("Command2")->isEnabled());
+  EXPECT_EQ(Edit("dateEdit")->text(), "12-06-2026");
+  EXPECT_EQ(Edit("timeEdit")->text(), " 9:05 AM");
+  EXPECT_FALSE(Button("deliverButton")->isEnabled());
 
-  Choose(1);
+  Choose(kBob);
   env.SetNow({2026, 12, 6, 14, 30, 0});
-  Type("Caller", "Joe <b>Bloggs</b>");
-  EXPECT_EQ(Edit("Time")->text(), " 2:30 PM");  // typing the caller stamps the time
+  Type("callerEdit", "Joe <b>Bloggs</b>");
+  EXPECT_EQ(Edit("timeEdit")->text(), " 2:30 PM");  // typing the caller stamps the time
   QTest::keyClicks(Message(), "About");
   QTest::keyClick(Message(), Qt::Key_Return);
   QTest::keyClicks(Message(), "the lease");
   // Tab leaves the message for the phone number, as a person types a call.
   Message()->setFocus();
   QTest::keyClick(Message(), Qt::Key_Tab);
-  ASSERT_EQ(pad->focusWidget(), Edit("phone"));
+  ASSERT_EQ(pad->focusWidget(), Edit("phoneEdit"));
   QTest::keyClicks(pad->focusWidget(), "555-0100");
-  QTest::mouseClick(Find<QCheckBox>(pad, "Check1"), Qt::LeftButton, {}, QPoint(6, 6));
-  Click("Command2");
+  QTest::mouseClick(Find<QCheckBox>(pad, "urgentCheck"), Qt::LeftButton, {}, QPoint(6, 6));
+  Click("deliverButton");
 
   const std::string first = CallRecord({MARK_IMPORTANT, "12-06-2026", "Joe <b>Bloggs</b>",
                                         "2:30 PM", "555-0100", "About\r\nthe lease (CW)"});
-  EXPECT_EQ(Log(1), first);
+  EXPECT_EQ(Log(kBob), first);
   EXPECT_TRUE(boxes.shown().empty());
-  EXPECT_EQ(Edit("Caller")->text() + Edit("phone")->text() + Message()->toPlainText(), "");
-  EXPECT_FALSE(Find<QCheckBox>(pad, "Check1")->isChecked());
-  EXPECT_FALSE(Button("Command2")->isEnabled());
+  EXPECT_EQ(Edit("callerEdit")->text() + Edit("phoneEdit")->text() + Message()->toPlainText(), "");
+  EXPECT_FALSE(Find<QCheckBox>(pad, "urgentCheck")->isChecked());
+  EXPECT_FALSE(Button("deliverButton")->isEnabled());
   EXPECT_FALSE(pad->isMinimized());
 
   // The delivery choice "MINIMIZED"; restoring the pad re-stamps it.
   settings.deliver = Deliver::kMinimized;
-  Type("Caller", "Kim");
-  Edit("Date")->setText("1/2/1999");
-  Click("Command2");
+  Type("callerEdit", "Kim");
+  Edit("dateEdit")->setText("1/2/1999");
+  Click("deliverButton");
   // A month-first date is delivered in the log's form.
-  EXPECT_EQ(Log(1), first + CallRecord({MARK_NEW, "01-02-1999", "Kim", "2:30 PM", "", " (CW)"}));
+  EXPECT_EQ(Log(kBob), first + CallRecord({MARK_NEW, "01-02-1999", "Kim", "2:30 PM", "", " (CW)"}));
   EXPECT_TRUE(pad->isMinimized());
   env.SetNow({2026, 12, 7, 8, 0, 0});
   pad->showNormal();
-  EXPECT_EQ(Edit("Date")->text(), "12-07-2026");
-  EXPECT_EQ(Edit("Time")->text(), " 8:00 AM");
+  EXPECT_EQ(Edit("dateEdit")->text(), "12-07-2026");
+  EXPECT_EQ(Edit("timeEdit")->text(), " 8:00 AM");
 }
 
 TEST_F(PadTest, RefusedDeliveriesKeepThePadAsItWas) {
   settings.defaultRecipient = "Nobody";
   Open();
   EXPECT_EQ(List()->currentRow(), -1);
-  EXPECT_EQ(Button("Command2")->text(), "OK");
-  EXPECT_FALSE(Button("Command5(0)")->isEnabled());
-  Type("Caller", "Joe");
-  Click("Command2");
+  EXPECT_EQ(Button("deliverButton")->text(), "OK");
+  EXPECT_FALSE(Button("viewSelectedLogButton")->isEnabled());
+  Type("callerEdit", "Joe");
+  Click("deliverButton");
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "No \"For:\" Person Selected", BoxIcon::kStop,
                                       BoxButtons::kOk, kAnswerOk}));
   EXPECT_EQ(alertReads, 0);
 
-  Choose(0);
-  Edit("Caller")->setText("  ");
-  Click("Command2");
+  Choose(kAnn);
+  Edit("callerEdit")->setText("  ");
+  Click("deliverButton");
   EXPECT_EQ(boxes.last().text, "Caller name required.");
 
-  Edit("Caller")->setText("Joe");
-  Edit("Date")->setText("12-31-2026 noon");
-  Click("Command2");
+  Edit("callerEdit")->setText("Joe");
+  Edit("dateEdit")->setText("12-31-2026 noon");
+  Click("deliverButton");
   EXPECT_EQ(boxes.last(),
             (MessageBox{"Telvo ", "Invalid Date", BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_EQ(boxes.shown().size(), 3u);
-  EXPECT_EQ(Edit("Caller")->text(), "Joe");
-  EXPECT_EQ(Edit("Date")->text(), "12-31-2026 noon");
+  EXPECT_EQ(Edit("callerEdit")->text(), "Joe");
+  EXPECT_EQ(Edit("dateEdit")->text(), "12-31-2026 noon");
   EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
 }
 
 TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
   // Blanks in the phone field are something to deliver; Yes delivers.
   Open();
-  Type("Caller", "Joe");
-  Type("phone", " ");
+  Type("callerEdit", "Joe");
+  Type("phoneEdit", " ");
   boxes.Answer(kAnswerYes);
-  Click("Command3");
+  Click("closeButton");
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Do you want to deliver this message",
                                       BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo}));
-  EXPECT_EQ(Log(0), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+  EXPECT_EQ(Log(kAnn), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
   EXPECT_FALSE(state.keepRunning);
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
 
   // No (the default) clears the pad and ends; Escape presses Close.
-  const std::string delivered = Log(0);
+  const std::string delivered = Log(kAnn);
   state.keepRunning = true;
   Open();
-  Type("phone", "555");
+  Type("phoneEdit", "555");
   pad->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(pad));
   QTest::keyClick(pad, Qt::Key_Escape);
   EXPECT_EQ(boxes.shown().size(), 2u);
   EXPECT_FALSE(state.keepRunning);
   EXPECT_TRUE(Closed());
-  EXPECT_EQ(Log(0), delivered);
+  EXPECT_EQ(Log(kAnn), delivered);
 
   // With nothing typed there is nothing to ask.
   state.keepRunning = true;
   Open();
-  Click("Command3");
+  Click("closeButton");
   EXPECT_EQ(boxes.shown().size(), 2u);
   EXPECT_TRUE(Closed());
 
   // The close box reports an invalid date, yet closes; the switch shows a new pad.
   state.keepRunning = true;
   Open();
-  Type("Caller", "Joe");
-  Edit("Date")->setText("someday");
+  Type("callerEdit", "Joe");
+  Edit("dateEdit")->setText("someday");
   pad->close();
   EXPECT_EQ(boxes.last().text, "Invalid Date");
   EXPECT_TRUE(Closed());
@@ -212,7 +216,7 @@ TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
 
   // A refused delivery keeps the window open.
   Open();
-  Type("phone", "555");
+  Type("phoneEdit", "555");
   boxes.Answer(kAnswerYes);
   pad->close();
   EXPECT_EQ(boxes.last().text, "Caller name required.");
@@ -225,7 +229,7 @@ TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
   pad->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(pad));
-  EXPECT_EQ(Edit("phone")->text(), "555");
+  EXPECT_EQ(Edit("phoneEdit")->text(), "555");
   EXPECT_TRUE(state.keepRunning);
   EXPECT_EQ(unloads, 4);
 }
@@ -233,83 +237,83 @@ TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
 TEST_F(PadTest, DateAndTimeFollowTheClockAndCannedPhrasesJoinTheMessage) {
   Open();
   env.SetNow({2026, 12, 6, 11, 59, 0});
-  Type("Caller", "J");
-  EXPECT_EQ(Edit("Time")->text(), "11:59 AM");
-  EXPECT_TRUE(Edit("Date")->isEnabled());
+  Type("callerEdit", "J");
+  EXPECT_EQ(Edit("timeEdit")->text(), "11:59 AM");
+  EXPECT_TRUE(Edit("dateEdit")->isEnabled());
   // Changing the caller after the date was typed puts the present back.
-  Edit("Date")->setText("01-01-2020");
-  Type("Caller", "o");
-  EXPECT_EQ(Edit("Date")->text(), "12-06-2026");
-  Edit("Caller")->clear();
-  EXPECT_FALSE(Button("Command2")->isEnabled());
-  EXPECT_FALSE(Edit("Time")->isEnabled());
+  Edit("dateEdit")->setText("01-01-2020");
+  Type("callerEdit", "o");
+  EXPECT_EQ(Edit("dateEdit")->text(), "12-06-2026");
+  Edit("callerEdit")->clear();
+  EXPECT_FALSE(Button("deliverButton")->isEnabled());
+  EXPECT_FALSE(Edit("timeEdit")->isEnabled());
 
-  Click("Command4(0)");
+  Click("pleaseCallButton");
   EXPECT_EQ(Message()->toPlainText(), "Please call.");
-  Click("Command4(1)");
+  Click("willCallBackButton");
   EXPECT_EQ(Message()->toPlainText(), "Please call. Will call back.");
   Message()->setPlainText("  see\nme  ");
-  Click("Command4(2)");
+  Click("returnedCallButton");
   EXPECT_EQ(Message()->toPlainText(), "see\nme Returned your call.");
   // Cancel clears all but the date and time.
-  Click("Command1");
+  Click("clearButton");
   EXPECT_EQ(Message()->toPlainText(), "");
-  EXPECT_EQ(Edit("Time")->text(), "11:59 AM");
+  EXPECT_EQ(Edit("timeEdit")->text(), "11:59 AM");
   EXPECT_FALSE(Closed());
 }
 
 TEST_F(PadTest, AnAlertIsShownOnceWhenItsPersonIsChosen) {
-  alerts = {{0, "Ann is out"}, {1, "<b>Bob</b> is away"}};
+  alerts = {{kAnn, "Ann is out"}, {kBob, "<b>Bob</b> is away"}};
   Open();
   // The pad's own selection of Ann shows nothing.
-  EXPECT_EQ(List()->currentRow(), 0);
+  EXPECT_EQ(List()->currentRow(), kAnn);
   EXPECT_TRUE(alertsShown.empty());
-  Type("Caller", "Joe");
-  Choose(1);
-  ASSERT_EQ(alertsShown, (Shown{{1, 1}}));
+  Type("callerEdit", "Joe");
+  Choose(kBob);
+  ASSERT_EQ(alertsShown, (Shown{{kBob, kToTaker}}));
   // Back from the alert window the typed caller and the selection stay.
-  EXPECT_EQ(Edit("Caller")->text(), "Joe");
-  EXPECT_EQ(List()->currentRow(), 1);
+  EXPECT_EQ(Edit("callerEdit")->text(), "Joe");
+  EXPECT_EQ(List()->currentRow(), kBob);
   EXPECT_EQ(state.activeWindow, kMessagePad);
-  Click("Command2");
+  Click("deliverButton");
   EXPECT_EQ(alertsShown.size(), 1u);  // seen already: OK delivers without it
-  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+  EXPECT_EQ(Log(kBob), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
 
   // The delivery cleared the pad, so the next OK shows the alert first.
-  Type("Caller", "Kim");
-  Click("Command2");
-  EXPECT_EQ(alertsShown, (Shown{{1, 1}, {1, 1}}));
+  Type("callerEdit", "Kim");
+  Click("deliverButton");
+  EXPECT_EQ(alertsShown, (Shown{{kBob, kToTaker}, {kBob, kToTaker}}));
 
   // No alert: nothing shown or left behind; "Alert" opens the editor even so.
-  Choose(2);
-  Click("Command7");
-  EXPECT_EQ(alertsShown, (Shown{{1, 1}, {1, 1}, {2, 0}}));
+  Choose(kCyDi);
+  Click("alertButton");
+  EXPECT_EQ(alertsShown, (Shown{{kBob, kToTaker}, {kBob, kToTaker}, {kCyDi, kEditor}}));
   EXPECT_EQ(state.activeWindow, kMessagePad);
 }
 
 TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {
-  WriteWholeFile(LogFile(1).substr(0, LogFile(1).size() - 8) + "ALERT.TXT",
+  WriteWholeFile(LogFile(kBob).substr(0, LogFile(kBob).size() - 8) + "ALERT.TXT",
                  "<b>Out</b> today\r\nPosted 8:00 AM 12-06-2026\r\n");
   Open(true);
-  Type("Caller", "Joe");
+  Type("callerEdit", "Joe");
   QString shown;
   WhenModalShows([&](QWidget* window) {
     shown = Find<QPlainTextEdit>(window, "Text1")->toPlainText();
     QTest::mouseClick(Find<QPushButton>(window, "Command1(1)"), Qt::LeftButton);
   });
-  Choose(1);
+  Choose(kBob);
   EXPECT_EQ(shown, "<b>Out</b> today\nPosted 8:00 AM 12-06-2026");
-  EXPECT_EQ(Edit("Caller")->text(), "Joe");
+  EXPECT_EQ(Edit("callerEdit")->text(), "Joe");
   EXPECT_EQ(state.activeWindow, kMessagePad);
-  Click("Command2");  // seen already: delivered at once
-  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+  Click("deliverButton");  // seen already: delivered at once
+  EXPECT_EQ(Log(kBob), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
 }
 
 TEST_F(PadTest, WithNoOneSelectedAlertAndDoubleClickDoNothing) {
-  alerts = {{1, "Bob is away"}};
+  alerts = {{kBob, "Bob is away"}};
   settings.defaultRecipient = "Nobody";
   Open();
-  Click("Command7");
+  Click("alertButton");
   DoubleClick(QPoint(2, List()->height() - 4));
   EXPECT_EQ(alertReads, 0);
   EXPECT_EQ(unloads, 0);
@@ -317,7 +321,7 @@ TEST_F(PadTest, WithNoOneSelectedAlertAndDoubleClickDoNothing) {
 
   // Double-clicking a name is "View Selected Log".
   DoubleClick(List()->visualItemRect(List()->item(1)).center());
-  EXPECT_EQ(alertsShown, (Shown{{1, 1}}));
+  EXPECT_EQ(alertsShown, (Shown{{kBob, kToTaker}}));
   EXPECT_TRUE(Closed());
   EXPECT_EQ(state.activeWindow, kCallList);
   EXPECT_EQ(state.viewed.person, 1);
@@ -327,11 +331,11 @@ TEST_F(PadTest, WithNoOneSelectedAlertAndDoubleClickDoNothing) {
 TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
   // A typed message delivered on the way keeps the view on the user's own log.
   Open();
-  Choose(1);
-  Type("Caller", "Joe");
+  Choose(kBob);
+  Type("callerEdit", "Joe");
   boxes.Answer(kAnswerYes);
-  Click("Command5(1)");
-  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
+  Click("viewMyLogButton");
+  EXPECT_EQ(Log(kBob), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
   EXPECT_EQ(state.activeWindow, kCallList);
@@ -341,9 +345,9 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
 
   // An invalid date stops the view, and the pad is in charge again.
   Open();
-  Type("Caller", "Joe");
-  Edit("Date")->setText("99-99-99");
-  Click("Command5(0)");
+  Type("callerEdit", "Joe");
+  Edit("dateEdit")->setText("99-99-99");
+  Click("viewSelectedLogButton");
   EXPECT_EQ(boxes.last().text, "Invalid Date");
   EXPECT_FALSE(Closed());
   EXPECT_EQ(state.activeWindow, kMessagePad);
@@ -351,7 +355,7 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
   // A log that may be written but not read is not listed.
   faults.ResetCounts();
   faults.FailNth(FileOp::kRead, 1, kPathFileAccessError);
-  Click("Command5(0)");
+  Click("viewSelectedLogButton");
   EXPECT_EQ(boxes.last(), (MessageBox{"Ann", "Insufficient file permissions to view calls",
                                       BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_FALSE(Closed());
@@ -368,16 +372,16 @@ TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
     optionsShown += options->objectName() == "Form4";
     QTest::mouseClick(Find<QPushButton>(options, "Command3"), Qt::LeftButton);
   });
-  Type("Caller", "Joe");
-  Edit("Date")->setText("not a date");
-  Click("Command6");
+  Type("callerEdit", "Joe");
+  Edit("dateEdit")->setText("not a date");
+  Click("optionsButton");
   EXPECT_EQ(optionsShown, 0);
   ASSERT_FALSE(Closed());
   EXPECT_EQ(boxes.last().text, "Invalid Date");
 
-  Edit("Date")->setText("12-06-2026");
+  Edit("dateEdit")->setText("12-06-2026");
   boxes.Answer(kAnswerNo);
-  Click("Command6");
+  Click("optionsButton");
   EXPECT_EQ(optionsShown, 1);
   EXPECT_EQ(boxes.last().text, "Do you want to deliver this message");
   EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
@@ -394,20 +398,20 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
     pad = qobject_cast<MessagePad*>(modal);
     ASSERT_NE(pad, nullptr);
     EXPECT_EQ(Message()->toPlainText(), "See me\nsoon [Forwarded] 12-06-2026");
-    EXPECT_EQ(Edit("Date")->text(), "12-06-2026");  // stamped when first shown
-    for (const char* off : {"Command5(0)", "Command5(1)", "Command6", "Command3"})
+    EXPECT_EQ(Edit("dateEdit")->text(), "12-06-2026");  // stamped when first shown
+    for (const char* off : {"viewSelectedLogButton", "viewMyLogButton", "optionsButton", "closeButton"})
       EXPECT_FALSE(Button(off)->isEnabled()) << off;
     // The close box runs OK, and the pad stays while nothing was delivered.
-    Edit("Date")->setText("soon");
+    Edit("dateEdit")->setText("soon");
     pad->close();
     EXPECT_TRUE(pad->isVisible());
-    Edit("Date")->setText("12-06-2026");
-    Choose(1);
+    Edit("dateEdit")->setText("12-06-2026");
+    Choose(kBob);
     pad->close();
   });
   EXPECT_TRUE(ShowPadForForward(program, call, nullptr));
   EXPECT_EQ(boxes.shown().size(), 1u);
-  EXPECT_EQ(Log(1), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "555",
+  EXPECT_EQ(Log(kBob), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "555",
                                 "See me\r\nsoon [Forwarded] 12-06-2026 (CW)"}));
 
   // A refused delivery keeps the pad; Cancel abandons the forward.
@@ -417,7 +421,7 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
     pad->close();
     EXPECT_EQ(boxes.last().text, "No \"For:\" Person Selected");
     EXPECT_TRUE(pad->isVisible());
-    Click("Command1");
+    Click("clearButton");
   });
   EXPECT_FALSE(ShowPadForForward(program, call, nullptr));
   EXPECT_EQ(unloads, 0);
@@ -428,13 +432,13 @@ TEST_F(PadTest, LooksAsConfigured) {
   EXPECT_EQ(pad->windowTitle(), "Message Pad");
   const QColor pink(0xFF, 0xC0, 0xC0);
   // What is drawn beside the Urgent box's text, and in the window's corner.
-  QCheckBox* urgent = Find<QCheckBox>(pad, "Check1");
+  QCheckBox* urgent = Find<QCheckBox>(pad, "urgentCheck");
   EXPECT_EQ(urgent->grab().toImage().pixelColor(urgent->width() - 2, 2), pink);
   EXPECT_EQ(pad->grab().toImage().pixelColor(2, 2), pink);
 
   // On a small screen the fonts step down until 24 lines fit in 90 units;
   // the buttons take the next step down.
-  const double points = Edit("Caller")->font().pointSizeF();
+  const double points = Edit("callerEdit")->font().pointSizeF();
   const auto step = std::find(kFontLadder.begin(), kFontLadder.end(), points);
   ASSERT_TRUE(step != kFontLadder.end() && step != kFontLadder.begin());
   auto units = [&](double size) {
@@ -444,12 +448,12 @@ TEST_F(PadTest, LooksAsConfigured) {
   if (points > 8.25) {
     EXPECT_LE(units(points), 90);
   }
-  EXPECT_EQ(Button("Command2")->font().pointSizeF(), points == 8.25 ? 8.25 : *(step + 1));
+  EXPECT_EQ(Button("deliverButton")->font().pointSizeF(), points == 8.25 ? 8.25 : *(step + 1));
 
   // Names are shown as written: no markup, no shortcut letters.
   EXPECT_EQ(List()->item(2)->text(), "Cy & <b>Di</b>");
-  Choose(2);
-  EXPECT_EQ(Button("Command2")->text(), "&Deliver to Cy && <b>Di</b>");
+  Choose(kCyDi);
+  EXPECT_EQ(Button("deliverButton")->text(), "&Deliver to Cy && <b>Di</b>");
 
   // The Tab key visits the controls in the order people are used to.
   std::vector<std::string> order;
@@ -459,10 +463,10 @@ TEST_F(PadTest, LooksAsConfigured) {
       control = control->nextInFocusChain();
     order.push_back(control->objectName().toStdString());
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"List1", "Caller", "message", "phone", "Command4(0)",
-                                             "Command4(1)", "Command4(2)", "Command2",
-                                             "Command5(0)", "Command5(1)", "Command1", "Command6",
-                                             "Command7", "Date", "Time", "Command8", "Check1"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"peopleList", "callerEdit", "messageEdit", "phoneEdit", "pleaseCallButton",
+                                             "willCallBackButton", "returnedCallButton", "deliverButton",
+                                             "viewSelectedLogButton", "viewMyLogButton", "clearButton", "optionsButton",
+                                             "alertButton", "dateEdit", "timeEdit", "helpButton", "urgentCheck"}));
 }
 
 }  // namespace

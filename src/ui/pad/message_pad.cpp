@@ -45,14 +45,14 @@ MessagePad::MessagePad(Program& program, QWidget* parent, PadAlerts alerts)
       program_(program),
       s_(program.state),
       alerts_(std::move(alerts)) {
-  setObjectName(QStringLiteral("Form1"));
+  setObjectName(QStringLiteral("messagePad"));
   setWindowTitle(QStringLiteral("Message Pad"));
   setAttribute(Qt::WA_DeleteOnClose);
   CreateControls();
   SetTabOrder();
   program_.hooks.ClearPad = [this] { ClearPad(); };
   ownsClearPadHook_ = true;
-  Form_Load();
+  Load();
 }
 
 MessagePad::~MessagePad() {
@@ -60,77 +60,79 @@ MessagePad::~MessagePad() {
 }
 
 void MessagePad::CreateControls() {
-  List1_ = Make<QListWidget>(this, "List1", nullptr, "Send or view calls for these people");
-  Caller_ = Make<QLineEdit>(this, "Caller", nullptr, "Who called");
-  message_ = Make<QPlainTextEdit>(this, "message", nullptr, "Content of the call");
+  peopleList_ = Make<QListWidget>(this, "peopleList", nullptr, "Send or view calls for these people");
+  callerEdit_ = Make<QLineEdit>(this, "callerEdit", nullptr, "Who called");
+  messageEdit_ = Make<QPlainTextEdit>(this, "messageEdit", nullptr, "Content of the call");
   // Tab goes on to the phone number, as in every other box of the pad; a
   // call's text has no use for tab characters.
-  message_->setTabChangesFocus(true);
-  phone_ = Make<QLineEdit>(this, "phone", nullptr, "Return phone number");
-  Date_ =
-      Make<QLineEdit>(this, "Date", nullptr, "You can change the date of the call if necessary");
-  Time_ =
-      Make<QLineEdit>(this, "Time", nullptr, "You can change the time of the call if necessary");
-  Check1_ = Make<QCheckBox>(this, "Check1", "Urgent", "Flags the call as urgent");
-  Make<QLabel>(this, "Label5", "For:");
-  Make<QLabel>(this, "Label2", "Caller");
-  Make<QLabel>(this, "Label4", "Message");
-  Make<QLabel>(this, "Label3", "Phone");
+  messageEdit_->setTabChangesFocus(true);
+  phoneEdit_ = Make<QLineEdit>(this, "phoneEdit", nullptr, "Return phone number");
+  dateEdit_ =
+      Make<QLineEdit>(this, "dateEdit", nullptr, "You can change the date of the call if necessary");
+  timeEdit_ =
+      Make<QLineEdit>(this, "timeEdit", nullptr, "You can change the time of the call if necessary");
+  urgentCheck_ = Make<QCheckBox>(this, "urgentCheck", "Urgent", "Flags the call as urgent");
+  Make<QLabel>(this, "forLabel", "For:");
+  Make<QLabel>(this, "callerLabel", "callerEdit");
+  Make<QLabel>(this, "messageLabel", "Message");
+  Make<QLabel>(this, "phoneLabel", "Phone");
   for (QLabel* label : findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
 
   const char* phrases[] = {"Please Call", "Will Call Back", "Returned Call"};
-  const char* phraseNames[] = {"Command4(0)", "Command4(1)", "Command4(2)"};
-  for (int i = 0; i < 3; ++i) Command4_[i] = Make<QPushButton>(this, phraseNames[i], phrases[i]);
-  Command2_ =
-      Make<QPushButton>(this, "Command2", "OK", "Put the message in the selected person's log");
-  Command1_ = Make<QPushButton>(this, "Command1", "Cancel", "Blank out all fields on this screen");
-  Command3_ = Make<QPushButton>(this, "Command3", "Close");
-  Command3_->hide();
-  Command5_[0] = Make<QPushButton>(this, "Command5(0)", "View Selected Log",
+  const char* phraseNames[] = {"pleaseCallButton", "willCallBackButton", "returnedCallButton"};
+  for (int i = 0; i < 3; ++i) phraseButtons_[i] = Make<QPushButton>(this, phraseNames[i], phrases[i]);
+  deliverButton_ =
+      Make<QPushButton>(this, "deliverButton", "OK", "Put the message in the selected person's log");
+  clearButton_ = Make<QPushButton>(this, "clearButton", "Cancel", "Blank out all fields on this screen");
+  closeButton_ = Make<QPushButton>(this, "closeButton", "Close");
+  closeButton_->hide();
+  viewSelectedLogButton_ = Make<QPushButton>(this, "viewSelectedLogButton", "View Selected Log",
                                    "Shows calls for person selected above");
-  Command5_[1] = Make<QPushButton>(this, "Command5(1)", "View My Phone Log", "List your own calls");
-  Command6_ = Make<QPushButton>(this, "Command6", "Options", "Colors, workgroups, etc.");
-  Command7_ =
-      Make<QPushButton>(this, "Command7", "Alert", "Leave a message for people taking your calls.");
-  Command8_ = Make<QPushButton>(this, "Command8", "Help", "Help screens");
+  viewMyLogButton_ = Make<QPushButton>(this, "viewMyLogButton", "View My Phone Log", "List your own calls");
+  optionsButton_ = Make<QPushButton>(this, "optionsButton", "Options", "Colors, workgroups, etc.");
+  alertButton_ =
+      Make<QPushButton>(this, "alertButton", "Alert", "Leave a message for people taking your calls.");
+  helpButton_ = Make<QPushButton>(this, "helpButton", "Help", "Help screens");
   // Enter must not deliver: no button is the window's default.
   for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
 
-  connect(Caller_, &QLineEdit::textChanged, this, [this] { Caller_Change(); });
-  connect(List1_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0) List1_Click();
+  connect(callerEdit_, &QLineEdit::textChanged, this, [this] { onCallerChanged(); });
+  connect(peopleList_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0) onPersonChosen();
   });
-  connect(List1_, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
-  connect(Command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2_, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command3_, &QPushButton::clicked, this, [this] { Command3_Click(); });
+  connect(peopleList_, &QListWidget::itemDoubleClicked, this, [this] { onPersonDoubleClicked(); });
+  connect(clearButton_, &QPushButton::clicked, this, [this] { onClearClicked(); });
+  connect(deliverButton_, &QPushButton::clicked, this, [this] { onDeliverClicked(); });
+  connect(closeButton_, &QPushButton::clicked, this, [this] { onCloseClicked(); });
   for (int i = 0; i < 3; ++i)
-    connect(Command4_[i], &QPushButton::clicked, this, [this, i] { Command4_Click(i); });
-  for (int i = 0; i < 2; ++i)
-    connect(Command5_[i], &QPushButton::clicked, this, [this, i] { Command5_Click(i); });
-  connect(Command6_, &QPushButton::clicked, this, [this] { Command6_Click(); });
-  connect(Command7_, &QPushButton::clicked, this, [this] { Command7_Click(); });
-  connect(Command8_, &QPushButton::clicked, this, [this] { Command8_Click(); });
+    connect(phraseButtons_[i], &QPushButton::clicked, this, [this, i] { onPhraseClicked(i); });
+  connect(viewSelectedLogButton_, &QPushButton::clicked, this,
+          [this] { onViewLogClicked(WhoseLog::kSelected); });
+  connect(viewMyLogButton_, &QPushButton::clicked, this,
+          [this] { onViewLogClicked(WhoseLog::kMine); });
+  connect(optionsButton_, &QPushButton::clicked, this, [this] { onOptionsClicked(); });
+  connect(alertButton_, &QPushButton::clicked, this, [this] { onAlertClicked(); });
+  connect(helpButton_, &QPushButton::clicked, this, [this] { onHelpClicked(); });
   // Escape presses the invisible Close button, as a window's cancel button.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] {
-    if (Command3_->isEnabled()) Command3_->click();
+    if (closeButton_->isEnabled()) closeButton_->click();
   });
 }
 
 void MessagePad::SetTabOrder() {
   const std::vector<QWidget*> order = {
-      List1_,       Caller_,   message_,     phone_,       Command4_[0], Command4_[1],
-      Command4_[2], Command2_, Command5_[0], Command5_[1], Command1_,    Command6_,
-      Command7_,    Date_,     Time_,        Command8_,    Check1_};
+      peopleList_,       callerEdit_,   messageEdit_,     phoneEdit_,       phraseButtons_[0], phraseButtons_[1],
+      phraseButtons_[2], deliverButton_, viewSelectedLogButton_, viewMyLogButton_, clearButton_,    optionsButton_,
+      alertButton_,    dateEdit_,     timeEdit_,        helpButton_,    urgentCheck_};
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-void MessagePad::Form_Load() {
+void MessagePad::Load() {
   s_.activeWindow = kMessagePad;
   PaintBackground(this, program_.settings.padColor);
-  PaintBackground(Check1_, program_.settings.padColor);
-  Check1_->setChecked(false);
+  PaintBackground(urgentCheck_, program_.settings.padColor);
+  urgentCheck_->setChecked(false);
   SizeAndCentre(this, 8.0 / 11.0, 16.0 / 20.0);
   LayOut();
 
@@ -138,13 +140,13 @@ void MessagePad::Form_Load() {
   // A list that cannot be read has been reported; the pad opens empty.
   (void)LoadWorkgroup(program_, names);
   if (!std::exchange(s_.sharesChecked, true)) WarnOfUnsafeShares(program_);
-  for (const std::string& name : names) List1_->addItem(ToQt(name));
+  for (const std::string& name : names) peopleList_->addItem(ToQt(name));
   StampDateTime();
-  if (program_.workgroup.myIndex() == -1) Command5_[1]->setEnabled(false);
-  if (program_.workgroup.defaultIndex() == -1) Command5_[0]->setEnabled(false);
-  Command2_->setEnabled(false);
-  Date_->setEnabled(false);
-  Time_->setEnabled(false);
+  if (program_.workgroup.myIndex() == -1) viewMyLogButton_->setEnabled(false);
+  if (program_.workgroup.defaultIndex() == -1) viewSelectedLogButton_->setEnabled(false);
+  deliverButton_->setEnabled(false);
+  dateEdit_->setEnabled(false);
+  timeEdit_->setEnabled(false);
 }
 
 void MessagePad::LayOut() {
@@ -157,7 +159,7 @@ void MessagePad::LayOut() {
       kFontLadder[std::min<size_t>(static_cast<size_t>(step) + 1, kFontLadder.size() - 1)]);
   setFont(windowFont);
   for (QWidget* text :
-       std::initializer_list<QWidget*>{List1_, Caller_, message_, phone_, Date_, Time_})
+       std::initializer_list<QWidget*>{peopleList_, callerEdit_, messageEdit_, phoneEdit_, dateEdit_, timeEdit_})
     text->setFont(windowFont);
   for (QLabel* label : findChildren<QLabel*>()) label->setFont(captionFont);
   for (QAbstractButton* button : findChildren<QAbstractButton*>()) button->setFont(captionFont);
@@ -166,33 +168,33 @@ void MessagePad::LayOut() {
   auto place = [&](QWidget* control, double left, double top, double width, double height) {
     units.PlaceControl(control, top, left, width, height);
   };
-  place(Date_, 53, 2, 14, 5);
-  place(Time_, 71, 2, 14, 5);
-  place(findChild<QLabel*>(QStringLiteral("Label5")), 1, 8, 5, 4);
-  place(List1_, 6, 8, 25, 20 * th);
-  place(Command5_[0], 6, 20 * th + 10, 25, 6);
-  place(Command5_[1], 6, 20 * th + 17, 25, 6);
-  place(findChild<QLabel*>(QStringLiteral("Label2")), 38, 8, 12, 4);
-  place(Caller_, 38, 13, 47, 6);
-  place(findChild<QLabel*>(QStringLiteral("Label4")), 38, 22, 12, 4);
-  place(message_, 38, 26, 47, 25);
-  for (int i = 0; i < 3; ++i) place(Command4_[i], 38 + 16 * i, 55, 15, 5);
-  place(Check1_, 54, 63, 25, 5);
-  place(findChild<QLabel*>(QStringLiteral("Label3")), 38, 66, 12, 4);
-  place(phone_, 38, 70, 47, 6);
-  place(Command2_, 38, 80, 47, 6);
-  place(Command1_, 38, 89, 10, 6);
-  place(Command6_, 50, 89, 10, 6);
-  place(Command3_, 50, 89, 10, 6);
-  place(Command7_, 62, 89, 10, 6);
-  place(Command8_, 74, 89, 10, 6);
+  place(dateEdit_, 53, 2, 14, 5);
+  place(timeEdit_, 71, 2, 14, 5);
+  place(findChild<QLabel*>(QStringLiteral("forLabel")), 1, 8, 5, 4);
+  place(peopleList_, 6, 8, 25, 20 * th);
+  place(viewSelectedLogButton_, 6, 20 * th + 10, 25, 6);
+  place(viewMyLogButton_, 6, 20 * th + 17, 25, 6);
+  place(findChild<QLabel*>(QStringLiteral("callerLabel")), 38, 8, 12, 4);
+  place(callerEdit_, 38, 13, 47, 6);
+  place(findChild<QLabel*>(QStringLiteral("messageLabel")), 38, 22, 12, 4);
+  place(messageEdit_, 38, 26, 47, 25);
+  for (int i = 0; i < 3; ++i) place(phraseButtons_[i], 38 + 16 * i, 55, 15, 5);
+  place(urgentCheck_, 54, 63, 25, 5);
+  place(findChild<QLabel*>(QStringLiteral("phoneLabel")), 38, 66, 12, 4);
+  place(phoneEdit_, 38, 70, 47, 6);
+  place(deliverButton_, 38, 80, 47, 6);
+  place(clearButton_, 38, 89, 10, 6);
+  place(optionsButton_, 50, 89, 10, 6);
+  place(closeButton_, 50, 89, 10, 6);
+  place(alertButton_, 62, 89, 10, 6);
+  place(helpButton_, 74, 89, 10, 6);
 }
 
-void MessagePad::Form_Resize() { StampDateTime(); }
+void MessagePad::onResized() { StampDateTime(); }
 
 void MessagePad::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Form_Resize();
+  onResized();
 }
 
 void MessagePad::changeEvent(QEvent* event) {
@@ -200,7 +202,7 @@ void MessagePad::changeEvent(QEvent* event) {
   if (event->type() != QEvent::WindowStateChange) return;
   // Restoring a minimized pad need not resize it, yet it re-stamps.
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-  if ((change->oldState() & Qt::WindowMinimized) && !isMinimized()) Form_Resize();
+  if ((change->oldState() & Qt::WindowMinimized) && !isMinimized()) onResized();
 }
 
 // Qt also activates the pad whenever a message box closes over it; the
@@ -210,14 +212,14 @@ void MessagePad::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shownOnce_ || event->spontaneous()) return;
   shownOnce_ = true;
-  Form_Activate();
+  onActivated();
 }
 
 void MessagePad::closeEvent(QCloseEvent* event) {
   if (!unloading_) {
     // The close box or a session ending: Close, or for a forward OK, which
     // delivers it. A forward stays open unless it was delivered.
-    const bool forward = !Command3_->isEnabled();
+    const bool forward = !closeButton_->isEnabled();
     const Next next = forward ? OkAction() : CloseAction();
     if (next == Next::kStay && (forward || deliveryFailed_)) {
       event->ignore();
@@ -225,7 +227,7 @@ void MessagePad::closeEvent(QCloseEvent* event) {
     }
   }
   event->accept();
-  Form_Unload();
+  onUnloaded();
 }
 
 void MessagePad::Unload() {
@@ -233,7 +235,7 @@ void MessagePad::Unload() {
   close();
 }
 
-void MessagePad::Form_Unload() {
+void MessagePad::onUnloaded() {
   if (ownsClearPadHook_) program_.hooks.ClearPad = nullptr;
   ownsClearPadHook_ = false;
   if (!forward_) emit Unloaded();

@@ -1,12 +1,10 @@
 #pragma once
-// The message pad (Form1): the window where calls for colleagues are taken
+// The message pad: the window where calls for colleagues are taken
 // and delivered, and from which the call lists, the options dialog, the
 // alerts and the help are reached.
 //
-// Controls carry their names as object names. The members of a button array
-// carry their index in parentheses: "Command4(0)" to "Command4(2)" (the
-// canned phrases) and "Command5(0)", "Command5(1)" (View Selected Log, View
-// My Phone Log).
+// Controls carry their member's name, without the underscore, as their
+// object name ("deliverButton", "callerEdit"), which is how tests find them.
 //
 // A pad closes for good: it is loaded afresh each time it is shown, and
 // deletes itself once closed.
@@ -61,25 +59,27 @@ class MessagePad : public QWidget {
 
   void CreateControls();
   void SetTabOrder();
-  void Form_Load();
+  void Load();
   void LayOut();
-  void Form_Activate();
-  void Form_Resize();
-  void Form_Unload();
+  void onActivated();
+  void onResized();
+  void onUnloaded();
   void Unload();
 
   void StampDateTime();
-  void Caller_Change();
-  void List1_Click();
-  void List1_DblClick();
-  void Command1_Click();
-  void Command2_Click();
-  void Command3_Click();
-  void Command4_Click(int index);
-  void Command5_Click(int index);
-  void Command6_Click();
-  void Command7_Click();
-  void Command8_Click();
+  void onCallerChanged();
+  void onPersonChosen();
+  void onPersonDoubleClicked();
+  void onClearClicked();
+  void onDeliverClicked();
+  void onCloseClicked();
+  void onPhraseClicked(int index);
+  // The call list of the person selected, or the user's own.
+  enum class WhoseLog { kSelected, kMine };
+  void onViewLogClicked(WhoseLog whose);
+  void onOptionsClicked();
+  void onAlertClicked();
+  void onHelpClicked();
 
   Next OkAction();
   Next CloseAction();
@@ -118,21 +118,22 @@ class MessagePad : public QWidget {
   // then leaves it open with the call, whatever the handler said.
   bool deliveryFailed_ = false;
 
-  QListWidget* List1_ = nullptr;
-  QLineEdit* Caller_ = nullptr;
-  QPlainTextEdit* message_ = nullptr;
-  QLineEdit* phone_ = nullptr;
-  QLineEdit* Date_ = nullptr;
-  QLineEdit* Time_ = nullptr;
-  QCheckBox* Check1_ = nullptr;
-  QPushButton* Command1_ = nullptr;
-  QPushButton* Command2_ = nullptr;
-  QPushButton* Command3_ = nullptr;
-  QPushButton* Command4_[3] = {};
-  QPushButton* Command5_[2] = {};
-  QPushButton* Command6_ = nullptr;
-  QPushButton* Command7_ = nullptr;
-  QPushButton* Command8_ = nullptr;
+  QListWidget* peopleList_ = nullptr;
+  QLineEdit* callerEdit_ = nullptr;
+  QPlainTextEdit* messageEdit_ = nullptr;
+  QLineEdit* phoneEdit_ = nullptr;
+  QLineEdit* dateEdit_ = nullptr;
+  QLineEdit* timeEdit_ = nullptr;
+  QCheckBox* urgentCheck_ = nullptr;
+  QPushButton* clearButton_ = nullptr;
+  QPushButton* deliverButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QPushButton* phraseButtons_[3] = {};
+  QPushButton* viewSelectedLogButton_ = nullptr;
+  QPushButton* viewMyLogButton_ = nullptr;
+  QPushButton* optionsButton_ = nullptr;
+  QPushButton* alertButton_ = nullptr;
+  QPushButton* helpButton_ = nullptr;
 };
 
 // Shows the pad modally over `parent`, filled with `call`, for a forward;

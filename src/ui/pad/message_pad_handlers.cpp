@@ -18,43 +18,43 @@
 namespace telvo {
 
 void MessagePad::ClearPad() {
-  Check1_->setChecked(false);
-  Caller_->clear();
-  phone_->clear();
-  message_->clear();
-  Caller_->setFocus();
+  urgentCheck_->setChecked(false);
+  callerEdit_->clear();
+  phoneEdit_->clear();
+  messageEdit_->clear();
+  callerEdit_->setFocus();
   alertShownFor_ = -1;
 }
 
 void MessagePad::StampDateTime() {
   const StampTexts stamp = StampFor(program_.env.Now());
-  Date_->setText(ToQt(stamp.date));
-  Time_->setText(ToQt(stamp.time));
+  dateEdit_->setText(ToQt(stamp.date));
+  timeEdit_->setText(ToQt(stamp.time));
 }
 
-void MessagePad::Caller_Change() {
-  const bool usable = CallerAllowsDelivery(FromQt(Caller_->text()));
-  Command2_->setEnabled(usable);
+void MessagePad::onCallerChanged() {
+  const bool usable = CallerAllowsDelivery(FromQt(callerEdit_->text()));
+  deliverButton_->setEnabled(usable);
   if (usable) StampDateTime();
-  Date_->setEnabled(usable);
-  Time_->setEnabled(usable);
+  dateEdit_->setEnabled(usable);
+  timeEdit_->setEnabled(usable);
 }
 
-int MessagePad::Selected() const { return List1_->currentRow(); }
+int MessagePad::Selected() const { return peopleList_->currentRow(); }
 
 PadValues MessagePad::Values() const {
   PadValues pad;
   pad.selectedIndex = Selected();
-  pad.caller = FromQt(Caller_->text());
-  pad.date = FromQt(Date_->text());
-  pad.time = FromQt(Time_->text());
-  pad.phone = FromQt(phone_->text());
-  pad.message = StoredMessage(FromQt(message_->toPlainText()));
-  pad.urgent = Check1_->isChecked();
+  pad.caller = FromQt(callerEdit_->text());
+  pad.date = FromQt(dateEdit_->text());
+  pad.time = FromQt(timeEdit_->text());
+  pad.phone = FromQt(phoneEdit_->text());
+  pad.message = StoredMessage(FromQt(messageEdit_->toPlainText()));
+  pad.urgent = urgentCheck_->isChecked();
   return pad;
 }
 
-void MessagePad::Form_Activate() {
+void MessagePad::onActivated() {
   if (s_.activeWindow == kAlertWindow) {
     s_.activeWindow = kMessagePad;
     return;
@@ -69,20 +69,20 @@ void MessagePad::Form_Activate() {
 void MessagePad::SelectDefaultPerson() {
   skipAlertOnce_ = true;
   const int defaultIndex = program_.workgroup.defaultIndex();
-  const int row = defaultIndex < List1_->count() ? defaultIndex : -1;
+  const int row = defaultIndex < peopleList_->count() ? defaultIndex : -1;
   {
-    const QSignalBlocker quiet(List1_);
-    List1_->setCurrentRow(row);
+    const QSignalBlocker quiet(peopleList_);
+    peopleList_->setCurrentRow(row);
   }
-  if (row >= 0) List1_Click();
+  if (row >= 0) onPersonChosen();
   skipAlertOnce_ = false;
 }
 
-void MessagePad::List1_Click() {
+void MessagePad::onPersonChosen() {
   const int person = Selected();
-  if (!forward_) Command5_[0]->setEnabled(true);
-  Command2_->setText(ToQt(DeliverCaption(program_.workgroup.NameOf(person))));
-  Caller_->setFocus();
+  if (!forward_) viewSelectedLogButton_->setEnabled(true);
+  deliverButton_->setText(ToQt(DeliverCaption(program_.workgroup.NameOf(person))));
+  callerEdit_->setFocus();
   if (skipAlertOnce_) {
     skipAlertOnce_ = false;
     return;
@@ -98,8 +98,8 @@ void MessagePad::ShowAlertToTaker(int person) {
 
 // The View button's way to the call list, and only while that button could
 // be pressed: not in a forward, and never for no one.
-void MessagePad::List1_DblClick() {
-  if (Command5_[0]->isEnabled() && Selected() >= 0) Command5_Click(0);
+void MessagePad::onPersonDoubleClicked() {
+  if (viewSelectedLogButton_->isEnabled() && Selected() >= 0) onViewLogClicked(WhoseLog::kSelected);
 }
 
 void MessagePad::ShowAlert(int person, AlertUse use, const std::string& text) {
@@ -111,16 +111,16 @@ void MessagePad::ShowAlert(int person, AlertUse use, const std::string& text) {
 }
 
 void MessagePad::AfterWindowClosedOver() {
-  if (isVisible()) Form_Activate();
+  if (isVisible()) onActivated();
 }
 
 bool MessagePad::DateIsValid() {
-  const std::optional<std::string> date = PadDate(FromQt(Date_->text()));
+  const std::optional<std::string> date = PadDate(FromQt(dateEdit_->text()));
   if (!date) {
     ShowStop(program_, "Telvo ", "Invalid Date");
     return false;
   }
-  Date_->setText(ToQt(*date));
+  dateEdit_->setText(ToQt(*date));
   return true;
 }
 
@@ -142,11 +142,11 @@ MessagePad::Next MessagePad::OkAction() {
   return Next::kStay;
 }
 
-void MessagePad::Command2_Click() {
+void MessagePad::onDeliverClicked() {
   if (OkAction() == Next::kUnload) Unload();
 }
 
-void MessagePad::Command1_Click() {
+void MessagePad::onClearClicked() {
   ClearPad();
   if (forward_) {
     Unload();
@@ -158,8 +158,8 @@ void MessagePad::Command1_Click() {
 bool MessagePad::OfferDelivery() {
   deliveryFailed_ = false;
   if (!DateIsValid()) return false;
-  if (HoldsTypedMessage(FromQt(Caller_->text()), FromQt(message_->toPlainText()),
-                        FromQt(phone_->text())) &&
+  if (HoldsTypedMessage(FromQt(callerEdit_->text()), FromQt(messageEdit_->toPlainText()),
+                        FromQt(phoneEdit_->text())) &&
       AskYesNo(program_, "Telvo", "Do you want to deliver this message") == kAnswerYes) {
     return Deliver();
   }
@@ -177,19 +177,20 @@ MessagePad::Next MessagePad::CloseAction() {
   return Next::kUnload;
 }
 
-void MessagePad::Command3_Click() {
+void MessagePad::onCloseClicked() {
   if (CloseAction() == Next::kUnload) Unload();
 }
 
-void MessagePad::Command4_Click(int index) {
-  message_->setPlainText(ToQt(WithCannedPhrase(FromQt(message_->toPlainText()), index)));
+void MessagePad::onPhraseClicked(int index) {
+  messageEdit_->setPlainText(ToQt(WithCannedPhrase(FromQt(messageEdit_->toPlainText()), index)));
 }
 
-void MessagePad::Command5_Click(int index) {
+void MessagePad::onViewLogClicked(WhoseLog whose) {
   const Workgroup& people = program_.workgroup;
-  const int person = index == 0 ? Selected() : people.myIndex();
+  const bool selected = whose == WhoseLog::kSelected;
+  const int person = selected ? Selected() : people.myIndex();
   if (!people.Has(person)) return;
-  if (index == 0) program_.settings.defaultRecipient = people.NameOf(person);
+  if (selected) program_.settings.defaultRecipient = people.NameOf(person);
   // A probe only: a locked or missing log is reported, and the call list
   // will say so again; a log that may not be read keeps the pad.
   const StoreError probe =
@@ -202,9 +203,9 @@ void MessagePad::Command5_Click(int index) {
   Unload();
 }
 
-void MessagePad::Command6_Click() {
-  if (HoldsTypedMessage(FromQt(Caller_->text()), FromQt(message_->toPlainText()),
-                        FromQt(phone_->text())) &&
+void MessagePad::onOptionsClicked() {
+  if (HoldsTypedMessage(FromQt(callerEdit_->text()), FromQt(messageEdit_->toPlainText()),
+                        FromQt(phoneEdit_->text())) &&
       !OfferDelivery()) {
     return;
   }
@@ -214,7 +215,7 @@ void MessagePad::Command6_Click() {
   Unload();
 }
 
-void MessagePad::Command7_Click() {
+void MessagePad::onAlertClicked() {
   const int person = Selected();
   if (person < 0) return;
   const AlertRead alert = alerts_.read(program_, person);
@@ -222,6 +223,6 @@ void MessagePad::Command7_Click() {
   ShowAlert(person, AlertUse::kEdit, alert.text);
 }
 
-void MessagePad::Command8_Click() { ShowHelp(this); }
+void MessagePad::onHelpClicked() { ShowHelp(this); }
 
 }  // namespace telvo

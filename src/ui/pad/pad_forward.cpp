@@ -16,12 +16,12 @@ namespace telvo {
 
 void MessagePad::PrepareForward(const PadValues& call) {
   forward_ = true;
-  Caller_->setText(ToQt(call.caller));
-  phone_->setText(ToQt(call.phone));
-  Date_->setText(ToQt(call.date));
-  Time_->setText(ToQt(call.time));
-  message_->setPlainText(ToQt(PadMessage(call.message)));
-  for (QPushButton* off : {Command5_[0], Command5_[1], Command6_, Command3_})
+  callerEdit_->setText(ToQt(call.caller));
+  phoneEdit_->setText(ToQt(call.phone));
+  dateEdit_->setText(ToQt(call.date));
+  timeEdit_->setText(ToQt(call.time));
+  messageEdit_->setPlainText(ToQt(PadMessage(call.message)));
+  for (QPushButton* off : {viewSelectedLogButton_, viewMyLogButton_, optionsButton_, closeButton_})
     off->setEnabled(false);
 }
 
