@@ -3,61 +3,13 @@
 #include <algorithm>
 
 #include "core/call_fields.h"
+#include "core/line_wrap.h"
 #include "service/store_messages.h"
 
 namespace telvo {
-namespace {
-
-constexpr size_t kNoBlank = std::string_view::npos;
-
-// The longest prefix that ends just before a blank and is no wider than
-// `width`, or kNoBlank. Widths grow with the prefix, so the first prefix that
-// is too wide ends the search.
-size_t PrefixBeforeBlank(CallCanvas& canvas, std::string_view text, double width) {
-  size_t best = kNoBlank;
-  for (size_t blank = text.find(' '); blank != kNoBlank; blank = text.find(' ', blank + 1)) {
-    if (canvas.TextWidth(text.substr(0, blank)) > width) break;
-    best = blank;
-  }
-  return best;
-}
-
-// The longest run of leading characters no wider than `width`; at least one
-// character, so a font too large for the column still makes progress.
-size_t LeadingRun(CallCanvas& canvas, std::string_view text, double width) {
-  size_t length = 1;
-  while (length < text.size() && canvas.TextWidth(text.substr(0, length + 1)) <= width) ++length;
-  return length;
-}
-
-}  // namespace
-
 std::vector<std::string> WrapColumn(CallCanvas& canvas, std::string_view text, double width) {
-  std::vector<std::string> lines;
-  std::string_view rest = text;
-  do {
-    size_t length;    // of the line's text
-    size_t consumed;  // of `rest`, the dropped blank included
-    if (canvas.TextWidth(rest) < width + 1) {
-      length = consumed = rest.size();
-    } else if (size_t blank = PrefixBeforeBlank(canvas, rest, width); blank != kNoBlank) {
-      length = blank;
-      consumed = blank + 1;
-    } else {
-      length = consumed = LeadingRun(canvas, rest, width);
-    }
-    // A line break inside the line ends it there; everything after the pair,
-    // a blank dropped above included, is wrapped anew. A pair that a cut
-    // inside a word split in two counts as inside.
-    const size_t pair = rest.substr(0, length + 1).find("\r\n");
-    if (pair != kNoBlank && pair < length) {
-      length = pair;
-      consumed = pair + 2;
-    }
-    lines.emplace_back(rest.substr(0, length));
-    rest.remove_prefix(consumed);
-  } while (!rest.empty() && lines.size() < static_cast<size_t>(kMaxColumnLines));
-  return lines;
+  return WrapLines(text, width, kScreenFit, kMaxColumnLines,
+                   [&canvas](std::string_view line) { return canvas.TextWidth(line); });
 }
 
 void CallPagingEngine::SetBook(const CallBook& book) {

@@ -25,7 +25,7 @@ inline constexpr double kMessageColumnX = 67;
 inline constexpr double kCallerWrapWidth = 20;
 inline constexpr double kPhoneWrapWidth = 15;
 inline constexpr double kMessageWrapWidth = 33;
-inline constexpr int kMaxColumnLines = 31;
+inline constexpr size_t kMaxColumnLines = 31;
 inline constexpr int kBlankLinesAfterCall = 2;
 // A call fits while its bottom, blank lines included, is at most this.
 inline constexpr double kListPageBottom = 110;

@@ -1,61 +1,15 @@
 #include "ui/print/print_layout_engine.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "core/marks.h"
 #include "core/call_fields.h"
+#include "core/line_wrap.h"
 #include "service/store_messages.h"
 #include "service/call_actions.h"
 
 namespace telvo {
 namespace {
-
-constexpr std::string_view kLineBreak = "\r\n";
-
-struct Cut {
-  std::string line;
-  bool atBlank = false;  // the blank that ended the line was taken from rest
-};
-
-// The longest prefix of `rest` that fits: whole words up to a blank, or, when
-// the first word alone is too wide, as many characters as fit. Removes the
-// line (and the blank after it) from `rest`.
-Cut CutLine(PrintCanvas& canvas, std::string& rest, double width) {
-  Cut cut;
-  if (canvas.TextWidth(rest) < width) {
-    cut.line = std::exchange(rest, std::string());
-    return cut;
-  }
-  for (size_t from = 0;;) {
-    size_t blank = std::min(rest.find(' ', from), rest.size());
-    std::string_view word = std::string_view(rest).substr(0, blank);
-    if (canvas.TextWidth(word) < width) {
-      cut.line = word;
-      if (blank == rest.size()) {  // only a canvas that measures unsteadily gets here
-        rest.clear();
-        return cut;
-      }
-      from = blank + 1;
-      continue;
-    }
-    if (!cut.line.empty()) {
-      rest.erase(0, cut.line.size() + 1);
-      cut.atBlank = true;
-      return cut;
-    }
-    size_t fits = 0;
-    while (fits < rest.size() &&
-           canvas.TextWidth(std::string_view(rest).substr(0, fits + 1)) <= width)
-      ++fits;
-    // A character wider than the whole column still goes on a line of its
-    // own; otherwise the rest of the text would never move and be lost.
-    fits = std::min(std::max<size_t>(fits, 1), rest.size());
-    cut.line = rest.substr(0, fits);
-    rest.erase(0, fits);
-    return cut;
-  }
-}
 
 void SetMarkStyle(PrintCanvas& canvas, const std::string& mark) {
   const PrintStyle style = MarkOf(mark.empty() ? ' ' : mark[0]).print;
@@ -96,24 +50,8 @@ bool ReadDateFilter(const PrintRange& range, DateFilter* filter, std::string* er
 }
 
 std::vector<std::string> BreakLines(PrintCanvas& canvas, std::string_view text, double width) {
-  std::vector<std::string> lines;
-  std::string rest(text);
-  bool usedUp = false;
-  while (lines.size() < kMaxPrintLines && !usedUp) {
-    Cut cut = CutLine(canvas, rest, width);
-    size_t pair = cut.line.find(kLineBreak);
-    if (pair != std::string::npos) {
-      if (pair + kLineBreak.size() < cut.line.size()) {
-        // The text after the break goes back in front of what is left, with
-        // the blank that separated the two when the line ended at one.
-        rest = cut.line.substr(pair + kLineBreak.size()) + (cut.atBlank ? " " : "") + rest;
-      }
-      cut.line.resize(pair);
-    }
-    usedUp = rest.empty();
-    lines.push_back(std::move(cut.line));
-  }
-  return lines;
+  return WrapLines(text, width, kPaperFit, kMaxPrintLines,
+                   [&canvas](std::string_view line) { return canvas.TextWidth(line); });
 }
 
 void PrintCall(std::string_view body, PrintCanvas& canvas, PrintJob& job) {

@@ -136,18 +136,6 @@ TEST_F(CallPagingEngineTest, PurgeElsewhereBetweenPagesRelistsFromTheNewest) {
   EXPECT_EQ(Page(), Range(19, 14));
 }
 
-TEST_F(CallPagingEngineTest, WrapsEachColumnByItsRules) {
-  // A word wider than the column is cut; a cut at blanks drops only the first.
-  // A CR LF ends the line, the words after it keep their blank, an empty text
-  // is one empty line, and after 31 lines the text is dropped.
-  const struct { std::string text; double width; Lines lines; } cases[] = {
-      {"abcdefghijklmno", 10, {"abcdefghij", "klmno"}},
-      {"the quick  brown fox", 9, {"the quick", " brown", "fox"}},
-      {"ab\r\ncd ef", 5, {"ab", "cd ef"}}, {"", 33, {""}},
-      {std::string(31, 'a') + "bcd", 1, Lines(31, "a")}};
-  for (const auto& [text, width, lines] : cases) EXPECT_EQ(WrapColumn(*this, text, width), lines);
-}
-
 TEST_F(CallPagingEngineTest, DrawsRowsByMark) {
   WriteWholeFile(LogFile(0), Record("B", ' ') + Record("N") + Record("D", MARK_DELETE) +
                                  Record("A", MARK_ARCHIVE) + Record("I", MARK_IMPORTANT));

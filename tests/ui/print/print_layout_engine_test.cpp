@@ -82,19 +82,6 @@ struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
   Program printing{env, *this};
 };
 
-TEST_F(PrintLayoutTest, BreakLines) {
-  RecordingCanvas canvas(drawn);
-  // Half an inch holds 8 characters: a word that wide stays whole, a wider one is cut, and a cut
-  // at blanks drops only the first of them. A CR LF starts a new line; an empty text is one empty
-  // line. A character wider than the column goes alone; after 31 lines the rest is dropped.
-  const struct { std::string text; double width; Lines lines; } cases[] = {
-      {"12345678", 0.5, {"12345678"}}, {"123456789AB", 0.5, {"12345678", "9AB"}},
-      {"aaaaaaa   bbb", 0.5, {"aaaaaaa", "  bbb"}}, {"", 2.1, {""}},
-      {"one two\r\nthree four five six", 1.25, {"one two", "three four five six"}},
-      {std::string(40, 'a'), 0.05, Lines(31, "a")}};
-  for (const auto& [text, width, lines] : cases) EXPECT_EQ(BreakLines(canvas, text, width), lines);
-}
-
 TEST_F(PrintLayoutTest, DateLinesStylesByMarkAndTheChosenDates) {
   // A box that does not hold a date refuses the job before anything opens.
   Print(PrintRange{false, "13-01-1999", "01-05-1999"});
