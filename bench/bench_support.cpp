@@ -251,10 +251,10 @@ void WriteLog(const std::string& path, int64_t bytes, Marks marks) {
   const std::string temporary = path + ".part";
   int fd = OpenOrDie(temporary, O_WRONLY | O_CREAT | O_TRUNC);
   CallMaker maker(marks == Marks::kKept ? 1 : 2);
-  auto fill = [&](int64_t bytes) {
+  auto fill = [&](int64_t amount) {
     constexpr int64_t kPiece = 4 * kMB;
     std::string calls;
-    for (int64_t rest = bytes; rest > 0;) {
+    for (int64_t rest = amount; rest > 0;) {
       // Pieces of whole calls: a piece never leaves less than a call behind.
       const int64_t piece = rest - kPiece >= kMB ? kPiece : rest;
       calls.clear();

@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
              "the same job over 1,000 calls");
   for (const Job& job : jobs) {
     const double time = Median(job.seconds);
-    PrintRow("print " + Thousands(job.calls) + " calls (" + Megabytes(job.pdfBytes / 1048576.0) +
+    PrintRow("print " + Thousands(job.calls) + " calls (" + Megabytes(static_cast<double>(job.pdfBytes) / 1048576.0) +
                  " of PDF)",
              Seconds(time), Seconds(floorTime), Ratio(time / floorTime), "none set",
              Verdict::kNone);

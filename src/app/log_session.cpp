@@ -10,12 +10,12 @@
 
 namespace telvo {
 
-LogSession::LogSession(const CommandLine& line, Env& env, std::ostream& out, std::ostream& err,
-                       TerminalText terminal)
-    : line(line),
-      out(out),
-      err(err),
-      boxes(out, err, terminal, line.has("--yes")),
+LogSession::LogSession(const CommandLine& commandLine, Env& env, std::ostream& results,
+                       std::ostream& errors, TerminalText terminal)
+    : line(commandLine),
+      out(results),
+      err(errors),
+      boxes(results, errors, terminal, commandLine.has("--yes")),
       program(env, boxes),
       store(env, LogReads::kLookOnly),
       terminal_(terminal) {

@@ -36,7 +36,7 @@ struct ProgramHooks {
 
 class Program {
  public:
-  Program(Env& env, MessageBoxes& boxes) : env(env), boxes(boxes) {}
+  Program(Env& system, MessageBoxes& shownBoxes) : env(system), boxes(shownBoxes) {}
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 

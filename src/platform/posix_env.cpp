@@ -204,7 +204,8 @@ double PosixEnv::SecondsSinceMidnight() {
   ::clock_gettime(CLOCK_REALTIME, &ts);
   tm local;
   ::localtime_r(&ts.tv_sec, &local);
-  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ts.tv_nsec / 1e9;
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
+         static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
 void PosixEnv::SleepMs(int milliseconds) {

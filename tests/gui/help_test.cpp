@@ -47,7 +47,9 @@ TEST(HelpWindowTest, HelpFromAModalWindowBelongsToItSoItCanBeRead) {
   WhenModalShows([&](QWidget* modal) {
     ShowHelp(modal);
     help = Find<HelpWindow>(modal);
-    if (help) EXPECT_TRUE(help->isWindow() && help->isVisible());
+    if (help) {
+      EXPECT_TRUE(help->isWindow() && help->isVisible());
+    }
     modal->close();
   });
   options.exec();

@@ -31,7 +31,7 @@ namespace telvo::test {
 
 // Thrown where the program would end, so a test can see that it did.
 struct ProgramEnded : std::runtime_error {
-  explicit ProgramEnded(int status) : std::runtime_error("program ended"), status(status) {}
+  explicit ProgramEnded(int exitStatus) : std::runtime_error("program ended"), status(exitStatus) {}
   int status;
 };
 
@@ -43,7 +43,7 @@ class FakeClockEnv : public EnvWrapper {
 
   void SetNow(const LocalDateTime& now);
   LocalDateTime Now() override;
-  double SecondsSinceMidnight() override { return millis_ / 1000.0; }
+  double SecondsSinceMidnight() override { return static_cast<double>(millis_) / 1000.0; }
   void SleepMs(int milliseconds) override;
   [[noreturn]] void EndProgram(int exitStatus) override { throw ProgramEnded(exitStatus); }
 
@@ -61,10 +61,10 @@ enum class FileOp { kOpen, kRead, kWrite, kTruncate, kRename, kSync, kFolderSync
 // once read before the first change through the Env, and a link `kept`
 // to it once a rename or removal may have to be undone.
 struct DurableFile {
-  std::string identity;
+  std::string identity{};
   bool known = false;
-  std::string bytes;
-  std::string kept;
+  std::string bytes{};
+  std::string kept{};
 };
 
 // Makes the n-th operation of a kind (counting from 1, over all files the

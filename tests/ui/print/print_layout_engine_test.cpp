@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 // binary. Each draw is noted as "x,y text" with [b], [u] or [s] for the styles
 // and "pN:" in front past page 1, and the end of the document as "end".
 struct RecordingCanvas : PrintCanvas {
-  explicit RecordingCanvas(Lines& drawn) : drawn(drawn) {}
+  explicit RecordingCanvas(Lines& into) : drawn(into) {}
   double TextWidth(std::string_view text) override { return 0.0625 * double(text.size()); }
   double TextHeight(std::string_view) override { return 0.25; }
   void SetX(double left) override { x = left; }
