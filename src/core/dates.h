@@ -13,7 +13,7 @@ namespace telvo {
 
 struct Date {
   int year = 0, month = 0, day = 0;
-  auto operator<=>(const Date&) const = default;
+  auto operator<=>(const Date&) const = default;  // NOLINT(modernize-use-nullptr): a false alarm
 };
 
 // Reads "mm-dd-yyyy", "m/d/yyyy", "m-d-yy" and the like: month, day and year

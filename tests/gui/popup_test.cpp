@@ -103,7 +103,7 @@ TEST_F(PopupTest, DeliveredNotificationsAreListedNewestFirst) {
 }
 
 TEST_F(PopupTest, StrangersDatagramsAreShownLiterallyAndBounded) {
-  SendRaw(std::string("<b>Eve</b>\0<a href=x>PC</a>\0<img src=/etc/passwd>\x1b[2J\0", 55));
+  SendRaw(std::string("<b>Eve</b>\0<a href=x>PC</a>\0<img src=/etc/passwd>\x1b[2J\0", 54));
   QTRY_COMPARE(List()->count(), 1);
   EXPECT_EQ(Row(0).section("   ", 0, 0), "Message from <b>Eve</b> to <a href=x>PC</a>");
   EXPECT_EQ(Text(0), "<img src=/etc/passwd>?[2J");

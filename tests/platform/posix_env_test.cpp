@@ -20,7 +20,7 @@ TEST(PathResolutionTest, ComponentsAreMatchedIgnoringCase) {
   TempDir temp;
   for (const char* dir : {"srv/Phone/ann", "srv/phone/ann", "srv/PHONE/bob", "srv/PHONE/Bob"})
     fs::create_directories(temp.file(dir));
-  const std::string root = temp.path();
+  const std::string& root = temp.path();
   // An exact spelling wins; otherwise the first match in byte order.
   EXPECT_EQ(ResolveProgramPath(root + "/srv/phone/ann"), root + "/srv/phone/ann");
   EXPECT_EQ(ResolveProgramPath(root + "\\SRV\\PHONE\\BOB\\MESSAGES"),
