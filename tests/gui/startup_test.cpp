@@ -71,7 +71,7 @@ TEST_F(StartupWindowTest, FirstStartConfiguresThenOpensThePadWithThePoller) {
                                        " Do you want to configure options?");
   EXPECT_FALSE(Timer1()->isActive());  // nothing is polled during the start-up
 
-  ASSERT_NE(Opened("Form1"), nullptr);
+  ASSERT_NE(Opened("messagePad"), nullptr);
   EXPECT_TRUE(state.keepRunning);
   // The pad found the user in the list, who chose the internal popup.
   EXPECT_TRUE(Timer1()->isActive());
@@ -81,7 +81,7 @@ TEST_F(StartupWindowTest, FirstStartConfiguresThenOpensThePadWithThePoller) {
 TEST_F(StartupWindowTest, ClosingThePadQuitsTheEventLoop) {
   WriteIniFile(program, Choices());
   form7->Start();
-  QWidget* pad = Opened("Form1");
+  QWidget* pad = Opened("messagePad");
   ASSERT_NE(pad, nullptr);
   QTimer::singleShot(0, pad, [pad] { pad->close(); });
   QTimer stuck;  // a switch that fails to quit must not hang the tests
@@ -111,7 +111,7 @@ TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) 
 
   Find<QPushButton>(list, "Command1(6)")->click();
   EXPECT_EQ(state.activeWindow, kMessagePad);
-  EXPECT_NE(Opened("Form1"), nullptr);
+  EXPECT_NE(Opened("messagePad"), nullptr);
 }
 
 }  // namespace
