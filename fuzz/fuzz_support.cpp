@@ -8,7 +8,8 @@ namespace telvo::fuzz {
 namespace {
 
 size_t LengthAt(std::string_view file, size_t at) {
-  return static_cast<unsigned char>(file[at]) | (static_cast<unsigned char>(file[at + 1]) << 8);
+  return static_cast<size_t>(static_cast<unsigned char>(file[at])) |
+         static_cast<size_t>(static_cast<unsigned char>(file[at + 1])) << 8;
 }
 
 }  // namespace

@@ -61,8 +61,8 @@ bool ArchiveKeptItsCalls(std::string_view before, std::string_view kept) {
 bool IsFrontOfRecords(std::string_view bytes) {
   size_t at = 0;
   while (at + 2 <= bytes.size()) {
-    const size_t length = static_cast<unsigned char>(bytes[at]) |
-                          (static_cast<unsigned char>(bytes[at + 1]) << 8);
+    const size_t length = static_cast<size_t>(static_cast<unsigned char>(bytes[at])) |
+                          static_cast<size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
     if (length < 1 || length > 32767) return false;
     if (at + 4 + length > bytes.size()) return true;
     if (TrustedBodyLength(bytes, at) != length) return false;
@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
          !holds && count <= (moved || uncut ? archived.size() : 0); ++count) {
       std::vector<WalkedCall> appended;
       if (!WalkBackFromEnd(archiveAfter, count, &appended) ||
-          !SameCalls(appended, {archived.begin(), archived.begin() + count}))
+          !SameCalls(appended, {archived.begin(), archived.begin() + static_cast<ptrdiff_t>(count)}))
         continue;
       const size_t from = count ? static_cast<size_t>(appended.front().start) : archiveAfter.size();
       holds = ArchiveKeptItsCalls(archiveBefore, std::string_view(archiveAfter).substr(0, from));

@@ -40,7 +40,7 @@ class PosixFile : public File {
     out->resize(n);
     size_t got = 0;
     while (got < n) {
-      ssize_t r = ::pread(fd_, out->data() + got, n - got, offset + got);
+      ssize_t r = ::pread(fd_, out->data() + got, n - got, offset + static_cast<off_t>(got));
       if (r < 0) {
         if (errno == EINTR) continue;
         out->clear();

@@ -529,7 +529,7 @@ class ProbeFiles {
 bool WriteAll(int fd, const std::string& bytes, off_t offset) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + done);
+    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
@@ -608,7 +608,7 @@ ShareFinding AppendSeen(int first, int second, const std::string& secondPath) {
   const std::string appended = "appended " + std::to_string(before.st_size) + "\n";
   if (!WriteAll(first, appended, before.st_size))
     return NotChecked(name, std::string("the append failed: ") + std::strerror(errno));
-  const uint64_t expected = before.st_size + appended.size();
+  const uint64_t expected = static_cast<uint64_t>(before.st_size) + appended.size();
   struct statx open = {}, named = {};
   if (!Statx(second, "", AT_EMPTY_PATH, STATX_SIZE, &open) ||
       !Statx(AT_FDCWD, secondPath, 0, STATX_SIZE, &named))
