@@ -20,6 +20,19 @@
 namespace telvo::test {
 namespace {
 
+// The rows of the names list, as the team's list has them.
+constexpr int kAnnRow = 0;
+constexpr int kBobRow = 1;
+
+// Colours as the configuration file holds them (blue, green, red), and as shown.
+constexpr int32_t kPadColour = 0xC0C0FF;
+const QColor kPadColourShown(0xFF, 0xC0, 0xC0);
+constexpr int32_t kChosenColour = 0x4080FF;
+const QColor kChosenColourShown(0xFF, 0x80, 0x40);
+constexpr int32_t kBlack = 0x000000;
+// A label waiting for its name to be picked from the list.
+const QColor kPickingShown(255, 255, 128);
+
 class OptionsDialogTest : public ProgramTest {
  protected:
   OptionsDialogTest() {
@@ -29,7 +42,7 @@ class OptionsDialogTest : public ProgramTest {
     settings.name = "Ann";
     settings.defaultRecipient = "<b>Bob</b>";
     settings.initials = "AB";
-    settings.padColor = 0xC0C0FF;
+    settings.padColor = kPadColour;
     settings.popupProgram = "/OPT/TELVO/TELVO-POPUP";
     settings.notification = Notification::kInternal;
   }
@@ -51,18 +64,16 @@ class OptionsDialogTest : public ProgramTest {
 
   template <typename Control>
   Control* Get(const char* name) { return Find<Control>(dialog.get(), name); }
-  QString LabelText(int i) {
-    return Get<QLabel>(("Label1(" + std::to_string(i) + ")").c_str())->text();
-  }
+  QString LabelText(const char* label) { return Get<QLabel>(label)->text(); }
   void Click(const char* name) { Get<QAbstractButton>(name)->click(); }
   void ClickName(int row) {
-    auto* list = Get<QListWidget>("List1");
+    auto* list = Get<QListWidget>("namesList");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
   }
   QStringList ListNames() {
     QStringList names;
-    auto* list = Get<QListWidget>("List1");
+    auto* list = Get<QListWidget>("namesList");
     for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
     return names;
   }
@@ -82,22 +93,23 @@ TEST_F(OptionsDialogTest, LoadsTheSettingsWithNamesAsPlainText) {
   EXPECT_EQ(state.activeWindow, kOptionsDialog);
 
   EXPECT_EQ(ListNames(), QStringList({"Ann", "<b>Bob</b>"}));
-  EXPECT_EQ((QStringList{LabelText(0), LabelText(1), LabelText(2), LabelText(3)}),
+  EXPECT_EQ((QStringList{LabelText("workgroupLabel"), LabelText("nameLabel"),
+                         LabelText("defaultPersonLabel"), LabelText("popupProgramLabel")}),
             (QStringList{QString::fromStdString(settings.workgroupPath), "Ann", "<b>Bob</b>",
                          "/OPT/TELVO/TELVO-POPUP"}));
-  EXPECT_EQ(Get<QLabel>("Label1(2)")->textFormat(), Qt::PlainText);
-  EXPECT_EQ(Get<QLineEdit>("Text1")->text(), "AB");
-  EXPECT_FALSE(Get<QLineEdit>("Text1")->isEnabled());
-  EXPECT_FALSE(Get<QListWidget>("List1")->isEnabled());
-  EXPECT_TRUE(Get<QCheckBox>("Check2")->isChecked());
-  EXPECT_FALSE(Get<QCheckBox>("Check1")->isChecked());
+  EXPECT_EQ(Get<QLabel>("defaultPersonLabel")->textFormat(), Qt::PlainText);
+  EXPECT_EQ(Get<QLineEdit>("initialsEdit")->text(), "AB");
+  EXPECT_FALSE(Get<QLineEdit>("initialsEdit")->isEnabled());
+  EXPECT_FALSE(Get<QListWidget>("namesList")->isEnabled());
+  EXPECT_TRUE(Get<QCheckBox>("suppressSplashCheck")->isChecked());
+  EXPECT_FALSE(Get<QCheckBox>("minimizeAfterDeliveryCheck")->isChecked());
 
   // "Mailslot Popup" alone lets the popup program be chosen.
-  EXPECT_TRUE(Get<QRadioButton>("Option1(1)")->isChecked());
-  EXPECT_TRUE(Get<QPushButton>("Command1(5)")->isEnabled());
-  Click("Option1(0)");
-  EXPECT_FALSE(Get<QPushButton>("Command1(5)")->isEnabled());
-  EXPECT_FALSE(Get<QLabel>("Label1(3)")->isEnabled());
+  EXPECT_TRUE(Get<QRadioButton>("externalPopupOption")->isChecked());
+  EXPECT_TRUE(Get<QPushButton>("choosePopupProgramButton")->isEnabled());
+  Click("noPopupOption");
+  EXPECT_FALSE(Get<QPushButton>("choosePopupProgramButton")->isEnabled());
+  EXPECT_FALSE(Get<QLabel>("popupProgramLabel")->isEnabled());
   EXPECT_EQ(poller, std::vector<std::string>{"stop"});
 }
 
@@ -105,7 +117,7 @@ TEST_F(OptionsDialogTest, OkRefusesWithItsThreeBoxesAndWritesNothing) {
   const auto refusal = [&](const char* text) {
     Open();
     boxes.Clear();
-    Click("Command2");
+    Click("okButton");
     EXPECT_TRUE(dialog->isVisible());
     return boxes.shown() ==
            std::vector<MessageBox>{{"Telvo", text, BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}};
@@ -114,8 +126,8 @@ TEST_F(OptionsDialogTest, OkRefusesWithItsThreeBoxesAndWritesNothing) {
   // An unreadable list shows no box of its own; its names are missing.
   settings.workgroupPath = UpperCase(temp.file("gone.wgl"));
   EXPECT_TRUE(refusal("Workgroup does not contain any names."));
-  EXPECT_FALSE(Get<QPushButton>("Command1(1)")->isEnabled());
-  EXPECT_FALSE(Get<QPushButton>("Command1(3)")->isEnabled());
+  EXPECT_FALSE(Get<QPushButton>("chooseNameButton")->isEnabled());
+  EXPECT_FALSE(Get<QPushButton>("chooseDefaultPersonButton")->isEnabled());
 
   settings.workgroupPath = configured;
   settings.name = "ann";  // the list's spelling is what counts
@@ -126,52 +138,55 @@ TEST_F(OptionsDialogTest, OkRefusesWithItsThreeBoxesAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(IniFile()));
   // What OK requires is shown before OK, and only while it is missing.
   const auto required = [&](const char* hint) { return Get<QLabel>(hint)->isVisible(); };
-  EXPECT_FALSE(required("RequiredHint(1)"));
-  EXPECT_TRUE(required("RequiredHint(2)"));
-  EXPECT_EQ(Get<QLabel>("RequiredHint(2)")->text(), "Required: a person from the list");
-  Click("Command1(3)");
-  ClickName(0);
-  EXPECT_FALSE(required("RequiredHint(2)"));
+  EXPECT_FALSE(required("nameRequiredHint"));
+  EXPECT_TRUE(required("defaultPersonRequiredHint"));
+  EXPECT_EQ(Get<QLabel>("defaultPersonRequiredHint")->text(), "Required: a person from the list");
+  Click("chooseDefaultPersonButton");
+  ClickName(kAnnRow);
+  EXPECT_FALSE(required("defaultPersonRequiredHint"));
 }
 
 TEST_F(OptionsDialogTest, PickModeFillsOnlyTheLabelOfItsButton) {
   Open();
-  Click("Command1(2)");
-  Click("Command1(1)");
-  EXPECT_EQ(LabelText(1), "Choose from list");
-  EXPECT_EQ(Get<QLabel>("Label1(1)")->palette().color(QPalette::Window), QColor(255, 255, 128));
-  for (const char* locked : {"Command1(0)", "Command1(2)", "Command1(5)", "Command2", "Command3",
-                             "Text1", "Check1", "Check2", "Option1(0)", "Option1(2)"})
+  Click("editInitialsButton");
+  Click("chooseNameButton");
+  EXPECT_EQ(LabelText("nameLabel"), "Choose from list");
+  EXPECT_EQ(Get<QLabel>("nameLabel")->palette().color(QPalette::Window), kPickingShown);
+  for (const char* locked :
+       {"chooseWorkgroupButton", "editInitialsButton", "choosePopupProgramButton", "okButton",
+        "cancelButton", "initialsEdit", "minimizeAfterDeliveryCheck", "suppressSplashCheck",
+        "noPopupOption", "internalPopupOption"})
     EXPECT_FALSE(Get<QWidget>(locked)->isEnabled()) << locked;
-  EXPECT_TRUE(Get<QListWidget>("List1")->isEnabled());
-  EXPECT_TRUE(Get<QPushButton>("Help")->isEnabled());
+  EXPECT_TRUE(Get<QListWidget>("namesList")->isEnabled());
+  EXPECT_TRUE(Get<QPushButton>("helpButton")->isEnabled());
 
-  ClickName(1);
-  EXPECT_EQ(LabelText(1), "<b>Bob</b>");
-  EXPECT_EQ(LabelText(2), "<b>Bob</b>");
-  EXPECT_EQ(Get<QLabel>("Label1(1)")->palette().color(QPalette::Window), QColor(Qt::white));
+  ClickName(kBobRow);
+  EXPECT_EQ(LabelText("nameLabel"), "<b>Bob</b>");
+  EXPECT_EQ(LabelText("defaultPersonLabel"), "<b>Bob</b>");
+  EXPECT_EQ(Get<QLabel>("nameLabel")->palette().color(QPalette::Window), QColor(Qt::white));
   // Back from a pick, even the popup program button takes clicks.
   for (const auto& [name, on] :
-       {std::pair{"List1", false}, {"Text1", false}, {"Command1(5)", true}, {"Command2", true}})
+       {std::pair{"namesList", false}, {"initialsEdit", false},
+        {"choosePopupProgramButton", true}, {"okButton", true}})
     EXPECT_EQ(Get<QWidget>(name)->isEnabled(), on) << name;
 
   // Keys pick too, but not the focus arriving in the list.
-  Click("Command1(3)");
-  auto* list = Get<QListWidget>("List1");
+  Click("chooseDefaultPersonButton");
+  auto* list = Get<QListWidget>("namesList");
   list->setCurrentRow(-1);
   dialog->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
   list->setFocus(Qt::TabFocusReason);
   ASSERT_TRUE(list->hasFocus());
-  EXPECT_EQ(LabelText(2), "Choose from list");
+  EXPECT_EQ(LabelText("defaultPersonLabel"), "Choose from list");
   QTest::keyClick(list, Qt::Key_Down);
-  EXPECT_EQ(LabelText(2), list->currentItem()->text());
+  EXPECT_EQ(LabelText("defaultPersonLabel"), list->currentItem()->text());
   EXPECT_FALSE(list->isEnabled());
-  EXPECT_EQ(LabelText(1), "<b>Bob</b>");
+  EXPECT_EQ(LabelText("nameLabel"), "<b>Bob</b>");
 
-  Click("Command1(3)");
-  ClickName(0);
-  EXPECT_EQ(LabelText(2), "Ann");
+  Click("chooseDefaultPersonButton");
+  ClickName(kAnnRow);
+  EXPECT_EQ(LabelText("defaultPersonLabel"), "Ann");
 }
 
 TEST_F(OptionsDialogTest, ChoosingAWorkgroupAsksAgainUntilAListIsChosen) {
@@ -179,13 +194,13 @@ TEST_F(OptionsDialogTest, ChoosingAWorkgroupAsksAgainUntilAListIsChosen) {
   const std::string other = WriteList("other.WGL", {"Cy", "Di"});
   Open();
   dialogs.CancelFile();
-  Click("Command1(0)");
+  Click("chooseWorkgroupButton");
   EXPECT_EQ(ListNames(), QStringList({"Ann", "<b>Bob</b>"}));
 
   dialogs.AnswerFile(QString::fromStdString(temp.file("notes.txt")));
   dialogs.AnswerFile(QString::fromStdString(other));
   faults.PutOnUnsafeShare("The shared folder is an sshfs mount.");
-  Click("Command1(0)");
+  Click("chooseWorkgroupButton");
   // The chosen list's folders are judged, and the finding shown at once.
   EXPECT_EQ(faults.sharesAsked.size(), 2u);
   EXPECT_EQ(boxes.last().text,
@@ -197,12 +212,12 @@ TEST_F(OptionsDialogTest, ChoosingAWorkgroupAsksAgainUntilAListIsChosen) {
                               "", "Workgroup Files (*.wgl *.WGL)"};
   EXPECT_EQ(dialogs.fileRequests()[1], asked);
   EXPECT_EQ(dialogs.fileRequests()[2], asked);
-  EXPECT_EQ(LabelText(0), QString::fromStdString(other));
+  EXPECT_EQ(LabelText("workgroupLabel"), QString::fromStdString(other));
   EXPECT_EQ(ListNames(), QStringList({"Cy", "Di"}));
   EXPECT_EQ(settings.workgroupPath, configured);
-  EXPECT_EQ(LabelText(1), "Ann");
+  EXPECT_EQ(LabelText("nameLabel"), "Ann");
 
-  Click("Command2");
+  Click("okButton");
   EXPECT_EQ(boxes.last().text, "Identify yourself---Name not on list.");
 }
 
@@ -210,39 +225,40 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
   Open();
   dialog->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
-  dialogs.AnswerColor(0x4080FF);
-  Click("Command1(4)");
-  EXPECT_EQ(dialog->palette().color(QPalette::Window), QColor(0xFF, 0x80, 0x40));
-  EXPECT_EQ(Get<QCheckBox>("Check1")->palette().color(QPalette::Window), QColor(0xFF, 0x80, 0x40));
+  dialogs.AnswerColor(kChosenColour);
+  Click("chooseColourButton");
+  EXPECT_EQ(dialog->palette().color(QPalette::Window), kChosenColourShown);
+  EXPECT_EQ(Get<QCheckBox>("minimizeAfterDeliveryCheck")->palette().color(QPalette::Window),
+            kChosenColourShown);
   // The option buttons keep the colour they were opened with.
-  EXPECT_EQ(Get<QRadioButton>("Option1(0)")->palette().color(QPalette::Window),
-            QColor(0xFF, 0xC0, 0xC0));
+  EXPECT_EQ(Get<QRadioButton>("noPopupOption")->palette().color(QPalette::Window),
+            kPadColourShown);
 
   // The initials are selected when the box gets the focus, so typing replaces them.
-  Click("Command1(2)");
+  Click("editInitialsButton");
   QApplication::processEvents();
-  QTest::keyClicks(Get<QLineEdit>("Text1"), "jd");
+  QTest::keyClicks(Get<QLineEdit>("initialsEdit"), "jd");
   // Leaving the box locks it again.
-  QTest::mouseClick(Get<QCheckBox>("Check1"), Qt::LeftButton);
-  EXPECT_FALSE(Get<QLineEdit>("Text1")->isEnabled());
+  QTest::mouseClick(Get<QCheckBox>("minimizeAfterDeliveryCheck"), Qt::LeftButton);
+  EXPECT_FALSE(Get<QLineEdit>("initialsEdit")->isEnabled());
 
-  Click("Option1(1)");
+  Click("externalPopupOption");
   dialogs.AnswerFile("/usr/local/bin/<b>popup</b>");
-  Click("Command1(5)");
+  Click("choosePopupProgramButton");
   EXPECT_EQ(dialogs.fileRequests().back(),
             (OpenFileRequest{"Popup Program Selection", QString::fromStdString(env.ProgramFolder()),
                              "telvo-popup", "Programs (*)"}));
   EXPECT_EQ(settings.popupProgram, "/usr/local/bin/<b>popup</b>");
-  EXPECT_EQ(LabelText(3), "/usr/local/bin/<b>popup</b>");
-  Click("Option1(0)");
+  EXPECT_EQ(LabelText("popupProgramLabel"), "/usr/local/bin/<b>popup</b>");
+  Click("noPopupOption");
 
-  Click("Command2");
+  Click("okButton");
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_TRUE(boxes.shown().empty());
   const std::string saved = ReadWholeFile(IniFile());
   EXPECT_NE(saved.find("\r\nBackColor= 4227327\r\n"), std::string::npos) << saved;
 
-  WriteIniFile(program, {settings.workgroupPath, "jd", "Ann", "<b>Bob</b>", 0x4080FF,
+  WriteIniFile(program, {settings.workgroupPath, "jd", "Ann", "<b>Bob</b>", kChosenColour,
                          "/usr/local/bin/<b>popup</b>", Deliver::kMinimized, Splash::kShown,
                          Notification::kNone});
   EXPECT_EQ(ReadWholeFile(IniFile()), saved);
@@ -251,15 +267,15 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
 TEST_F(OptionsDialogTest, CancelLeavesTheFileAsItWas) {
   WriteWholeFile(IniFile(), "Name=Ann\r\n");
   Open();
-  dialogs.AnswerColor(0x000000);
-  Click("Command1(4)");
-  Click("Command3");
+  dialogs.AnswerColor(kBlack);
+  Click("chooseColourButton");
+  Click("cancelButton");
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
 
   // Shown modally: the caller waits until it is closed.
   WhenModalShows([](QWidget* modal) {
-    EXPECT_EQ(modal->objectName(), "Form4");
-    Find<QPushButton>(modal, "Command3")->click();
+    EXPECT_EQ(modal->objectName(), "optionsDialog");
+    Find<QPushButton>(modal, "cancelButton")->click();
   });
   ShowOptionsDialog(program, nullptr);
   EXPECT_EQ(ReadWholeFile(IniFile()), "Name=Ann\r\n");
@@ -270,14 +286,14 @@ TEST_F(OptionsDialogTest, ThePollerIsLeftOffUnlessTheInternalChoiceIsSaved) {
   // Loading the list switches it on again for a user on the internal choice.
   Open();
   EXPECT_EQ(poller, (std::vector<std::string>{"stop", "start"}));
-  Click("Command2");
+  Click("okButton");
   EXPECT_EQ(poller, (std::vector<std::string>{"stop", "start"}));
 
-  for (const char* choice : {"Option1(0)", "Option1(1)"}) {
+  for (const char* choice : {"noPopupOption", "externalPopupOption"}) {
     poller.clear();
     Open();
     Click(choice);
-    Click("Command2");
+    Click("okButton");
     EXPECT_EQ(poller, (std::vector<std::string>{"stop", "start", "stop"})) << choice;
   }
 
@@ -286,7 +302,7 @@ TEST_F(OptionsDialogTest, ThePollerIsLeftOffUnlessTheInternalChoiceIsSaved) {
   poller.clear();
   settings.notification = ParseChoice<Notification>("Bubble");
   Open();
-  EXPECT_TRUE(Get<QRadioButton>("Option1(2)")->isChecked());
+  EXPECT_TRUE(Get<QRadioButton>("internalPopupOption")->isChecked());
   EXPECT_EQ(poller, (std::vector<std::string>{"stop"}));
 }
 
@@ -295,14 +311,14 @@ TEST_F(OptionsDialogTest, ChoicesItDoesNotKnowAreWrittenBackUntilChanged) {
   settings.splash = ParseChoice<Splash>("Maybe");
   settings.deliver = ParseChoice<Deliver>("Sometimes");
   Open();
-  Click("Command2");
+  Click("okButton");
   EXPECT_NE(ReadWholeFile(IniFile()).find("\r\nDeliver=Sometimes\r\nSplash=Maybe\r\nUsepop=Bubble\r\n"),
             std::string::npos);
 
   Open();
-  for (const char* control : {"Check1", "Check2", "Option1(0)"})
+  for (const char* control : {"minimizeAfterDeliveryCheck", "suppressSplashCheck", "noPopupOption"})
     QTest::mouseClick(Get<QAbstractButton>(control), Qt::LeftButton);
-  Click("Command2");
+  Click("okButton");
   EXPECT_NE(ReadWholeFile(IniFile()).find("\r\nDeliver=Minimized\r\nSplash=YES\r\nUsepop=NO\r\n"),
             std::string::npos);
 }

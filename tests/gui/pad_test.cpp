@@ -369,8 +369,8 @@ TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
   Open();
   int optionsShown = 0;
   WhenModalShows([&](QWidget* options) {
-    optionsShown += options->objectName() == "Form4";
-    QTest::mouseClick(Find<QPushButton>(options, "Command3"), Qt::LeftButton);
+    optionsShown += options->objectName() == "optionsDialog";
+    QTest::mouseClick(Find<QPushButton>(options, "cancelButton"), Qt::LeftButton);
   });
   Type("callerEdit", "Joe");
   Edit("dateEdit")->setText("not a date");

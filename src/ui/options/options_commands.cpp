@@ -34,19 +34,9 @@ Choice<E> AsShown(const Choice<E>& loaded, E shownForOther, E shownNow) {
 
 }  // namespace
 
-void OptionsDialog::Command1_Click(int index) {
-  lastCommand1_ = index;
-  switch (index) {
-    case 0: return ChooseWorkgroup();
-    case 1: return EnterPickMode(1);
-    case 2:
-      text1_->setEnabled(true);
-      text1_->setFocus(Qt::OtherFocusReason);
-      return;
-    case 3: return EnterPickMode(2);
-    case 4: return ChooseColour();
-    case 5: return ChoosePopupProgram();
-  }
+void OptionsDialog::onInitialsClicked() {
+  initialsEdit_->setEnabled(true);
+  initialsEdit_->setFocus(Qt::OtherFocusReason);
 }
 
 void OptionsDialog::ChooseWorkgroup() {
@@ -63,39 +53,40 @@ void OptionsDialog::ChooseWorkgroup() {
     if (!EndsInWgl(path)) continue;
     LoadNames(path);
     WarnOfUnsafeShares(program_);
-    SetLabel(0, path);
+    SetLabel(kWorkgroup, path);
     EnablePickButtons();
     return;
   }
 }
 
-void OptionsDialog::EnterPickMode(int labelIndex) {
-  SetLabel(labelIndex, "Choose from list");
-  PaintBackground(label1_[static_cast<size_t>(labelIndex)], kLightYellow);
+void OptionsDialog::EnterPickMode(ShownChoice choice) {
+  picking_ = choice;
+  SetLabel(choice, "Choose from list");
+  PaintBackground(choiceLabels_[choice], kLightYellow);
   EnableMainControls(false);
-  text1_->setEnabled(false);
-  list1_->setEnabled(true);
+  initialsEdit_->setEnabled(false);
+  namesList_->setEnabled(true);
   pickMode_ = true;
 }
 
-void OptionsDialog::List1_Click(int row) {
+void OptionsDialog::onNameClicked(int row) {
   if (!pickMode_ || row < 0 || row >= static_cast<int>(names_.size())) return;
-  const int labelIndex = lastCommand1_ == 1 ? 1 : 2;
-  SetLabel(labelIndex, names_[static_cast<size_t>(row)]);
-  PaintBackground(label1_[static_cast<size_t>(labelIndex)], kWhite);
+  SetLabel(picking_, names_[static_cast<size_t>(row)]);
+  PaintBackground(choiceLabels_[picking_], kWhite);
   pickMode_ = false;
-  // Every Command1 button comes back, the popup program's too, whatever the
+  // Every choice button comes back, the popup program's too, whatever the
   // notification choice, until an option button is clicked again.
   EnableMainControls(true);
-  list1_->setEnabled(false);
+  namesList_->setEnabled(false);
 }
 
 void OptionsDialog::ChooseColour() {
   const std::optional<int32_t> chosen = CommonDialogs::Instance().ChooseColor(this, backColor_);
   if (!chosen) return;
   backColor_ = *chosen;
-  for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(check1_),
-                           static_cast<QWidget*>(check2_)})
+  for (QWidget* control :
+       {static_cast<QWidget*>(this), static_cast<QWidget*>(minimizeAfterDeliveryCheck_),
+        static_cast<QWidget*>(suppressSplashCheck_)})
     PaintBackground(control, backColor_);
 }
 
@@ -107,40 +98,48 @@ void OptionsDialog::ChoosePopupProgram() {
   const std::optional<QString> chosen = CommonDialogs::Instance().OpenFile(this, request);
   if (!chosen) return;
   program_.settings.popupProgram = FromQt(*chosen);
-  SetLabel(3, program_.settings.popupProgram);
+  SetLabel(kPopupProgram, program_.settings.popupProgram);
 }
 
-void OptionsDialog::Option1_Click(int index) {
-  const bool external = index == 1;
-  command1_[5]->setEnabled(external);
-  label1_[3]->setEnabled(external);
+void OptionsDialog::onPopupOptionClicked(Notification popup) {
+  const bool external = popup == Notification::kExternal;
+  choosePopupProgramButton_->setEnabled(external);
+  choiceLabels_[kPopupProgram]->setEnabled(external);
+}
+
+QRadioButton* OptionsDialog::PopupOption(Notification popup) const {
+  if (popup == Notification::kNone) return noPopupOption_;
+  if (popup == Notification::kExternal) return externalPopupOption_;
+  return internalPopupOption_;
 }
 
 Notification OptionsDialog::SelectedPopup() const {
-  if (option1_[0]->isChecked()) return Notification::kNone;
-  if (option1_[1]->isChecked()) return Notification::kExternal;
+  if (noPopupOption_->isChecked()) return Notification::kNone;
+  if (externalPopupOption_->isChecked()) return Notification::kExternal;
   return Notification::kInternal;
 }
 
 IniChoices OptionsDialog::Choices() const {
   IniChoices choices;
-  choices.workgroupPath = labelText_[0];
-  choices.initials = FromQt(text1_->text());
-  choices.name = labelText_[1];
-  choices.defaultRecipient = labelText_[2];
+  choices.workgroupPath = labelText_[kWorkgroup];
+  choices.initials = FromQt(initialsEdit_->text());
+  choices.name = labelText_[kName];
+  choices.defaultRecipient = labelText_[kDefaultPerson];
   choices.backColor = backColor_;
-  choices.popupPath = labelText_[3];
+  choices.popupPath = labelText_[kPopupProgram];
   const Settings& loaded = program_.settings;
-  choices.deliver = AsShown(loaded.deliver, Deliver::kNotMinimized,
-                            check1_->isChecked() ? Deliver::kMinimized : Deliver::kNotMinimized);
-  choices.splash = AsShown(loaded.splash, Splash::kShown,
-                           check2_->isChecked() ? Splash::kSuppressed : Splash::kShown);
+  choices.deliver = AsShown(
+      loaded.deliver, Deliver::kNotMinimized,
+      minimizeAfterDeliveryCheck_->isChecked() ? Deliver::kMinimized : Deliver::kNotMinimized);
+  choices.splash =
+      AsShown(loaded.splash, Splash::kShown,
+              suppressSplashCheck_->isChecked() ? Splash::kSuppressed : Splash::kShown);
   choices.notification = AsShown(loaded.notification, Notification::kInternal, SelectedPopup());
   return choices;
 }
 
-void OptionsDialog::Command2_Click() {
-  if (const auto refusal = OptionsRefusal(names_, labelText_[1], labelText_[2])) {
+void OptionsDialog::onOkClicked() {
+  if (const auto refusal = OptionsRefusal(names_, labelText_[kName], labelText_[kDefaultPerson])) {
     ShowStop(program_, "Telvo", *refusal);
     return;
   }
@@ -153,8 +152,6 @@ void OptionsDialog::Command2_Click() {
   accept();
 }
 
-void OptionsDialog::Command3_Click() { reject(); }
-
-void OptionsDialog::Help_Click() { ShowHelp(this, QStringLiteral("Introduction")); }
+void OptionsDialog::onHelpClicked() { ShowHelp(this, QStringLiteral("Introduction")); }
 
 }  // namespace telvo

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <initializer_list>
 
 #include "core/options_rules.h"
 #include "core/workgroup.h"
@@ -32,110 +33,135 @@ Control* Make(QWidget* parent, const QString& name, const QString& caption = {},
   return control;
 }
 
-QString Indexed(const char* name, int index) {
-  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
 }  // namespace
 
 OptionsDialog::OptionsDialog(Program& program, QWidget* parent)
     : QDialog(parent), program_(program) {
-  setObjectName(QStringLiteral("Form4"));
+  setObjectName(QStringLiteral("optionsDialog"));
   CreateControls();
-  Form_Load();
+  Load();
 }
 
+// The Tab key visits the controls in the order they are made.
 void OptionsDialog::CreateControls() {
-  const std::array<std::pair<const char*, const char*>, 6> commands = {{
-      {"Choose a Workgroup", "Pick a .WGL file"},
-      {"Identify yourself", "Select your name from the list"},
-      {"Initials", "Your initials go on messages you send"},
-      {"Pick default \"for\" person", "Select the person you usually take messages for."},
-      {"Colors", "Background color for message pad."},
-      {"Popup Program", "A program that displays the mailslot popup"},
-  }};
-  for (int i = 0; i < 6; ++i) {
-    const auto& [caption, tip] = commands[static_cast<size_t>(i)];
-    command1_[static_cast<size_t>(i)] = Make<QPushButton>(this, Indexed("Command1", i),
-                                                          QString::fromLatin1(caption),
-                                                          QString::fromLatin1(tip));
-    connect(command1_[static_cast<size_t>(i)], &QPushButton::clicked, this,
-            [this, i] { Command1_Click(i); });
-  }
-  for (int i = 0; i < 4; ++i) {
+  CreateChoiceButtons();
+  CreateChoiceLabels();
+  CreatePopupOptions();
+  minimizeAfterDeliveryCheck_ = Make<QCheckBox>(
+      this, QStringLiteral("minimizeAfterDeliveryCheck"), QStringLiteral("Minimize after delivery"),
+      QStringLiteral("Telvo minimizes after you take a message"));
+  suppressSplashCheck_ = Make<QCheckBox>(
+      this, QStringLiteral("suppressSplashCheck"), QStringLiteral("Suppress splash screen"),
+      QStringLiteral("Select to eliminate the splash screen at start of Telvo"));
+
+  initialsEdit_ = new QLineEdit(this);
+  initialsEdit_->setObjectName(QStringLiteral("initialsEdit"));
+  initialsEdit_->installEventFilter(this);
+  namesList_ = new QListWidget(this);
+  namesList_->setObjectName(QStringLiteral("namesList"));
+  // A name is picked by a click, even on the name already selected, or by
+  // selecting it with the keys; merely tabbing into the list picks nothing.
+  connect(namesList_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { onNameClicked(namesList_->row(item)); });
+  connect(namesList_, &QListWidget::itemSelectionChanged, this, [this] {
+    const QList<QListWidgetItem*> selected = namesList_->selectedItems();
+    if (!selected.isEmpty()) onNameClicked(namesList_->row(selected.first()));
+  });
+
+  okButton_ = Make<QPushButton>(this, QStringLiteral("okButton"), QStringLiteral("OK"));
+  cancelButton_ = Make<QPushButton>(this, QStringLiteral("cancelButton"), QStringLiteral("Cancel"));
+  helpButton_ = Make<QPushButton>(this, QStringLiteral("helpButton"), QStringLiteral("Help"));
+  okButton_->setDefault(true);
+  connect(okButton_, &QPushButton::clicked, this, &OptionsDialog::onOkClicked);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(helpButton_, &QPushButton::clicked, this, &OptionsDialog::onHelpClicked);
+}
+
+// The buttons down the left that each change one choice.
+void OptionsDialog::CreateChoiceButtons() {
+  const auto button = [this](const char* name, const char* caption, const char* tip) {
+    return Make<QPushButton>(this, QString::fromLatin1(name), QString::fromLatin1(caption),
+                             QString::fromLatin1(tip));
+  };
+  chooseWorkgroupButton_ =
+      button("chooseWorkgroupButton", "Choose a Workgroup", "Pick a .WGL file");
+  chooseNameButton_ =
+      button("chooseNameButton", "Identify yourself", "Select your name from the list");
+  editInitialsButton_ =
+      button("editInitialsButton", "Initials", "Your initials go on messages you send");
+  chooseDefaultPersonButton_ = button("chooseDefaultPersonButton", "Pick default \"for\" person",
+                                      "Select the person you usually take messages for.");
+  chooseColourButton_ = button("chooseColourButton", "Colors", "Background color for message pad.");
+  choosePopupProgramButton_ = button("choosePopupProgramButton", "Popup Program",
+                                     "A program that displays the mailslot popup");
+
+  connect(chooseWorkgroupButton_, &QPushButton::clicked, this, &OptionsDialog::ChooseWorkgroup);
+  connect(chooseNameButton_, &QPushButton::clicked, this, [this] { EnterPickMode(kName); });
+  connect(editInitialsButton_, &QPushButton::clicked, this, &OptionsDialog::onInitialsClicked);
+  connect(chooseDefaultPersonButton_, &QPushButton::clicked, this,
+          [this] { EnterPickMode(kDefaultPerson); });
+  connect(chooseColourButton_, &QPushButton::clicked, this, &OptionsDialog::ChooseColour);
+  connect(choosePopupProgramButton_, &QPushButton::clicked, this,
+          &OptionsDialog::ChoosePopupProgram);
+}
+
+void OptionsDialog::CreateChoiceLabels() {
+  const char* names[] = {"workgroupLabel", "nameLabel", "defaultPersonLabel", "popupProgramLabel"};
+  for (size_t i = 0; i < choiceLabels_.size(); ++i) {
     // Paths and names come from files: never read as markup.
-    QLabel* label = Make<QLabel>(this, Indexed("Label1", i));
+    QLabel* label = Make<QLabel>(this, QString::fromLatin1(names[i]));
     label->setTextFormat(Qt::PlainText);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PaintBackground(label, kWhite);
-    label1_[static_cast<size_t>(i)] = label;
+    choiceLabels_[i] = label;
   }
-  const char* requirements[] = {"Required: your name from the list",
-                                "Required: a person from the list"};
-  for (int i = 0; i < 2; ++i) {
-    QLabel* hint = Make<QLabel>(this, Indexed("RequiredHint", i + 1),
-                                QString::fromLatin1(requirements[i]));
-    hint->setForegroundRole(QPalette::PlaceholderText);
-    requiredHint_[static_cast<size_t>(i)] = hint;
-  }
-
-  const std::array<std::pair<const char*, const char*>, 3> options = {{
-      {"No Popup", "Normal notification choice for Windows NT Workstation"},
-      {"Mailslot Popup", "Uses an external mailslot notification program to alert you."},
-      {"Telvo Popup",
-       "Checks every 10 seconds for new messages.  No external program neccesary"},
-  }};
-  for (int i = 0; i < 3; ++i) {
-    const auto& [caption, tip] = options[static_cast<size_t>(i)];
-    option1_[static_cast<size_t>(i)] = Make<QRadioButton>(
-        this, Indexed("Option1", i), QString::fromLatin1(caption), QString::fromLatin1(tip));
-    connect(option1_[static_cast<size_t>(i)], &QRadioButton::clicked, this,
-            [this, i] { Option1_Click(i); });
-  }
-  check1_ =
-      Make<QCheckBox>(this, QStringLiteral("Check1"), QStringLiteral("Minimize after delivery"),
-                      QStringLiteral("Telvo minimizes after you take a message"));
-  check2_ =
-      Make<QCheckBox>(this, QStringLiteral("Check2"), QStringLiteral("Suppress splash screen"),
-                      QStringLiteral("Select to eliminate the splash screen at start of Telvo"));
-
-  text1_ = new QLineEdit(this);
-  text1_->setObjectName(QStringLiteral("Text1"));
-  text1_->installEventFilter(this);
-  list1_ = new QListWidget(this);
-  list1_->setObjectName(QStringLiteral("List1"));
-  // A name is picked by a click, even on the name already selected, or by
-  // selecting it with the keys; merely tabbing into the list picks nothing.
-  connect(list1_, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { List1_Click(list1_->row(item)); });
-  connect(list1_, &QListWidget::itemSelectionChanged, this, [this] {
-    const QList<QListWidgetItem*> selected = list1_->selectedItems();
-    if (!selected.isEmpty()) List1_Click(list1_->row(selected.first()));
-  });
-
-  command2_ = Make<QPushButton>(this, QStringLiteral("Command2"), QStringLiteral("OK"));
-  command3_ = Make<QPushButton>(this, QStringLiteral("Command3"), QStringLiteral("Cancel"));
-  help_ = Make<QPushButton>(this, QStringLiteral("Help"), QStringLiteral("Help"));
-  command2_->setDefault(true);
-  connect(command2_, &QPushButton::clicked, this, &OptionsDialog::Command2_Click);
-  connect(command3_, &QPushButton::clicked, this, &OptionsDialog::Command3_Click);
-  connect(help_, &QPushButton::clicked, this, &OptionsDialog::Help_Click);
+  const auto hint = [this](const char* name, const char* text) {
+    QLabel* made = Make<QLabel>(this, QString::fromLatin1(name), QString::fromLatin1(text));
+    made->setForegroundRole(QPalette::PlaceholderText);
+    return made;
+  };
+  nameRequiredHint_ = hint("nameRequiredHint", "Required: your name from the list");
+  defaultPersonRequiredHint_ =
+      hint("defaultPersonRequiredHint", "Required: a person from the list");
 }
 
-void OptionsDialog::Form_Load() {
+// How new calls are announced: one of three.
+void OptionsDialog::CreatePopupOptions() {
+  const auto option = [this](const char* name, const char* caption, const char* tip,
+                             Notification popup) {
+    auto* made = Make<QRadioButton>(this, QString::fromLatin1(name), QString::fromLatin1(caption),
+                                    QString::fromLatin1(tip));
+    connect(made, &QRadioButton::clicked, this, [this, popup] { onPopupOptionClicked(popup); });
+    return made;
+  };
+  noPopupOption_ =
+      option("noPopupOption", "No Popup", "Normal notification choice for Windows NT Workstation",
+             Notification::kNone);
+  externalPopupOption_ = option("externalPopupOption", "Mailslot Popup",
+                                "Uses an external mailslot notification program to alert you.",
+                                Notification::kExternal);
+  internalPopupOption_ =
+      option("internalPopupOption", "Telvo Popup",
+             "Checks every 10 seconds for new messages.  No external program neccesary",
+             Notification::kInternal);
+}
+
+void OptionsDialog::Load() {
   ProgramState& s = program_.state;
   if (program_.hooks.StopPoller) program_.hooks.StopPoller();
-  command1_[5]->setEnabled(false);
-  label1_[3]->setEnabled(false);
+  choosePopupProgramButton_->setEnabled(false);
+  choiceLabels_[kPopupProgram]->setEnabled(false);
 
   setWindowTitle(QStringLiteral("Telvo Options"));
   backColor_ = program_.settings.padColor;
-  for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(check1_),
-                           static_cast<QWidget*>(check2_)})
+  for (QWidget* control :
+       {static_cast<QWidget*>(this), static_cast<QWidget*>(minimizeAfterDeliveryCheck_),
+        static_cast<QWidget*>(suppressSplashCheck_)})
     PaintBackground(control, program_.settings.padColor);
   // The option buttons hold their own colour: a colour chosen later paints
   // only the dialog and the check boxes.
-  for (QRadioButton* option : option1_) PaintBackground(option, program_.settings.padColor);
+  for (QRadioButton* option : {noPopupOption_, externalPopupOption_, internalPopupOption_})
+    PaintBackground(option, program_.settings.padColor);
   s.activeWindow = kOptionsDialog;
 
   SizeAndCentre(this, 8.0 / 11.0, 16.0 / 20.0);
@@ -154,7 +180,7 @@ double OptionsDialog::ChooseFonts(const LayoutUnits& units) {
   const QFont labelFont = MsSansSerif(sizes.labels);
   setFont(dialogFont);
   for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (control != list1_ && control != text1_) control->setFont(labelFont);
+    if (control != namesList_ && control != initialsEdit_) control->setFont(labelFont);
   }
   return TextHeightInUnits(dialogFont, units);
 }
@@ -165,43 +191,52 @@ void OptionsDialog::PlaceControls(const LayoutUnits& units, double lineHeight) {
     double left, top, width, height;
   };
   const Place places[] = {
-      {command1_[0], 5, 3, 25, 6},  {label1_[0], 32, 3, 50, 4},
-      {command1_[1], 5, 13, 25, 6}, {label1_[1], 32, 13, 25, 4},
-      {list1_, 60, 13, 25, 20 * lineHeight},
-      {command1_[2], 5, 23, 25, 6}, {text1_, 32, 23, 12, 4},
-      {requiredHint_[0], 32, 17.5, 28, 4},
-      {command1_[3], 5, 33, 25, 6}, {label1_[2], 32, 33, 25, 4},
-      {requiredHint_[1], 32, 37.5, 28, 4},
-      {command1_[4], 5, 43, 25, 6}, {option1_[0], 5, 53, 25, 4},
-      {check1_, 32, 53, 25, 6},     {option1_[2], 5, 59, 25, 4},
-      {check2_, 32, 60, 25, 6},     {option1_[1], 5, 65, 25, 4},
-      {command1_[5], 5, 73, 18, 6}, {label1_[3], 26, 73, 30, 4},
-      {command2_, 12, 85, 10, 6},   {command3_, 25, 85, 10, 6},
-      {help_, 38, 85, 10, 6},
+      {chooseWorkgroupButton_, 5, 3, 25, 6},
+      {choiceLabels_[kWorkgroup], 32, 3, 50, 4},
+      {chooseNameButton_, 5, 13, 25, 6},
+      {choiceLabels_[kName], 32, 13, 25, 4},
+      {namesList_, 60, 13, 25, 20 * lineHeight},
+      {editInitialsButton_, 5, 23, 25, 6},
+      {initialsEdit_, 32, 23, 12, 4},
+      {nameRequiredHint_, 32, 17.5, 28, 4},
+      {chooseDefaultPersonButton_, 5, 33, 25, 6},
+      {choiceLabels_[kDefaultPerson], 32, 33, 25, 4},
+      {defaultPersonRequiredHint_, 32, 37.5, 28, 4},
+      {chooseColourButton_, 5, 43, 25, 6},
+      {noPopupOption_, 5, 53, 25, 4},
+      {minimizeAfterDeliveryCheck_, 32, 53, 25, 6},
+      {internalPopupOption_, 5, 59, 25, 4},
+      {suppressSplashCheck_, 32, 60, 25, 6},
+      {externalPopupOption_, 5, 65, 25, 4},
+      {choosePopupProgramButton_, 5, 73, 18, 6},
+      {choiceLabels_[kPopupProgram], 26, 73, 30, 4},
+      {okButton_, 12, 85, 10, 6},
+      {cancelButton_, 25, 85, 10, 6},
+      {helpButton_, 38, 85, 10, 6},
   };
   for (const Place& p : places) units.PlaceControl(p.control, p.top, p.left, p.width, p.height);
 }
 
 void OptionsDialog::FillValues() {
-  SetLabel(0, program_.settings.workgroupPath);
-  SetLabel(1, program_.settings.name);
-  SetLabel(2, program_.settings.defaultRecipient);
-  SetLabel(3, program_.settings.popupProgram);
-  text1_->setText(ToQt(program_.settings.initials));
+  SetLabel(kWorkgroup, program_.settings.workgroupPath);
+  SetLabel(kName, program_.settings.name);
+  SetLabel(kDefaultPerson, program_.settings.defaultRecipient);
+  SetLabel(kPopupProgram, program_.settings.popupProgram);
+  initialsEdit_->setText(ToQt(program_.settings.initials));
 
-  list1_->setEnabled(false);
+  namesList_->setEnabled(false);
   EnablePickButtons();
-  text1_->setEnabled(false);
-  check2_->setChecked(program_.settings.splash == Splash::kSuppressed);
-  check1_->setChecked(program_.settings.deliver == Deliver::kMinimized);
+  initialsEdit_->setEnabled(false);
+  suppressSplashCheck_->setChecked(program_.settings.splash == Splash::kSuppressed);
+  minimizeAfterDeliveryCheck_->setChecked(program_.settings.deliver == Deliver::kMinimized);
 
   // A choice the file spells otherwise shows as the internal one.
   const Choice<Notification>& notification = program_.settings.notification;
-  const int option = notification == Notification::kNone       ? 0
-                     : notification == Notification::kExternal ? 1
-                                                               : 2;
-  option1_[static_cast<size_t>(option)]->setChecked(true);
-  Option1_Click(option);
+  const Notification shown = notification == Notification::kNone       ? Notification::kNone
+                             : notification == Notification::kExternal ? Notification::kExternal
+                                                                       : Notification::kInternal;
+  PopupOption(shown)->setChecked(true);
+  onPopupOptionClicked(shown);
 }
 
 void OptionsDialog::LoadNames(const std::string& path) {
@@ -212,50 +247,53 @@ void OptionsDialog::LoadNames(const std::string& path) {
   static_cast<void>(LoadWorkgroup(program_, names_));
   program_.settings.workgroupPath = configured;
 
-  const QSignalBlocker quiet(list1_);
-  list1_->clear();
-  for (const std::string& name : names_) list1_->addItem(ToQt(name));
+  const QSignalBlocker quiet(namesList_);
+  namesList_->clear();
+  for (const std::string& name : names_) namesList_->addItem(ToQt(name));
   ShowRequirements();
 }
 
 void OptionsDialog::EnablePickButtons() {
-  command1_[1]->setEnabled(!names_.empty());
-  command1_[3]->setEnabled(!names_.empty());
+  chooseNameButton_->setEnabled(!names_.empty());
+  chooseDefaultPersonButton_->setEnabled(!names_.empty());
 }
 
 void OptionsDialog::EnableMainControls(bool enabled) {
-  for (QPushButton* command : command1_) command->setEnabled(enabled);
-  for (QRadioButton* option : option1_) option->setEnabled(enabled);
-  for (QWidget* control : {static_cast<QWidget*>(command2_), static_cast<QWidget*>(command3_),
-                           static_cast<QWidget*>(check1_), static_cast<QWidget*>(check2_)})
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           chooseWorkgroupButton_, chooseNameButton_, editInitialsButton_,
+           chooseDefaultPersonButton_, chooseColourButton_, choosePopupProgramButton_,
+           noPopupOption_, externalPopupOption_, internalPopupOption_, okButton_, cancelButton_,
+           minimizeAfterDeliveryCheck_, suppressSplashCheck_})
     control->setEnabled(enabled);
 }
 
-void OptionsDialog::SetLabel(int index, const std::string& text) {
-  labelText_[static_cast<size_t>(index)] = text;
-  label1_[static_cast<size_t>(index)]->setText(ToQt(text));
+void OptionsDialog::SetLabel(ShownChoice choice, const std::string& text) {
+  labelText_[choice] = text;
+  choiceLabels_[choice]->setText(ToQt(text));
   ShowRequirements();
 }
 
 void OptionsDialog::ShowRequirements() {
-  for (size_t i = 0; i < requiredHint_.size(); ++i) {
-    const std::string& chosen = labelText_[i + 1];
-    requiredHint_[i]->setVisible(std::find(names_.begin(), names_.end(), chosen) == names_.end());
-  }
+  const auto listed = [this](ShownChoice choice) {
+    return std::find(names_.begin(), names_.end(), labelText_[choice]) != names_.end();
+  };
+  nameRequiredHint_->setVisible(!listed(kName));
+  defaultPersonRequiredHint_->setVisible(!listed(kDefaultPerson));
 }
 
 bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == text1_ && event->type() == QEvent::FocusIn) {
+  if (watched == initialsEdit_ && event->type() == QEvent::FocusIn) {
     // After the click or key that brought the focus has placed the cursor.
     QMetaObject::invokeMethod(
-        this, [this] { text1_->setSelection(0, std::min<int>(50, text1_->text().size())); },
+        this,
+        [this] { initialsEdit_->setSelection(0, std::min<int>(50, initialsEdit_->text().size())); },
         Qt::QueuedConnection);
   }
-  if (watched == text1_ && event->type() == QEvent::FocusOut) {
+  if (watched == initialsEdit_ && event->type() == QEvent::FocusOut) {
     // Another window coming to the front is no leaving of the box.
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-      text1_->setEnabled(false);
+      initialsEdit_->setEnabled(false);
   }
   return QDialog::eventFilter(watched, event);
 }
