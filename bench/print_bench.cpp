@@ -28,16 +28,16 @@ namespace telvo::bench {
 namespace {
 
 // Presses Print with "Print All Dates" ticked once the print range dialog
-// (Form3) is the modal window; looks again every millisecond until then.
+// is the modal window; looks again every millisecond until then.
 void AnswerPrintRange() {
   QWidget* modal = QApplication::activeModalWidget();
-  if (!modal || modal->objectName() != QStringLiteral("Form3")) {
+  if (!modal || modal->objectName() != QStringLiteral("printRangeDialog")) {
     QTimer::singleShot(1, [] { AnswerPrintRange(); });
     return;
   }
-  auto* all = modal->findChild<QCheckBox*>(QStringLiteral("Check1"));
-  auto* print = modal->findChild<QPushButton*>(QStringLiteral("Command2"));
-  if (!all || !print) Fatal("the print range dialog has no Check1 or Command2");
+  auto* all = modal->findChild<QCheckBox*>(QStringLiteral("printAllCheck"));
+  auto* print = modal->findChild<QPushButton*>(QStringLiteral("printButton"));
+  if (!all || !print) Fatal("the print range dialog has no printAllCheck or printButton");
   if (!all->isChecked()) all->click();
   print->click();
 }

@@ -213,10 +213,10 @@ bool RenderPrint(Program& program, const QString& folder) {
   auto poll = std::make_shared<std::function<void(int)>>();
   *poll = [saved, folder, weak = std::weak_ptr(poll)](int left) {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal->objectName() == QStringLiteral("Form3")) {
+    if (modal && modal->objectName() == QStringLiteral("printRangeDialog")) {
       *saved = Save(modal, folder, "print.png");
-      modal->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
-      modal->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+      modal->findChild<QCheckBox*>(QStringLiteral("printAllCheck"))->setChecked(true);
+      modal->findChild<QPushButton*>(QStringLiteral("printButton"))->click();
     } else if (left > 0) {
       QTimer::singleShot(10, [weak, left] {
         if (auto next = weak.lock()) (*next)(left - 1);

@@ -22,6 +22,9 @@
 namespace telvo::test {
 namespace {
 
+// The dialog's background and the inside of its date boxes.
+constexpr int32_t kPaleYellow = 0x0080FFFF;
+
 class PrintTest : public ProgramTest {
  protected:
   PrintTest() {
@@ -83,9 +86,9 @@ class PrintTest : public ProgramTest {
 // Sets the dialog's range and presses Print.
 std::function<void(QWidget*)> PrintRange(const char* begin, const char* end) {
   return [=](QWidget* modal) {
-    Find<QLineEdit>(modal, "bdate")->setText(QString::fromLatin1(begin));
-    Find<QLineEdit>(modal, "edate")->setText(QString::fromLatin1(end));
-    Find<QPushButton>(modal, "Command2")->click();
+    Find<QLineEdit>(modal, "beginningDateEdit")->setText(QString::fromLatin1(begin));
+    Find<QLineEdit>(modal, "endingDateEdit")->setText(QString::fromLatin1(end));
+    Find<QPushButton>(modal, "printButton")->click();
   };
 }
 
@@ -93,59 +96,60 @@ TEST_F(PrintTest, DialogStartsAtTodayInTabOrderAndGreysTheDatesForAllDates) {
   env.SetNow({2026, 3, 9, 14, 30, 0});
   Open();
   EXPECT_EQ(dialog->windowTitle(), "Print Calls for Bob");
-  EXPECT_EQ(Box("bdate")->text(), "03-09-2026");
-  EXPECT_EQ(Box("edate")->text(), "03-09-2026");
-  EXPECT_EQ(dialog->palette().color(QPalette::Window), ToQColor(0x0080FFFF));
-  EXPECT_EQ(Box("edate")->palette().color(QPalette::Base), ToQColor(0x0080FFFF));
-  EXPECT_FALSE(Get<QCheckBox>("Check1")->isChecked());
+  EXPECT_EQ(Box("beginningDateEdit")->text(), "03-09-2026");
+  EXPECT_EQ(Box("endingDateEdit")->text(), "03-09-2026");
+  EXPECT_EQ(dialog->palette().color(QPalette::Window), ToQColor(kPaleYellow));
+  EXPECT_EQ(Box("endingDateEdit")->palette().color(QPalette::Base), ToQColor(kPaleYellow));
+  EXPECT_FALSE(Get<QCheckBox>("printAllCheck")->isChecked());
 
-  EXPECT_EQ(FocusName(), "bdate");
+  EXPECT_EQ(FocusName(), "beginningDateEdit");
   std::string order;
   for (int i = 0; i < 5; ++i, Tab()) order += FocusName() + " ";
-  EXPECT_EQ(order, "bdate edate Check1 Command2 Command1 ");
+  EXPECT_EQ(order, "beginningDateEdit endingDateEdit printAllCheck printButton cancelButton ");
 
   // "Print All Dates" greys both dates and their labels; the texts stay.
-  Get<QCheckBox>("Check1")->click();
-  for (const char* name : {"bdate", "edate", "Label1", "Label2"})
+  Get<QCheckBox>("printAllCheck")->click();
+  for (const char* name :
+       {"beginningDateEdit", "endingDateEdit", "beginningDateLabel", "endingDateLabel"})
     EXPECT_FALSE(Get<QWidget>(name)->isEnabled()) << name;
-  Get<QCheckBox>("Check1")->click();
-  EXPECT_TRUE(Box("bdate")->isEnabled());
-  EXPECT_EQ(Box("bdate")->text(), "03-09-2026");
+  Get<QCheckBox>("printAllCheck")->click();
+  EXPECT_TRUE(Box("beginningDateEdit")->isEnabled());
+  EXPECT_EQ(Box("beginningDateEdit")->text(), "03-09-2026");
   EXPECT_TRUE(boxes.shown().empty());
 }
 
 TEST_F(PrintTest, LeavingABoxRewritesItsDateOrRefusesAndKeepsTheFocus) {
   Open();
-  Type("bdate", "2/3/1999");
+  Type("beginningDateEdit", "2/3/1999");
   Tab();
-  EXPECT_EQ(Box("bdate")->text(), "02-03-1999");
-  EXPECT_EQ(FocusName(), "edate");
+  EXPECT_EQ(Box("beginningDateEdit")->text(), "02-03-1999");
+  EXPECT_EQ(FocusName(), "endingDateEdit");
 
-  Type("edate", "13-45-1999");
+  Type("endingDateEdit", "13-45-1999");
   Tab();
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.last().text, "Invalid Ending Date");
   EXPECT_EQ(boxes.last().caption, "Telvo ");
-  EXPECT_EQ(Box("edate")->text(), "13-45-1999");
-  EXPECT_EQ(FocusName(), "edate");
+  EXPECT_EQ(Box("endingDateEdit")->text(), "13-45-1999");
+  EXPECT_EQ(FocusName(), "endingDateEdit");
 }
 
 // The dates were checked only when a box lost the focus, and a click on
 // Print does not take it: Print checks both again.
 TEST_F(PrintTest, PrintRefusesABoxThatHoldsNoDateAndSwapsReversedDates) {
   Open();
-  Type("edate", "12-31-1998");
-  Tab();  // edate left with a date; the focus is on Check1
-  Box("bdate")->setText("soon");
-  Get<QPushButton>("Command2")->click();
+  Type("endingDateEdit", "12-31-1998");
+  Tab();  // the ending date left with a date; the focus is on "Print All Dates"
+  Box("beginningDateEdit")->setText("soon");
+  Get<QPushButton>("printButton")->click();
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.last().text, "Invalid Beginning Date");
   EXPECT_TRUE(dialog->isVisible());
-  EXPECT_EQ(FocusName(), "bdate");
+  EXPECT_EQ(FocusName(), "beginningDateEdit");
 
   // Reversed dates are exchanged, compared as dates, not as texts.
-  Box("bdate")->setText("1/5/99");
-  Get<QPushButton>("Command2")->click();
+  Box("beginningDateEdit")->setText("1/5/99");
+  Get<QPushButton>("printButton")->click();
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   const telvo::PrintRange range = dialog->Range();
   EXPECT_EQ(range.beginDate, "12-31-1998");
@@ -154,7 +158,7 @@ TEST_F(PrintTest, PrintRefusesABoxThatHoldsNoDateAndSwapsReversedDates) {
 
   // Escape and the close box are Cancel, whatever the boxes hold.
   WhenModalShows([](QWidget* modal) {
-    Find<QLineEdit>(modal, "bdate")->setText("soon");
+    Find<QLineEdit>(modal, "beginningDateEdit")->setText("soon");
     QTest::keyClick(modal, Qt::Key_Escape);
   });
   EXPECT_FALSE(AskPrintRange(program, nullptr));
@@ -188,7 +192,7 @@ TEST_F(PrintTest, PrintsTheRangeNewestFirstUnderDateLinesIntoAPdf) {
   EXPECT_EQ(text.find('\f', 0), text.rfind('\f')) << "one page";
 
   // Cancel prints nothing; no box either way.
-  EXPECT_EQ(PrintToPdf([](QWidget* modal) { Find<QPushButton>(modal, "Command1")->click(); }),
+  EXPECT_EQ(PrintToPdf([](QWidget* modal) { Find<QPushButton>(modal, "cancelButton")->click(); }),
             "(no file)");
   EXPECT_TRUE(boxes.shown().empty());
 }
@@ -200,8 +204,8 @@ TEST_F(PrintTest, ALongLogContinuesOnFurtherPages) {
   WriteWholeFile(LogFile(1), log);
 
   const std::string text = PrintToPdf([](QWidget* modal) {
-    Find<QCheckBox>(modal, "Check1")->click();
-    Find<QPushButton>(modal, "Command2")->click();
+    Find<QCheckBox>(modal, "printAllCheck")->click();
+    Find<QPushButton>(modal, "printButton")->click();
   });
   const size_t secondPage = text.find('\f');
   ASSERT_NE(secondPage, std::string::npos) << text;

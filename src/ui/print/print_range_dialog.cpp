@@ -36,46 +36,46 @@ double DialogFontPoints() {
 
 PrintRangeDialog::PrintRangeDialog(Program& program, QWidget* parent)
     : QDialog(parent), program_(program) {
-  setObjectName(QStringLiteral("Form3"));
+  setObjectName(QStringLiteral("printRangeDialog"));
   CreateControls();
-  Form_Load();
+  Load();
 }
 
 void PrintRangeDialog::CreateControls() {
-  label1_ = new QLabel(QStringLiteral("Beginning Date"), this);
-  label1_->setObjectName(QStringLiteral("Label1"));
-  bdate_ = new QLineEdit(this);
-  bdate_->setObjectName(QStringLiteral("bdate"));
-  label2_ = new QLabel(QStringLiteral("Ending Date"), this);
-  label2_->setObjectName(QStringLiteral("Label2"));
-  edate_ = new QLineEdit(this);
-  edate_->setObjectName(QStringLiteral("edate"));
-  check1_ = new QCheckBox(QStringLiteral("Print All Dates"), this);
-  check1_->setObjectName(QStringLiteral("Check1"));
-  command2_ = new QPushButton(QStringLiteral("Print"), this);
-  command2_->setObjectName(QStringLiteral("Command2"));
-  command1_ = new QPushButton(QStringLiteral("Cancel"), this);
-  command1_->setObjectName(QStringLiteral("Command1"));
+  beginningDateLabel_ = new QLabel(QStringLiteral("Beginning Date"), this);
+  beginningDateLabel_->setObjectName(QStringLiteral("beginningDateLabel"));
+  beginningDateEdit_ = new QLineEdit(this);
+  beginningDateEdit_->setObjectName(QStringLiteral("beginningDateEdit"));
+  endingDateLabel_ = new QLabel(QStringLiteral("Ending Date"), this);
+  endingDateLabel_->setObjectName(QStringLiteral("endingDateLabel"));
+  endingDateEdit_ = new QLineEdit(this);
+  endingDateEdit_->setObjectName(QStringLiteral("endingDateEdit"));
+  printAllCheck_ = new QCheckBox(QStringLiteral("Print All Dates"), this);
+  printAllCheck_->setObjectName(QStringLiteral("printAllCheck"));
+  printButton_ = new QPushButton(QStringLiteral("Print"), this);
+  printButton_->setObjectName(QStringLiteral("printButton"));
+  cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancelButton_->setObjectName(QStringLiteral("cancelButton"));
   // A click on a button leaves the focus in the date box, so a click on
   // Print checks the dates once, in Print itself, and Cancel never asks
   // for a date it is about to throw away. Tab still reaches both.
-  command2_->setFocusPolicy(Qt::TabFocus);
-  command1_->setFocusPolicy(Qt::TabFocus);
-  command2_->setAutoDefault(false);
-  command1_->setAutoDefault(false);
+  printButton_->setFocusPolicy(Qt::TabFocus);
+  cancelButton_->setFocusPolicy(Qt::TabFocus);
+  printButton_->setAutoDefault(false);
+  cancelButton_->setAutoDefault(false);
 
-  for (QLineEdit* box : {bdate_, edate_}) box->installEventFilter(this);
-  connect(check1_, &QCheckBox::clicked, this, &PrintRangeDialog::Check1_Click);
-  connect(command2_, &QPushButton::clicked, this, &PrintRangeDialog::Command2_Click);
-  connect(command1_, &QPushButton::clicked, this, &PrintRangeDialog::Command1_Click);
+  for (QLineEdit* box : {beginningDateEdit_, endingDateEdit_}) box->installEventFilter(this);
+  connect(printAllCheck_, &QCheckBox::clicked, this, &PrintRangeDialog::onPrintAllClicked);
+  connect(printButton_, &QPushButton::clicked, this, &PrintRangeDialog::onPrintClicked);
+  connect(cancelButton_, &QPushButton::clicked, this, &PrintRangeDialog::onCancelClicked);
 
-  setTabOrder(bdate_, edate_);
-  setTabOrder(edate_, check1_);
-  setTabOrder(check1_, command2_);
-  setTabOrder(command2_, command1_);
+  setTabOrder(beginningDateEdit_, endingDateEdit_);
+  setTabOrder(endingDateEdit_, printAllCheck_);
+  setTabOrder(printAllCheck_, printButton_);
+  setTabOrder(printButton_, cancelButton_);
 }
 
-void PrintRangeDialog::Form_Load() {
+void PrintRangeDialog::Load() {
   ProgramState& s = program_.state;
   s.activeWindow = kPrintRange;
   // An index just past the people names nobody (an empty title); one further
@@ -93,36 +93,40 @@ void PrintRangeDialog::Form_Load() {
   setFont(font);
   for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) control->setFont(font);
 
-  for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(bdate_),
-                           static_cast<QWidget*>(edate_), static_cast<QWidget*>(check1_)})
+  for (QWidget* control :
+       {static_cast<QWidget*>(this), static_cast<QWidget*>(beginningDateEdit_),
+        static_cast<QWidget*>(endingDateEdit_), static_cast<QWidget*>(printAllCheck_)})
     PaintBackground(control, kPaleYellow);
-  for (QLabel* label : {label1_, label2_}) PaintBackground(label, kWindowColour);
+  for (QLabel* label : {beginningDateLabel_, endingDateLabel_})
+    PaintBackground(label, kWindowColour);
   // A text box fills its inside with the base colour, not the window's.
-  for (QLineEdit* box : {bdate_, edate_}) {
+  for (QLineEdit* box : {beginningDateEdit_, endingDateEdit_}) {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, ToQColor(kPaleYellow));
     box->setPalette(palette);
   }
 
   const QString today = ToQt(FormatDate(program_.env.Now()));
-  bdate_->setText(today);
-  edate_->setText(today);
+  beginningDateEdit_->setText(today);
+  endingDateEdit_->setText(today);
 
   struct Place {
     QWidget* control;
     double left, top, width, height;
   };
   const Place places[] = {
-      {label1_, 25, 10, 30, 10}, {bdate_, 55, 10, 22, 10},   {label2_, 25, 30, 30, 10},
-      {edate_, 55, 30, 22, 10},  {check1_, 35, 55, 35, 10},  {command2_, 30, 80, 17, 15},
-      {command1_, 50, 80, 17, 15},
+      {beginningDateLabel_, 25, 10, 30, 10}, {beginningDateEdit_, 55, 10, 22, 10},
+      {endingDateLabel_, 25, 30, 30, 10},    {endingDateEdit_, 55, 30, 22, 10},
+      {printAllCheck_, 35, 55, 35, 10},      {printButton_, 30, 80, 17, 15},
+      {cancelButton_, 50, 80, 17, 15},
   };
   for (const Place& p : places) units.PlaceControl(p.control, p.top, p.left, p.width, p.height);
-  bdate_->setFocus();
+  beginningDateEdit_->setFocus();
 }
 
 PrintRange PrintRangeDialog::Range() const {
-  return {check1_->isChecked(), FromQt(bdate_->text()), FromQt(edate_->text())};
+  return {printAllCheck_->isChecked(), FromQt(beginningDateEdit_->text()),
+          FromQt(endingDateEdit_->text())};
 }
 
 bool PrintRangeDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -140,8 +144,8 @@ bool PrintRangeDialog::eventFilter(QObject* watched, QEvent* event) {
     // leaving of the box; neither is the dialog being hidden.
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !closing_) {
-      if (box == bdate_) bdate_LostFocus();
-      else edate_LostFocus();
+      if (box == beginningDateEdit_) onBeginningDateLeft();
+      else onEndingDateLeft();
     }
   }
   return QDialog::eventFilter(watched, event);
@@ -163,44 +167,46 @@ void PrintRangeDialog::RefocusLater(QLineEdit* box) {
   box->setFocus(Qt::OtherFocusReason);
 }
 
-void PrintRangeDialog::bdate_LostFocus() {
-  if (!CheckDate(bdate_, "Invalid Beginning Date")) RefocusLater(bdate_);
+void PrintRangeDialog::onBeginningDateLeft() {
+  if (!CheckDate(beginningDateEdit_, "Invalid Beginning Date")) RefocusLater(beginningDateEdit_);
 }
 
-void PrintRangeDialog::edate_LostFocus() {
-  if (!CheckDate(edate_, "Invalid Ending Date")) RefocusLater(edate_);
+void PrintRangeDialog::onEndingDateLeft() {
+  if (!CheckDate(endingDateEdit_, "Invalid Ending Date")) RefocusLater(endingDateEdit_);
 }
 
-void PrintRangeDialog::Check1_Click() {
-  const bool dates = !check1_->isChecked();
-  for (QWidget* control : {static_cast<QWidget*>(bdate_), static_cast<QWidget*>(edate_),
-                           static_cast<QWidget*>(label1_), static_cast<QWidget*>(label2_)})
+void PrintRangeDialog::onPrintAllClicked() {
+  const bool dates = !printAllCheck_->isChecked();
+  for (QWidget* control :
+       {static_cast<QWidget*>(beginningDateEdit_), static_cast<QWidget*>(endingDateEdit_),
+        static_cast<QWidget*>(beginningDateLabel_), static_cast<QWidget*>(endingDateLabel_)})
     control->setEnabled(dates);
 }
 
-void PrintRangeDialog::Command2_Click() {
-  if (!check1_->isChecked()) {
+void PrintRangeDialog::onPrintClicked() {
+  if (!printAllCheck_->isChecked()) {
     // A box checks its date only when it loses the focus, and Print does not
     // take it: the dates are checked again here, so a box still holding a
     // text that is no date cannot print a range nobody asked for.
-    if (!CheckDate(bdate_, "Invalid Beginning Date")) return RefocusLater(bdate_);
-    if (!CheckDate(edate_, "Invalid Ending Date")) return RefocusLater(edate_);
-    if (ReadDate(FromQt(edate_->text())) < ReadDate(FromQt(bdate_->text()))) {
-      const QString begin = bdate_->text();
-      bdate_->setText(edate_->text());
-      edate_->setText(begin);
+    if (!CheckDate(beginningDateEdit_, "Invalid Beginning Date"))
+      return RefocusLater(beginningDateEdit_);
+    if (!CheckDate(endingDateEdit_, "Invalid Ending Date")) return RefocusLater(endingDateEdit_);
+    if (ReadDate(FromQt(endingDateEdit_->text())) < ReadDate(FromQt(beginningDateEdit_->text()))) {
+      const QString begin = beginningDateEdit_->text();
+      beginningDateEdit_->setText(endingDateEdit_->text());
+      endingDateEdit_->setText(begin);
     }
   }
   closing_ = true;
   done(QDialog::Accepted);
 }
 
-void PrintRangeDialog::Command1_Click() {
+void PrintRangeDialog::onCancelClicked() {
   closing_ = true;
   done(QDialog::Rejected);
 }
 
-void PrintRangeDialog::reject() { Command1_Click(); }
+void PrintRangeDialog::reject() { onCancelClicked(); }
 
 std::optional<PrintRange> AskPrintRange(Program& program, QWidget* parent) {
   PrintRangeDialog dialog(program, parent);

@@ -1,8 +1,11 @@
 #pragma once
-// The print range dialog (Form3): which of the viewed person's calls a print
+// The print range dialog: which of the viewed person's calls a print
 // job prints, those between two dates (both included) or all of them. A
 // fresh dialog serves each job, so the dates start at today and "Print All
 // Dates" unchecked every time.
+//
+// Controls carry their member's name, without the underscore, as their
+// object name ("printAllCheck", "printButton"), which is how tests find them.
 
 #include <QDialog>
 #include <optional>
@@ -22,7 +25,7 @@ class PrintRangeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Loads the dialog (Form_Load) without showing it.
+  // Loads the dialog without showing it.
   explicit PrintRangeDialog(Program& program, QWidget* parent = nullptr);
 
   // What the boxes hold now, for the job to read after Print.
@@ -35,12 +38,12 @@ class PrintRangeDialog : public QDialog {
 
  private:
   void CreateControls();
-  void Form_Load();
-  void bdate_LostFocus();
-  void edate_LostFocus();
-  void Check1_Click();
-  void Command2_Click();
-  void Command1_Click();
+  void Load();
+  void onBeginningDateLeft();
+  void onEndingDateLeft();
+  void onPrintAllClicked();
+  void onPrintClicked();
+  void onCancelClicked();
 
   // Rewrites the box's date as "mm-dd-yyyy"; on a text that is no date shows
   // `message` and returns false, the text left as typed.
@@ -50,13 +53,13 @@ class PrintRangeDialog : public QDialog {
   void RefocusLater(QLineEdit* box);
 
   Program& program_;
-  QLabel* label1_ = nullptr;
-  QLabel* label2_ = nullptr;
-  QLineEdit* bdate_ = nullptr;
-  QLineEdit* edate_ = nullptr;
-  QCheckBox* check1_ = nullptr;
-  QPushButton* command2_ = nullptr;
-  QPushButton* command1_ = nullptr;
+  QLabel* beginningDateLabel_ = nullptr;
+  QLabel* endingDateLabel_ = nullptr;
+  QLineEdit* beginningDateEdit_ = nullptr;
+  QLineEdit* endingDateEdit_ = nullptr;
+  QCheckBox* printAllCheck_ = nullptr;
+  QPushButton* printButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
   // Hiding the dialog takes the focus from a box: no leaving to check.
   bool closing_ = false;
 };
