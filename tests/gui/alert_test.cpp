@@ -26,93 +26,92 @@ class AlertWindowTest : public ProgramTest {
   std::string Stored() const { return ReadWholeFile(AlertFile()); }
 
   // What the pad does before it opens the window.
-  std::unique_ptr<AlertWindow> Open(int mode) {
-    const AlertUse use = mode == 1 ? AlertUse::kShowToTaker : AlertUse::kEdit;
+  std::unique_ptr<AlertWindow> Open(AlertUse use) {
     auto window = std::make_unique<AlertWindow>(program, 0, use, ReadAlert(program, 0).text);
     window->show();
     return window;
   }
-  static QPlainTextEdit* Text1(QWidget* w) { return Find<QPlainTextEdit>(w, "Text1"); }
+  static QPlainTextEdit* AlertEdit(QWidget* w) { return Find<QPlainTextEdit>(w, "alertEdit"); }
   static QString Heading(QWidget* w, const char* line) { return Find<QLabel>(w, line)->text(); }
-  static void Click(QWidget* w, int index) {
-    Find<QPushButton>(w, ("Command1(" + std::to_string(index) + ")").c_str())->click();
-  }
+  static void Click(QWidget* w, const char* button) { Find<QPushButton>(w, button)->click(); }
 };
 
 TEST_F(AlertWindowTest, ShowsTheAlertToTheTakerAsPlainText) {
   WriteWholeFile(AlertFile(), kStored);
-  auto window = Open(1);
+  auto window = Open(AlertUse::kShowToTaker);
   EXPECT_EQ(window->windowTitle(), "Alert for <b>Ann");
   EXPECT_EQ(state.activeWindow, kAlertWindow);
-  EXPECT_EQ(Heading(window.get(), "Heading1"), "Please note the following message.");
-  EXPECT_EQ(Text1(window.get())->toPlainText(),
+  EXPECT_EQ(Heading(window.get(), "firstHeadingLine"), "Please note the following message.");
+  EXPECT_EQ(AlertEdit(window.get())->toPlainText(),
             "<b>x</b> <img src=x>\nPosted 4:07 PM 12-05-2026");
-  EXPECT_TRUE(Text1(window.get())->isReadOnly());
-  QTest::mouseDClick(Text1(window.get())->viewport(), Qt::LeftButton);
+  EXPECT_TRUE(AlertEdit(window.get())->isReadOnly());
+  QTest::mouseDClick(AlertEdit(window.get())->viewport(), Qt::LeftButton);
   EXPECT_TRUE(boxes.shown().empty());
 
-  Click(window.get(), 0);
+  Click(window.get(), "okButton");
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(Stored(), kStored);
 
   // The taker may remove it too.
-  window = Open(1);
-  Click(window.get(), 2);
+  window = Open(AlertUse::kShowToTaker);
+  Click(window.get(), "removeButton");
   EXPECT_FALSE(window->isVisible());
   EXPECT_FALSE(std::filesystem::exists(AlertFile()));
 }
 
 TEST_F(AlertWindowTest, EditorWritesOnlyWhatChanged) {
-  auto window = Open(0);
-  EXPECT_EQ(Heading(window.get(), "Heading1"), "Enter a message you want people");
-  EXPECT_EQ(Heading(window.get(), "Heading2"), "taking calls for <b>Ann to know.");
-  EXPECT_EQ(Find<QLabel>(window.get(), "Heading2")->textFormat(), Qt::PlainText);
-  EXPECT_TRUE(Text1(window.get())->toPlainText().isEmpty());
-  QTest::mouseDClick(Text1(window.get())->viewport(), Qt::LeftButton);
+  auto window = Open(AlertUse::kEdit);
+  EXPECT_EQ(Heading(window.get(), "firstHeadingLine"), "Enter a message you want people");
+  EXPECT_EQ(Heading(window.get(), "secondHeadingLine"), "taking calls for <b>Ann to know.");
+  EXPECT_EQ(Find<QLabel>(window.get(), "secondHeadingLine")->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(AlertEdit(window.get())->toPlainText().isEmpty());
+  QTest::mouseDClick(AlertEdit(window.get())->viewport(), Qt::LeftButton);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Be sure to enter an alert"}));
-  Click(window.get(), 0);
+  Click(window.get(), "okButton");
   EXPECT_FALSE(std::filesystem::exists(AlertFile()));
 
-  window = Open(0);
-  QTest::keyClicks(Text1(window.get()), "Out");
-  QTest::keyClick(Text1(window.get()), Qt::Key_Return);
-  QTest::keyClicks(Text1(window.get()), "back Monday");
-  QTest::keyClick(Text1(window.get()), Qt::Key_Tab);  // moves on; types nothing
-  Click(window.get(), 0);
+  window = Open(AlertUse::kEdit);
+  QTest::keyClicks(AlertEdit(window.get()), "Out");
+  QTest::keyClick(AlertEdit(window.get()), Qt::Key_Return);
+  QTest::keyClicks(AlertEdit(window.get()), "back Monday");
+  QTest::keyClick(AlertEdit(window.get()), Qt::Key_Tab);  // moves on; types nothing
+  Click(window.get(), "okButton");
   const std::string saved = "Out\r\nback Monday\r\nPosted 9:05 AM 12-06-2026\r\n";
   EXPECT_EQ(Stored(), saved);
 
   // Reopened and closed unchanged a minute later: the time stamp stays.
   env.SetNow({2026, 12, 6, 9, 6, 0});
-  window = Open(0);
-  EXPECT_EQ(Text1(window.get())->toPlainText(), "Out\nback Monday\nPosted 9:05 AM 12-06-2026");
-  Click(window.get(), 0);
+  window = Open(AlertUse::kEdit);
+  EXPECT_EQ(AlertEdit(window.get())->toPlainText(), "Out\nback Monday\nPosted 9:05 AM 12-06-2026");
+  Click(window.get(), "okButton");
   EXPECT_EQ(Stored(), saved);
   // Cancel keeps what was typed out of the file; an emptied text is an alert.
-  for (int button : {1, 0}) {
-    window = Open(0);
-    Text1(window.get())->clear();
+  const std::pair<const char*, std::string> closings[] = {
+      {"cancelButton", saved}, {"okButton", "\r\nPosted 9:06 AM 12-06-2026\r\n"}};
+  for (const auto& [button, stored] : closings) {
+    window = Open(AlertUse::kEdit);
+    AlertEdit(window.get())->clear();
     Click(window.get(), button);
-    EXPECT_EQ(Stored(), button == 1 ? saved : "\r\nPosted 9:06 AM 12-06-2026\r\n");
+    EXPECT_EQ(Stored(), stored) << button;
   }
 }
 
 TEST_F(AlertWindowTest, LockedAlertKeepsTheWindowOpenWithItsText) {
   WriteWholeFile(AlertFile(), kStored);
-  auto window = Open(0);
-  Text1(window.get())->setPlainText("Away");
+  auto window = Open(AlertUse::kEdit);
+  AlertEdit(window.get())->setPlainText("Away");
   std::unique_ptr<File> reader;
   ASSERT_OK(posix.OpenFile(workgroup.at(0).alert, FileAccess::kRead, &reader));
-  Click(window.get(), 0);
+  Click(window.get(), "okButton");
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Message file is locked up"}));
   EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(Text1(window.get())->toPlainText(), "Away");
+  EXPECT_EQ(AlertEdit(window.get())->toPlainText(), "Away");
   EXPECT_EQ(Stored(), kStored);
   EXPECT_GE(env.sleptMs(), kTenPausesMinMs);  // waited for the colleague first
   EXPECT_FALSE(std::filesystem::exists(AlertFile() + ".NEW"));
 
   reader.reset();
-  Click(window.get(), 0);
+  Click(window.get(), "okButton");
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(Stored(), "Away\r\nPosted 9:05 AM 12-06-2026\r\n");
 }
@@ -122,8 +121,8 @@ TEST_F(AlertWindowTest, OpensModallyAndSaysWhenRemoveFails) {
   const std::string text = ReadAlert(program, 0).text;
   std::filesystem::remove(AlertFile());
   WhenModalShows([&](QWidget* modal) {
-    EXPECT_EQ(modal->objectName(), "Form5");
-    Click(modal, 2);
+    EXPECT_EQ(modal->objectName(), "alertWindow");
+    Click(modal, "removeButton");
   });
   ShowAlertWindow(program, 0, AlertUse::kEdit, text, nullptr);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Error Deleting Alert"}));

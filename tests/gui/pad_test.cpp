@@ -297,12 +297,16 @@ TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {
   Open(true);
   Type("callerEdit", "Joe");
   QString shown;
+  QFont captions;
   WhenModalShows([&](QWidget* window) {
-    shown = Find<QPlainTextEdit>(window, "Text1")->toPlainText();
-    QTest::mouseClick(Find<QPushButton>(window, "Command1(1)"), Qt::LeftButton);
+    shown = Find<QPlainTextEdit>(window, "alertEdit")->toPlainText();
+    captions = Find<QPushButton>(window, "cancelButton")->font();
+    QTest::mouseClick(Find<QPushButton>(window, "cancelButton"), Qt::LeftButton);
   });
   Choose(kBob);
   EXPECT_EQ(shown, "<b>Out</b> today\nPosted 8:00 AM 12-06-2026");
+  // The window takes its captions' type from the pad's.
+  EXPECT_EQ(captions.toString(), Find<QWidget>(pad, "callerLabel")->font().toString());
   EXPECT_EQ(Edit("callerEdit")->text(), "Joe");
   EXPECT_EQ(state.activeWindow, kMessagePad);
   Click("deliverButton");  // seen already: delivered at once

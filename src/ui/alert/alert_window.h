@@ -1,9 +1,11 @@
 #pragma once
-// The alert window (Form5), shown modally for the person `person`: it shows
-// the alert to the message taker, or lets the user edit it.
+// The alert window, shown modally for the person `person`: it shows the
+// alert to the message taker, or lets the user edit it.
+//
+// Controls carry their member's name, without the underscore, as their
+// object name ("alertEdit", "removeButton"), which is how tests find them.
 
 #include <QDialog>
-#include <array>
 #include <string>
 
 #include "core/program.h"
@@ -25,19 +27,18 @@ class AlertWindow : public QDialog {
   AlertWindow(Program& program, int person, AlertUse use, std::string text,
               QWidget* parent = nullptr);
 
-  // 0 OK, 1 Cancel, 2 Remove.
-  void Command1_Click(int index);
-  void Text1_DblClick();
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Form_Load();
+  void Load();
   void CreateControls();
   void PlaceControls();
   void ApplyPadFonts();
   void WriteHeading();
+  void onOkClicked();
+  void onRemoveClicked();
+  void onAlertDoubleClicked();
   bool Editing() const;
   std::string EditedAlert() const;
 
@@ -45,9 +46,12 @@ class AlertWindow : public QDialog {
   int person_;
   const AlertUse use_;
   const std::string text_;
-  std::array<QLabel*, 2> heading_{};
-  QPlainTextEdit* text1_ = nullptr;
-  std::array<QPushButton*, 3> command1_{};
+  QLabel* firstHeadingLine_ = nullptr;
+  QLabel* secondHeadingLine_ = nullptr;
+  QPlainTextEdit* alertEdit_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QPushButton* removeButton_ = nullptr;
   // The alert as loaded, in the form it would be written: OK writes only
   // when the text differs, so an unchanged alert keeps its time stamp.
   std::string loaded_;
