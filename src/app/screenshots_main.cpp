@@ -97,11 +97,11 @@ void Configure(Program& program, const SampleWorkgroup& sample) {
 // the line.
 bool RenderSplash(const QString& folder) {
   SplashScreen splash;
-  splash.Timer1()->stop();
-  while (splash.SplashStep() < 6) splash.Timer1_Timer();
-  splash.Timer1_Timer();
-  splash.Timer1_Timer();
-  splash.Timer1_Timer();
+  splash.AnimationTimer()->stop();
+  while (splash.SplashStep() < SplashScreen::kSendTilde) splash.onAnimationTick();
+  splash.onAnimationTick();
+  splash.onAnimationTick();
+  splash.onAnimationTick();
   return Save(&splash, folder, "splash.png");
 }
 

@@ -11,6 +11,11 @@
 namespace telvo::test {
 namespace {
 
+// The animation clock's intervals: a pause, a fast run, the linger before closing.
+constexpr int kPauseMs = 500;
+constexpr int kFastMs = 1;
+constexpr int kLingerMs = 5000;
+
 qint64 ImageOf(QWidget* splash, const char* picture) {
   return Find<QLabel>(splash, picture)->pixmap().cacheKey();
 }
@@ -20,7 +25,7 @@ int TicksThroughStep(SplashScreen& splash) {
   const int step = splash.SplashStep();
   int ticks = 0;
   while (splash.SplashStep() == step && ticks < 100) {
-    splash.Timer1_Timer();
+    splash.onAnimationTick();
     ++ticks;
   }
   return ticks;
@@ -29,52 +34,52 @@ int TicksThroughStep(SplashScreen& splash) {
 TEST(SplashScreenTest, KeepsItsGridAndTexts) {
   SplashScreen splash;
   // The line joins its two end pictures, whatever the screen's size.
-  auto* leftEnd = Find<QLabel>(&splash, "Picture5");
-  auto* rightEnd = Find<QLabel>(&splash, "Picture3");
-  auto* line = Find<QWidget>(&splash, "Line1");
+  auto* leftEnd = Find<QLabel>(&splash, "leftPhonePicture");
+  auto* rightEnd = Find<QLabel>(&splash, "rightPhonePicture");
+  auto* line = Find<QWidget>(&splash, "telephoneLine");
   EXPECT_NEAR(line->x(), leftEnd->geometry().right() + 1, 1);
   EXPECT_NEAR(line->geometry().right() + 1, rightEnd->x(), 1);
   EXPECT_NEAR(line->geometry().center().y(), leftEnd->geometry().center().y(), 1);
 
-  auto* start = Find<QPushButton>(&splash, "Command1");
-  auto* title = Find<QLabel>(&splash, "Label1");
+  auto* start = Find<QPushButton>(&splash, "startButton");
+  auto* title = Find<QLabel>(&splash, "titleLabel");
   EXPECT_TRUE(title->font().bold());
   EXPECT_NEAR(start->x() + start->width() / 2.0, splash.width() / 2.0, 1);
   EXPECT_NEAR(title->x() + title->width() / 2.0, splash.width() / 2.0, 1);
-  EXPECT_EQ(
-      (QStringList{start->text(), title->text(), Find<QLabel>(&splash, "Label4")->text().left(40)}),
-      (QStringList{"Start Telvo", "Telvo", "There is no warranty or claim of fitness"}));
+  EXPECT_EQ((QStringList{start->text(), title->text(),
+                         Find<QLabel>(&splash, "disclaimerLabel")->text().left(40)}),
+            (QStringList{"Start Telvo", "Telvo", "There is no warranty or claim of fitness"}));
 }
 
 TEST(SplashScreenTest, PlaysTheMessageAlongTheLineAndClosesFiveSecondsLater) {
   SplashScreen splash;
   splash.show();
-  QTimer* timer = splash.Timer1();
-  EXPECT_EQ(timer->interval(), 500);
-  const qint64 blankPad = ImageOf(&splash, "Picture7");
-  EXPECT_EQ(ImageOf(&splash, "Picture8"), blankPad);
-  auto* slip = Find<QLabel>(&splash, "Picture6");
-  auto* tilde = Find<QLabel>(&splash, "Label3");
+  QTimer* timer = splash.AnimationTimer();
+  EXPECT_EQ(timer->interval(), kPauseMs);
+  const qint64 blankPad = ImageOf(&splash, "blankPadImage");
+  EXPECT_EQ(ImageOf(&splash, "padPicture"), blankPad);
+  auto* slip = Find<QLabel>(&splash, "slipPicture");
+  auto* tilde = Find<QLabel>(&splash, "tildeLabel");
   EXPECT_FALSE(tilde->isVisible());
 
   // A pause of two ticks, then the pad is written on.
-  splash.Timer1_Timer();
-  splash.Timer1_Timer();
-  EXPECT_EQ(ImageOf(&splash, "Picture8"), blankPad);
-  splash.Timer1_Timer();
-  EXPECT_EQ(ImageOf(&splash, "Picture8"), ImageOf(&splash, "Picture2"));
+  splash.onAnimationTick();
+  splash.onAnimationTick();
+  EXPECT_EQ(ImageOf(&splash, "padPicture"), blankPad);
+  splash.onAnimationTick();
+  EXPECT_EQ(ImageOf(&splash, "padPicture"), ImageOf(&splash, "writtenPadImage"));
 
   // The slip leaves the pad, which is blank again, and the clock runs fast.
-  splash.Timer1_Timer();
+  splash.onAnimationTick();
   EXPECT_TRUE(slip->isVisible());
-  EXPECT_EQ(slip->pixmap().cacheKey(), ImageOf(&splash, "Picture4"));
-  EXPECT_EQ(slip->pos(), Find<QLabel>(&splash, "Picture8")->pos());
-  EXPECT_EQ(ImageOf(&splash, "Picture8"), blankPad);
-  EXPECT_EQ(timer->interval(), 1);
+  EXPECT_EQ(slip->pixmap().cacheKey(), ImageOf(&splash, "slipImage"));
+  EXPECT_EQ(slip->pos(), Find<QLabel>(&splash, "padPicture")->pos());
+  EXPECT_EQ(ImageOf(&splash, "padPicture"), blankPad);
+  EXPECT_EQ(timer->interval(), kFastMs);
 
   // Up by 4 units a tick from 55 until it has passed 35: seven ticks.
   EXPECT_EQ(TicksThroughStep(splash), 7);
-  EXPECT_LT(slip->y(), Find<QLabel>(&splash, "Picture5")->y());
+  EXPECT_LT(slip->y(), Find<QLabel>(&splash, "leftPhonePicture")->y());
   // One step to the right, then it turns into the "~" on the line.
   EXPECT_EQ(TicksThroughStep(splash), 2);
   EXPECT_FALSE(slip->isVisible());
@@ -82,11 +87,11 @@ TEST(SplashScreenTest, PlaysTheMessageAlongTheLineAndClosesFiveSecondsLater) {
   // Along the line 10 units a tick from 22 until past 78.
   EXPECT_EQ(TicksThroughStep(splash), 6);
   EXPECT_FALSE(tilde->isVisible());
-  EXPECT_EQ(ImageOf(&splash, "Picture3"), ImageOf(&splash, "Picture1"));
-  EXPECT_EQ(timer->interval(), 5000);
+  EXPECT_EQ(ImageOf(&splash, "rightPhonePicture"), ImageOf(&splash, "ringingPhoneImage"));
+  EXPECT_EQ(timer->interval(), kLingerMs);
   EXPECT_TRUE(splash.isVisible());
 
-  splash.Timer1_Timer();
+  splash.onAnimationTick();
   EXPECT_FALSE(splash.isVisible());
   EXPECT_EQ(splash.result(), QDialog::Accepted);
   EXPECT_FALSE(timer->isActive());
@@ -97,20 +102,20 @@ TEST(SplashScreenTest, ClosesByItselfWhenShownModally) {
   SplashScreen splash(nullptr, 0.01);
   QTimer::singleShot(3000, &splash, &QDialog::reject);
   EXPECT_EQ(splash.exec(), QDialog::Accepted);
-  EXPECT_EQ(splash.SplashStep(), 7);
+  EXPECT_EQ(splash.SplashStep(), SplashScreen::kClose);
 }
 
 TEST(SplashScreenTest, StartTelvoClosesItAtOnceAndStopsTheAnimation) {
   SplashScreen splash;
   int stepWhenClicked = -1;
   WhenModalShows([&](QWidget* modal) {
-    for (int tick = 0; tick < 6; ++tick) splash.Timer1_Timer();
+    for (int tick = 0; tick < 6; ++tick) splash.onAnimationTick();
     stepWhenClicked = splash.SplashStep();
-    Find<QPushButton>(modal, "Command1")->click();
+    Find<QPushButton>(modal, "startButton")->click();
   });
   EXPECT_EQ(splash.exec(), QDialog::Accepted);
-  EXPECT_EQ(stepWhenClicked, 4);
-  EXPECT_FALSE(splash.Timer1()->isActive());
+  EXPECT_EQ(stepWhenClicked, SplashScreen::kRaiseSlip);
+  EXPECT_FALSE(splash.AnimationTimer()->isActive());
 }
 
 }  // namespace
