@@ -22,6 +22,7 @@
 #include "core/message_boxes.h"
 #include "core/program.h"
 #include "platform/posix_env.h"
+#include "store/folder_store.h"
 #include "ui/print/print_job.h"
 
 namespace telvo::bench {
@@ -48,6 +49,8 @@ int PrintChild(int argc, char** argv, const std::string& log, const std::string&
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
+  FolderStore store(env);
+  program.store = &store;
   program.state.viewed.path = log;
   program.state.viewed.owner = "Ann";
   QTimer::singleShot(0, [] { AnswerPrintRange(); });
