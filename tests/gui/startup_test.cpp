@@ -20,6 +20,9 @@ namespace {
 
 using Events = std::vector<std::string>;
 
+// New calls are looked for every ten seconds.
+constexpr int kPollIntervalMs = 10000;
+
 class StartupWindowTest : public ProgramTest {
  protected:
   StartupWindowTest() {
@@ -32,8 +35,8 @@ class StartupWindowTest : public ProgramTest {
     program.hooks.ShowOptions = [this] { events.push_back("options"); };
   }
   ~StartupWindowTest() override {
-    delete form7->mainWindow();
-    form7.reset();
+    delete switchWindow->mainWindow();
+    switchWindow.reset();
   }
 
   std::string List() const { return temp.file("team.wgl"); }
@@ -44,16 +47,16 @@ class StartupWindowTest : public ProgramTest {
   // The main window the switch opens next, once it shows.
   QWidget* Opened(const char* name) {
     for (int waited = 0; waited < 200; ++waited) {
-      QWidget* window = form7->mainWindow();
+      QWidget* window = switchWindow->mainWindow();
       if (window && window->objectName() == name && window->isVisible()) return window;
       QTest::qWait(5);
     }
     ADD_FAILURE() << name << " did not open";
     return nullptr;
   }
-  QTimer* Timer1() { return Find<QTimer>(form7.get(), "Timer1"); }
+  QTimer* PollTimer() { return Find<QTimer>(switchWindow.get(), "pollTimer"); }
 
-  std::unique_ptr<SwitchWindow> form7 = std::make_unique<SwitchWindow>(program);
+  std::unique_ptr<SwitchWindow> switchWindow = std::make_unique<SwitchWindow>(program);
   Events events;
 };
 
@@ -63,24 +66,24 @@ TEST_F(StartupWindowTest, FirstStartConfiguresThenOpensThePadWithThePoller) {
     events.push_back("options");
     WriteIniFile(program, Choices());
   };
-  form7->Start();
+  switchWindow->Start();
   EXPECT_EQ(events, (Events{"splash", "options"}));
   ASSERT_FALSE(boxes.shown().empty());
   EXPECT_EQ(boxes.shown()[0].text, "Cannot find TELVO.INI in " +
                                        UpperCase(temp.file("config/")) +
                                        " Do you want to configure options?");
-  EXPECT_FALSE(Timer1()->isActive());  // nothing is polled during the start-up
+  EXPECT_FALSE(PollTimer()->isActive());  // nothing is polled during the start-up
 
   ASSERT_NE(Opened("messagePad"), nullptr);
   EXPECT_TRUE(state.keepRunning);
   // The pad found the user in the list, who chose the internal popup.
-  EXPECT_TRUE(Timer1()->isActive());
-  EXPECT_EQ(Timer1()->interval(), 10000);
+  EXPECT_TRUE(PollTimer()->isActive());
+  EXPECT_EQ(PollTimer()->interval(), kPollIntervalMs);
 }
 
 TEST_F(StartupWindowTest, ClosingThePadQuitsTheEventLoop) {
   WriteIniFile(program, Choices());
-  form7->Start();
+  switchWindow->Start();
   QWidget* pad = Opened("messagePad");
   ASSERT_NE(pad, nullptr);
   QTimer::singleShot(0, pad, [pad] { pad->close(); });
@@ -90,7 +93,7 @@ TEST_F(StartupWindowTest, ClosingThePadQuitsTheEventLoop) {
   stuck.start(3000);
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_FALSE(state.keepRunning);
-  EXPECT_EQ(form7->mainWindow(), nullptr);  // no pad came back
+  EXPECT_EQ(switchWindow->mainWindow(), nullptr);  // no pad came back
 }
 
 TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) {
@@ -101,7 +104,7 @@ TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) 
   state.viewed.person = 1;
   state.activeWindow = kCallList;
   state.keepRunning = true;
-  form7->HandOver();
+  switchWindow->HandOver();
 
   QWidget* list = Opened("Form2");
   ASSERT_NE(list, nullptr);

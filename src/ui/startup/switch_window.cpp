@@ -16,15 +16,14 @@ constexpr int kEndedNormally = 0;
 
 }  // namespace
 
-SwitchWindow::SwitchWindow(Program& program)
-    : program_(program), Timer1_(new QTimer(this)) {
-  setObjectName(QStringLiteral("Form7"));
-  Timer1_->setObjectName(QStringLiteral("Timer1"));
+SwitchWindow::SwitchWindow(Program& program) : program_(program), pollTimer_(new QTimer(this)) {
+  setObjectName(QStringLiteral("switchWindow"));
+  pollTimer_->setObjectName(QStringLiteral("pollTimer"));
   // Off until the first activation: nothing is polled during the start-up.
-  Timer1_->setInterval(kPollIntervalMs);
-  connect(Timer1_, &QTimer::timeout, this, &SwitchWindow::Timer1_Timer);
+  pollTimer_->setInterval(kPollIntervalMs);
+  connect(pollTimer_, &QTimer::timeout, this, &SwitchWindow::onPollTimer);
   program_.hooks.StartPoller = [this] { StartPoller(); };
-  program_.hooks.StopPoller = [this] { Timer1_->stop(); };
+  program_.hooks.StopPoller = [this] { pollTimer_->stop(); };
   program_.hooks.LogPurged = [this](const std::string& log, int64_t newLength) {
     PollerSawPurge(poller_, log, newLength);
   };
@@ -40,15 +39,15 @@ SwitchWindow::~SwitchWindow() {
 }
 
 void SwitchWindow::Start() {
-  Form_Load();
+  Load();
   HandOver();
 }
 
 void SwitchWindow::HandOver() {
-  QMetaObject::invokeMethod(this, &SwitchWindow::Form_Activate, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &SwitchWindow::onActivated, Qt::QueuedConnection);
 }
 
-void SwitchWindow::Form_Load() {
+void SwitchWindow::Load() {
   StartUp(program_);
   ListenForLaterStarts();
 }
@@ -73,7 +72,7 @@ void SwitchWindow::BringToFront() {
   window->activateWindow();
 }
 
-void SwitchWindow::Form_Activate() {
+void SwitchWindow::onActivated() {
   ProgramState& s = program_.state;
   if (!s.keepRunning) {
     // A clean quit: main() then ends the program, letting the last
@@ -106,9 +105,9 @@ void SwitchWindow::OpenCallList() {
 void SwitchWindow::StartPoller() {
   // The pad loads the workgroup each time it opens: a running countdown is
   // kept rather than begun again.
-  if (!Timer1_->isActive()) Timer1_->start();
+  if (!pollTimer_->isActive()) pollTimer_->start();
 }
 
-void SwitchWindow::Timer1_Timer() { PollerTick(program_, poller_); }
+void SwitchWindow::onPollTimer() { PollerTick(program_, poller_); }
 
 }  // namespace telvo

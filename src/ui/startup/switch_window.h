@@ -32,18 +32,19 @@ class SwitchWindow : public QWidget {
   QWidget* mainWindow() const { return mainWindow_; }
 
  private:
-  void Form_Load();
+  void Load();
   // A later start of Telvo by the same user asks, through the instance
   // doorbell, for this instance's window.
   void ListenForLaterStarts();
   void BringToFront();
-  void Form_Activate();
-  void Timer1_Timer();
+  // Opens the next main window, or ends the program.
+  void onActivated();
+  void onPollTimer();
   void OpenCallList();
   void StartPoller();
 
   Program& program_;
-  QTimer* Timer1_;
+  QTimer* pollTimer_;
   PollerState poller_;
   QPointer<QWidget> mainWindow_;
 };
