@@ -29,6 +29,14 @@ using Page = std::vector<CallListWindow::DrawnText>;
 
 constexpr char kMarks[] = {MARK_NEW, MARK_DELETE, MARK_ARCHIVE, MARK_IMPORTANT};
 
+// The palette colours a call's texts are drawn in, by its mark.
+constexpr int kBlack = 0;  // new
+constexpr int kGrey = 7;   // deleted
+constexpr int kRed = 12;   // archived
+constexpr int kBlue = 9;   // important
+// The archive's background.
+const QColor kArchiveYellow(255, 255, 128);
+
 std::string Caller(int i) { return "C" + std::to_string(100 + i); }
 
 // What the paging engine draws, measured with the window's font.
@@ -75,12 +83,8 @@ class CallListTest : public ProgramTest {
     window->show();
     return window;
   }
-  void Click(int index) {
-    Find<QPushButton>(window, ("Command1(" + std::to_string(index) + ")").c_str())->click();
-  }
-  QLabel* Icon(int row) {
-    return Find<QLabel>(window, ("Button(" + std::to_string(row) + ")").c_str());
-  }
+  void Click(const char* button) { Find<QPushButton>(window, button)->click(); }
+  QLabel* Icon(int row) { return Find<QLabel>(window, ("rowIcon" + std::to_string(row)).c_str()); }
   // Chooses `caption` (none: closes the menu) from the next pop-up menu and
   // returns the captions that were enabled in it.
   std::shared_ptr<Captions> WhenMenuShows(const std::string& caption) {
@@ -166,13 +170,13 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
     for (const auto& [caller, colour] : Callers()) {
       if (caller[0] != 'C') continue;
       const int i = std::stoi(caller.substr(1)) - 100;
-      EXPECT_EQ(colour, (std::array{0, 7, 12, 9}[i % 4])) << caller;
+      EXPECT_EQ(colour, (std::array{kBlack, kGrey, kRed, kBlue}[i % 4])) << caller;
     }
   };
   engine.LatestPage();
   same("opened");
   // Markup in a record is drawn as written.
-  EXPECT_EQ(Callers().front(), (std::pair<std::string, int>{"<i>x</i>&", 9}));
+  EXPECT_EQ(Callers().front(), (std::pair<std::string, int>{"<i>x</i>&", kBlue}));
   const QImage shown = window->grab().toImage();
   bool red = false;
   for (int y = 0; y < shown.height() && !red; ++y)
@@ -182,7 +186,7 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
 
   int pages = 1;
   for (;; ++pages) {
-    Click(0);
+    Click("nextButton");
     if (!boxes.shown().empty()) break;
     engine.NextPage();
     same("next");
@@ -191,21 +195,21 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo ", "No more messages.", BoxIcon::kStop}));
   boxes.Clear();
   for (int up = 1; up < pages; ++up) {
-    Click(1);
+    Click("previousButton");
     engine.PreviousPage();
     same("previous");
   }
   EXPECT_TRUE(boxes.shown().empty());
-  Click(1);
+  Click("previousButton");
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo ", "Beginning of messages reached.", BoxIcon::kStop}));
-  Click(0);
-  Click(0);
-  Click(2);
+  Click("nextButton");
+  Click("nextButton");
+  Click("latestButton");
   engine.LatestPage();
   same("latest");
 
   // Restored from minimized, the list starts again from the newest call.
-  Click(0);
+  Click("nextButton");
   window->setWindowState(Qt::WindowMinimized);
   window->setWindowState(Qt::WindowNoState);
   same("restored");
@@ -219,10 +223,10 @@ TEST_F(CallListTest, ActionsMarkTheCallOnDiskAndRedrawItsRow) {
   EXPECT_EQ(Background(), QColor(Qt::white));
   const Captions all{"&Delete", "&Archive", "&Important", "&Export", "&Forward", "&New"};
   const std::vector<std::tuple<std::string, char, int, CallIcon>> steps{
-      {"&Delete", MARK_DELETE, 7, CallIcon::kCheck},
-      {"&Archive", MARK_ARCHIVE, 12, CallIcon::kNail},
-      {"&Important", MARK_IMPORTANT, 9, CallIcon::kUrgent},
-      {"&New", MARK_NEW, 0, CallIcon::kPhone}};
+      {"&Delete", MARK_DELETE, kGrey, CallIcon::kCheck},
+      {"&Archive", MARK_ARCHIVE, kRed, CallIcon::kNail},
+      {"&Important", MARK_IMPORTANT, kBlue, CallIcon::kUrgent},
+      {"&New", MARK_NEW, kBlack, CallIcon::kPhone}};
   for (const auto& [caption, mark, colour, icon] : steps) {
     SCOPED_TRACE(caption);
     // Any mouse button opens the menu.
@@ -230,7 +234,8 @@ TEST_F(CallListTest, ActionsMarkTheCallOnDiskAndRedrawItsRow) {
     TestCall marked = newest;
     marked.mark = mark;
     EXPECT_EQ(Log(0), CallRecord(older) + CallRecord(marked));
-    EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Joe", colour}, {"Old", 0}}));
+    EXPECT_EQ(Callers(),
+              (std::vector<std::pair<std::string, int>>{{"Joe", colour}, {"Old", kBlack}}));
     EXPECT_TRUE(IconShows(0, icon));
   }
   // A menu closed without a choice changes nothing.
@@ -243,17 +248,17 @@ TEST_F(CallListTest, ActionsMarkTheCallOnDiskAndRedrawItsRow) {
             "\"12-06-2026\",\"9:05 AM\",\"Old\",\"555-0100\",\"call back (CW)\"\r\n");
 
   // The archive: other caption, colours and menu.
-  Click(5);
+  Click("oldCallsButton");
   EXPECT_EQ(window->windowTitle(), "Purged Calls for Ann");
-  EXPECT_EQ(Find<QPushButton>(window, "Command1(5)")->text(), "Active Calls");
-  EXPECT_EQ(Background(), QColor(255, 255, 128));
-  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Kept", 0}}));
+  EXPECT_EQ(Find<QPushButton>(window, "oldCallsButton")->text(), "Active Calls");
+  EXPECT_EQ(Background(), kArchiveYellow);
+  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Kept", kBlack}}));
   EXPECT_EQ(Choose(0, "&Delete"), (Captions{"&Delete", "&Archive", "&Export"}));
   EXPECT_EQ(Archive(0), CallRecord({.mark = MARK_DELETE, .caller = "Kept"}));
 
-  Click(5);
+  Click("oldCallsButton");
   EXPECT_EQ(window->windowTitle(), "Calls for Ann");
-  EXPECT_EQ(Find<QPushButton>(window, "Command1(5)")->text(), "Old Calls");
+  EXPECT_EQ(Find<QPushButton>(window, "oldCallsButton")->text(), "Old Calls");
   EXPECT_EQ(Background(), window->palette().color(QPalette::Base));
   EXPECT_EQ(Choose(0, ""), all);
   EXPECT_TRUE(window->isVisible());
@@ -266,7 +271,7 @@ TEST_F(CallListTest, PurgeAsksFirstAndListsAgain) {
   WriteWholeFile(LogFile(0), log);
   Open();
   boxes.Answer(kAnswerNo);
-  Click(4);
+  Click("purgeButton");
   EXPECT_EQ(boxes.last(),
             (MessageBox{"Purge Answered Phone Calls",
                         "You are about to purge answered phone calls from your active calls. Do "
@@ -275,14 +280,14 @@ TEST_F(CallListTest, PurgeAsksFirstAndListsAgain) {
   EXPECT_EQ(Log(0), log);
 
   boxes.Answer(kAnswerYes);
-  Click(4);
+  Click("purgeButton");
   EXPECT_EQ(Log(0), CallRecord("Stay"));
   EXPECT_EQ(Archive(0), CallRecord({.mark = MARK_ARCHIVE, .caller = "Arch"}));
-  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Stay", 0}}));
+  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Stay", kBlack}}));
 
-  Click(5);
+  Click("oldCallsButton");
   boxes.Answer(kAnswerNo);
-  Click(4);
+  Click("purgeButton");
   EXPECT_EQ(boxes.last().text,
             "You are about to purge answered phone calls from your archived calls. Do you want "
             "to continue?");
@@ -323,7 +328,7 @@ TEST_F(CallListTest, ForwardDeliversThroughThePadThenMarksTheOriginal) {
   TestCall marked = call;
   marked.mark = MARK_DELETE;
   EXPECT_EQ(Log(0), CallRecord(marked));
-  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Joe", 7}}));
+  EXPECT_EQ(Callers(), (std::vector<std::pair<std::string, int>>{{"Joe", kGrey}}));
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(unloads, 0);
 }
@@ -332,15 +337,18 @@ TEST_F(CallListTest, DoneEscapeAndTheCloseBoxHandBackToThePad) {
   WriteWholeFile(LogFile(0), CallRecord("Joe"));
   Open();
   // Eight equal buttons along the top, left to right.
-  for (int i = 0; i < 8; ++i) {
-    auto* button = Find<QPushButton>(window, ("Command1(" + std::to_string(i) + ")").c_str());
-    EXPECT_EQ(button->width(), Find<QPushButton>(window, "Command1(0)")->width());
-    EXPECT_NEAR(button->x(), i * button->width(), i + 1);
-    EXPECT_EQ(button->y(), 0);
+  int i = 0;
+  for (const char* name : {"nextButton", "previousButton", "latestButton", "printButton",
+                           "purgeButton", "oldCallsButton", "doneButton", "helpButton"}) {
+    auto* button = Find<QPushButton>(window, name);
+    EXPECT_EQ(button->width(), Find<QPushButton>(window, "nextButton")->width()) << name;
+    EXPECT_NEAR(button->x(), i * button->width(), i + 1) << name;
+    EXPECT_EQ(button->y(), 0) << name;
+    ++i;
   }
   // Help offers the help page and the About box.
   const auto helpMenu = WhenMenuShows("&Contents");
-  Click(7);
+  Click("helpButton");
   EXPECT_EQ(*helpMenu, (Captions{"&Contents", "&About"}));
   HelpWindow* help = nullptr;
   for (QWidget* top : QApplication::topLevelWidgets())
@@ -348,7 +356,7 @@ TEST_F(CallListTest, DoneEscapeAndTheCloseBoxHandBackToThePad) {
   ASSERT_NE(help, nullptr);
   help->close();
 
-  Click(6);
+  Click("doneButton");
   EXPECT_EQ(unloads, 1);
   EXPECT_EQ(state.activeWindow, kMessagePad);
   delete window;

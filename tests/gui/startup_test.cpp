@@ -106,13 +106,13 @@ TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) 
   state.keepRunning = true;
   switchWindow->HandOver();
 
-  QWidget* list = Opened("Form2");
+  QWidget* list = Opened("callListWindow");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(state.viewed.path, workgroup.at(1).log);
   EXPECT_EQ(list->windowTitle(), "Calls for <b>Bob</b>");
   EXPECT_EQ(boxes.last().text, "No Phone Calls");  // Bob's log is empty
 
-  Find<QPushButton>(list, "Command1(6)")->click();
+  Find<QPushButton>(list, "doneButton")->click();
   EXPECT_EQ(state.activeWindow, kMessagePad);
   EXPECT_NE(Opened("messagePad"), nullptr);
 }

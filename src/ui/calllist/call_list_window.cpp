@@ -36,28 +36,27 @@ constexpr int kNoFontFits = 1;
 constexpr int32_t kArchiveBackground = 0x80FFFF;  // light yellow
 
 struct ButtonText {
+  const char* name;
   const char* caption;
   const char* tooltip;
 };
 constexpr ButtonText kButtons[8] = {
-    {"Next", "Display the next screen of calls"},
-    {"Previous", "Display the previous screen of calls"},
-    {"Latest", "Display the most recent calls"},
-    {"Print", "Print a range or all calls on your printer"},
-    {"Purge", "Remove the deleted calls.  Calls marked for archive go in your archive"},
-    {"Old Calls", "Toggle between active and archived calls"},
-    {"Done", "Return to the message pad"},
-    {"Help", "Display help screens"},
+    {"nextButton", "Next", "Display the next screen of calls"},
+    {"previousButton", "Previous", "Display the previous screen of calls"},
+    {"latestButton", "Latest", "Display the most recent calls"},
+    {"printButton", "Print", "Print a range or all calls on your printer"},
+    {"purgeButton", "Purge",
+     "Remove the deleted calls.  Calls marked for archive go in your archive"},
+    {"oldCallsButton", "Old Calls", "Toggle between active and archived calls"},
+    {"doneButton", "Done", "Return to the message pad"},
+    {"helpButton", "Help", "Display help screens"},
 };
 enum ButtonIndex { kNext, kPrevious, kLatest, kPrint, kPurge, kOldCalls, kDone, kHelp };
 
 constexpr CallIcon kPictures[] = {CallIcon::kPhone, CallIcon::kCheck, CallIcon::kNail,
                                   CallIcon::kUrgent};
-constexpr const char* kPictureNames[] = {"Phone", "Check", "Nail", "Urgent"};
-
-QString Indexed(const char* name, int index) {
-  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
+// The hidden labels that hold each icon's picture.
+constexpr const char* kPictureNames[] = {"phoneImage", "checkImage", "nailImage", "urgentImage"};
 
 }  // namespace
 
@@ -88,18 +87,18 @@ QFont ChooseCallListFont(Program& program, const QWidget& window) {
 
 CallListWindow::CallListWindow(Program& program, QWidget* parent)
     : QWidget(parent, Qt::Window), program_(program), engine_(program, *this) {
-  setObjectName(QStringLiteral("Form2"));
+  setObjectName(QStringLiteral("callListWindow"));
   CreateControls();
-  Form_Load();
+  Load();
 }
 
 void CallListWindow::CreateControls() {
   for (int i = 0; i < 8; ++i) {
     auto* button = new QPushButton(QString::fromLatin1(kButtons[i].caption), this);
-    button->setObjectName(Indexed("Command1", i));
+    button->setObjectName(QLatin1String(kButtons[i].name));
     button->setToolTip(QString::fromLatin1(kButtons[i].tooltip));
-    connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-    Command1_[i] = button;
+    connect(button, &QPushButton::clicked, this, [this, i] { onButtonClicked(i); });
+    buttons_[i] = button;
   }
   // The hidden pictures a row's icon is given a copy of.
   for (int i = 0; i < 4; ++i) {
@@ -110,45 +109,52 @@ void CallListWindow::CreateControls() {
   }
   for (int row = 0; row < kPageRows; ++row) {
     auto* icon = new QLabel(this);
-    icon->setObjectName(Indexed("Button", row));
+    icon->setObjectName(QStringLiteral("rowIcon%1").arg(row));
     icon->setScaledContents(true);
     icon->installEventFilter(this);
-    Button_[row] = icon;
+    rowIcons_[row] = icon;
   }
+  CreateMenus();
+}
 
-  ActMenu_ = new QMenu(QStringLiteral("Actions"), this);
-  ActMenu_->setObjectName(QStringLiteral("ActMenu"));
-  auto item = [this](QMenu* menu, const char* name, const char* caption, void (CallListWindow::*handler)()) {
+void CallListWindow::CreateMenus() {
+  actionsMenu_ = new QMenu(QStringLiteral("Actions"), this);
+  actionsMenu_->setObjectName(QStringLiteral("actionsMenu"));
+  auto item = [this](QMenu* menu, const char* name, const char* caption,
+                     void (CallListWindow::*handler)()) {
     QAction* action = menu->addAction(QString::fromLatin1(caption));
     action->setObjectName(QLatin1String(name));
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  del_ = item(ActMenu_, "del", "&Delete", &CallListWindow::del_Click);
-  rol_ = item(ActMenu_, "rol", "&Archive", &CallListWindow::rol_Click);
-  imp_ = item(ActMenu_, "imp", "&Important", &CallListWindow::imp_Click);
-  exp_ = item(ActMenu_, "exp", "&Export", &CallListWindow::exp_Click);
-  forw_ = item(ActMenu_, "forw", "&Forward", &CallListWindow::forw_Click);
-  newt_ = item(ActMenu_, "newt", "&New", &CallListWindow::newt_Click);
-  hmenu_ = new QMenu(QStringLiteral("Help Menu"), this);
-  hmenu_->setObjectName(QStringLiteral("hmenu"));
-  item(hmenu_, "conts", "&Contents", &CallListWindow::conts_Click);
-  item(hmenu_, "about", "&About", &CallListWindow::about_Click);
+  deleteAction_ = item(actionsMenu_, "deleteAction", "&Delete", &CallListWindow::onDeleteChosen);
+  archiveAction_ =
+      item(actionsMenu_, "archiveAction", "&Archive", &CallListWindow::onArchiveChosen);
+  importantAction_ =
+      item(actionsMenu_, "importantAction", "&Important", &CallListWindow::onImportantChosen);
+  exportAction_ = item(actionsMenu_, "exportAction", "&Export", &CallListWindow::onExportChosen);
+  forwardAction_ =
+      item(actionsMenu_, "forwardAction", "&Forward", &CallListWindow::onForwardChosen);
+  markNewAction_ = item(actionsMenu_, "markNewAction", "&New", &CallListWindow::onMarkNewChosen);
+  helpMenu_ = new QMenu(QStringLiteral("Help Menu"), this);
+  helpMenu_->setObjectName(QStringLiteral("helpMenu"));
+  item(helpMenu_, "contentsAction", "&Contents", &CallListWindow::onContentsChosen);
+  item(helpMenu_, "aboutAction", "&About", &CallListWindow::onAboutChosen);
 }
 
-void CallListWindow::Form_Load() {
+void CallListWindow::Load() {
   ProgramState& s = program_.state;
   s.activeWindow = kCallList;
   setWindowTitle(ToQt("Calls for " + program_.workgroup.NameOf(s.viewed.person)));
   background_ = Qt::white;
   SizeAndCentre(this, 1.0, 18.0 / 20.0);
-  for (QLabel* icon : Button_) {
+  for (QLabel* icon : rowIcons_) {
     icon->setToolTip(QStringLiteral("Click for call disposition choices"));
     icon->hide();
   }
   const QFont font = ChooseCallListFont(program_, *this);
   setFont(font);
-  for (QPushButton* button : Command1_) button->setFont(font);
+  for (QPushButton* button : buttons_) button->setFont(font);
   buttonWidth_ = std::round(TextWidth("Old Calls      "));
   LayOut();
   engine_.SetBook(BookShown(s.viewed));
@@ -157,9 +163,9 @@ void CallListWindow::Form_Load() {
 
 void CallListWindow::LayOut() {
   const LayoutUnits units(*this, kUnitsAcross, kUnitsDown);
-  for (int i = 0; i < 8; ++i) units.PlaceControl(Command1_[i], 0, i * buttonWidth_, buttonWidth_, 5);
+  for (int i = 0; i < 8; ++i) units.PlaceControl(buttons_[i], 0, i * buttonWidth_, buttonWidth_, 5);
   for (int row = 0; row < kPageRows; ++row)
-    units.PlaceControl(Button_[row], iconTop_[row], 1, 3, 4);
+    units.PlaceControl(rowIcons_[row], iconTop_[row], 1, 3, 4);
 }
 
 bool CallListWindow::PhoneLogShown() const {
@@ -170,7 +176,7 @@ bool CallListWindow::PhoneLogShown() const {
 
 void CallListWindow::Clear() {
   drawn_.clear();
-  for (QLabel* icon : Button_) icon->hide();
+  for (QLabel* icon : rowIcons_) icon->hide();
   update();
 }
 
@@ -190,11 +196,10 @@ void CallListWindow::DrawText(double x, double y, std::string_view text) {
 
 void CallListWindow::ShowRowIcon(int row, double top, CallIcon icon) {
   iconTop_[row] = top;
-  LayoutUnits(*this, kUnitsAcross, kUnitsDown).PlaceControl(Button_[row], top, 1, 3, 4);
+  LayoutUnits(*this, kUnitsAcross, kUnitsDown).PlaceControl(rowIcons_[row], top, 1, 3, 4);
   const int picture = static_cast<int>(icon);
-  Button_[row]->setPixmap(
-      findChild<QLabel*>(QLatin1String(kPictureNames[picture]))->pixmap());
-  Button_[row]->show();
+  rowIcons_[row]->setPixmap(findChild<QLabel*>(QLatin1String(kPictureNames[picture]))->pixmap());
+  rowIcons_[row]->show();
 }
 
 std::vector<CallListWindow::DrawnText> CallListWindow::Page() const {
@@ -226,10 +231,10 @@ void CallListWindow::resizeEvent(QResizeEvent* event) {
 
 void CallListWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) Form_Resize();
+  if (event->type() == QEvent::WindowStateChange) onWindowStateChanged();
 }
 
-void CallListWindow::Form_Resize() {
+void CallListWindow::onWindowStateChanged() {
   // Coming back from minimized lists the newest calls again.
   if (lastState_ & Qt::WindowMinimized) {
     engine_.LatestPage();
@@ -240,18 +245,18 @@ void CallListWindow::Form_Resize() {
 void CallListWindow::keyPressEvent(QKeyEvent* event) {
   // Escape presses Done, the window's cancel button, wherever the focus is.
   if (event->key() == Qt::Key_Escape) {
-    Command1_Click(kDone);
+    onButtonClicked(kDone);
     return;
   }
   QWidget::keyPressEvent(event);
 }
 
 void CallListWindow::closeEvent(QCloseEvent* event) {
-  if (!unloaded_) Form_Unload();
+  if (!unloaded_) onUnloaded();
   event->accept();
 }
 
-void CallListWindow::Form_Unload() {
+void CallListWindow::onUnloaded() {
   unloaded_ = true;
   program_.state.activeWindow = kMessagePad;
   emit Unloaded();
@@ -260,65 +265,70 @@ void CallListWindow::Form_Unload() {
 bool CallListWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     for (int row = 0; row < kPageRows; ++row) {
-      if (watched != Button_[row]) continue;
-      Button_MouseDown(row, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+      if (watched != rowIcons_[row]) continue;
+      onRowIconPressed(row, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
       return true;
     }
   }
   return QWidget::eventFilter(watched, event);
 }
 
-void CallListWindow::Command1_Click(int index) {
-  ProgramState& s = program_.state;
+void CallListWindow::onButtonClicked(int index) {
   switch (index) {
     case kNext: engine_.NextPage(); break;
     case kPrevious: engine_.PreviousPage(); break;
     case kLatest: engine_.LatestPage(); break;
     case kPrint: RunPrintJob(program_, this); break;
-    case kPurge: {
-      const std::string question =
-          std::string("You are about to purge answered phone calls") +
-          (PhoneLogShown() ? " from your active calls." : " from your archived calls.") +
-          " Do you want to continue?";
-      if (AskYesNo(program_, "Purge Answered Phone Calls", question) != kAnswerYes) break;
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-      PurgeCalls(program_);
-      QApplication::restoreOverrideCursor();
-      engine_.LatestPage();
-      break;
-    }
-    case kOldCalls:
-      ShowView(PhoneLogShown());
-      engine_.SetBook(BookShown(s.viewed));
-      engine_.ShowCallPage();
-      break;
+    case kPurge: PurgeAfterAsking(); break;
+    case kOldCalls: ToggleOldCalls(); break;
     case kDone: close(); break;
-    case kHelp: hmenu_->exec(QCursor::pos()); break;
+    case kHelp: helpMenu_->exec(QCursor::pos()); break;
     default: break;
   }
+}
+
+void CallListWindow::PurgeAfterAsking() {
+  const std::string question =
+      std::string("You are about to purge answered phone calls") +
+      (PhoneLogShown() ? " from your active calls." : " from your archived calls.") +
+      " Do you want to continue?";
+  if (AskYesNo(program_, "Purge Answered Phone Calls", question) != kAnswerYes) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  PurgeCalls(program_);
+  QApplication::restoreOverrideCursor();
+  engine_.LatestPage();
+}
+
+// Between the phone log and the archive.
+void CallListWindow::ToggleOldCalls() {
+  ShowView(PhoneLogShown());
+  engine_.SetBook(BookShown(program_.state.viewed));
+  engine_.ShowCallPage();
 }
 
 void CallListWindow::ShowView(bool archive) {
   ProgramState& s = program_.state;
   const Person& person = program_.workgroup.at(s.viewed.person);
   s.viewed.path = archive ? person.archive : person.log;
-  Command1_[kOldCalls]->setText(archive ? QStringLiteral("Active Calls") : QStringLiteral("Old Calls"));
+  buttons_[kOldCalls]->setText(archive ? QStringLiteral("Active Calls")
+                                       : QStringLiteral("Old Calls"));
   background_ = archive ? ToQColor(kArchiveBackground) : palette().color(QPalette::Base);
   setWindowTitle(ToQt((archive ? "Purged Calls for " : "Calls for ") + person.name));
   update();
 }
 
-void CallListWindow::Button_MouseDown(int index, const QPoint& at) {
+void CallListWindow::onRowIconPressed(int row, const QPoint& at) {
   chosenAction_ = kActionNone;
   const bool archive = !PhoneLogShown();
-  for (QAction* action : {forw_, imp_, newt_}) action->setEnabled(!archive);
-  exp_->setEnabled(true);
-  ActMenu_->exec(at);
-  if (chosenAction_ > 0) ApplyCallAction(program_, engine_, index, chosenAction_);
+  for (QAction* action : {forwardAction_, importantAction_, markNewAction_})
+    action->setEnabled(!archive);
+  exportAction_->setEnabled(true);
+  actionsMenu_->exec(at);
+  if (chosenAction_ > 0) ApplyCallAction(program_, engine_, row, chosenAction_);
 }
 
-void CallListWindow::conts_Click() { ShowHelp(this, QStringLiteral("Introduction")); }
+void CallListWindow::onContentsChosen() { ShowHelp(this, QStringLiteral("Introduction")); }
 
-void CallListWindow::about_Click() { ShowAboutBox(program_, this); }
+void CallListWindow::onAboutChosen() { ShowAboutBox(program_, this); }
 
 }  // namespace telvo

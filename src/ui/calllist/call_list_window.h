@@ -1,14 +1,15 @@
 #pragma once
-// The call list (Form2): one person's calls, from the phone log or the
+// The call list: one person's calls, from the phone log or the
 // archive, a page at a time, with the row of command buttons along the top
 // and, in front of each call, the icon whose Actions menu marks, forwards or
 // exports it. The paging engine lays the calls out; this window is the
 // canvas it draws on and remembers what was drawn, in layout units, so the
 // page follows the window's size.
 //
-// Controls carry their names as object names; the members of an array carry
-// their index in parentheses: "Command1(0)" to "Command1(7)", "Button(0)" to
-// "Button(11)".
+// Controls carry their member's name, without the underscore, as their
+// object name ("actionsMenu"), which is how tests find them; the buttons
+// along the top are named for what they do ("nextButton", "doneButton"),
+// the rows' icons by their row ("rowIcon0" to "rowIcon11").
 
 #include <QColor>
 #include <QWidget>
@@ -82,20 +83,24 @@ class CallListWindow : public QWidget, public CallCanvas {
 
  private:
   void CreateControls();
-  void Form_Load();
+  void CreateMenus();
+  void Load();
   void LayOut();
-  void Form_Resize();
-  void Form_Unload();
-  void Command1_Click(int index);
-  void Button_MouseDown(int index, const QPoint& at);
-  void del_Click() { chosenAction_ = kActionDelete; }
-  void rol_Click() { chosenAction_ = kActionArchive; }
-  void imp_Click() { chosenAction_ = kActionImportant; }
-  void exp_Click() { chosenAction_ = kActionExport; }
-  void forw_Click() { chosenAction_ = kActionForward; }
-  void newt_Click() { chosenAction_ = kActionNew; }
-  void conts_Click();
-  void about_Click();
+  void onWindowStateChanged();
+  void onUnloaded();
+  // `index` is one of the buttons along the top, left to right.
+  void onButtonClicked(int index);
+  void PurgeAfterAsking();
+  void ToggleOldCalls();
+  void onRowIconPressed(int row, const QPoint& at);
+  void onDeleteChosen() { chosenAction_ = kActionDelete; }
+  void onArchiveChosen() { chosenAction_ = kActionArchive; }
+  void onImportantChosen() { chosenAction_ = kActionImportant; }
+  void onExportChosen() { chosenAction_ = kActionExport; }
+  void onForwardChosen() { chosenAction_ = kActionForward; }
+  void onMarkNewChosen() { chosenAction_ = kActionNew; }
+  void onContentsChosen();
+  void onAboutChosen();
   bool PhoneLogShown() const;
   void ShowView(bool archive);
 
@@ -103,17 +108,17 @@ class CallListWindow : public QWidget, public CallCanvas {
   CallPagingEngine engine_;
   // The action chosen from the Actions menu while it is open.
   int chosenAction_ = kActionNone;
-  QPushButton* Command1_[8] = {};
-  QLabel* Button_[kPageRows] = {};
+  QPushButton* buttons_[8] = {};  // along the top, left to right
+  QLabel* rowIcons_[kPageRows] = {};
   double iconTop_[kPageRows] = {};
-  QMenu* ActMenu_ = nullptr;
-  QAction* del_ = nullptr;
-  QAction* rol_ = nullptr;
-  QAction* imp_ = nullptr;
-  QAction* exp_ = nullptr;
-  QAction* forw_ = nullptr;
-  QAction* newt_ = nullptr;
-  QMenu* hmenu_ = nullptr;
+  QMenu* actionsMenu_ = nullptr;
+  QAction* deleteAction_ = nullptr;
+  QAction* archiveAction_ = nullptr;
+  QAction* importantAction_ = nullptr;
+  QAction* exportAction_ = nullptr;
+  QAction* forwardAction_ = nullptr;
+  QAction* markNewAction_ = nullptr;
+  QMenu* helpMenu_ = nullptr;
   QColor background_;
   double buttonWidth_ = 0;  // W, in units
   int colour_ = 0;
