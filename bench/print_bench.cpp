@@ -149,13 +149,15 @@ int main(int argc, char** argv) {
   for (double peak : floor.megabytes) floorPeak = std::max(floorPeak, peak);
   const std::string timing =
       rounds == 1 ? "one run" : "the median of " + std::to_string(rounds) + " runs";
-  PrintTitle("Printing to PDF: a process of its own runs the print job over the newest calls of "
-                 "a log; time: " + timing + ", peak memory: the highest",
-             "the same job over 1,000 calls");
+  PrintTitle(
+      "Printing to PDF: a process of its own runs the print job over the newest calls of "
+      "a log; time: " +
+          timing + ", peak memory: the highest",
+      "the same job over 1,000 calls");
   for (const Job& job : jobs) {
     const double time = Median(job.seconds);
-    PrintRow("print " + Thousands(job.calls) + " calls (" + Megabytes(static_cast<double>(job.pdfBytes) / 1048576.0) +
-                 " of PDF)",
+    PrintRow("print " + Thousands(job.calls) + " calls (" +
+                 Megabytes(static_cast<double>(job.pdfBytes) / 1048576.0) + " of PDF)",
              Seconds(time), Seconds(floorTime), Ratio(time / floorTime), "none set",
              Verdict::kNone);
   }

@@ -1,5 +1,3 @@
-#include "ui/alert/alert_window.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -12,6 +10,7 @@
 #include "service/alert_file.h"
 #include "store/locked_open.h"
 #include "support/program_fixture.h"
+#include "ui/alert/alert_window.h"
 
 namespace telvo::test {
 namespace {

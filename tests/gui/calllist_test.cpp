@@ -1,5 +1,3 @@
-#include "ui/calllist/call_list_window.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -14,12 +12,13 @@
 #include <tuple>
 
 #include "gui/gui_support.h"
+#include "store/folder_store.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 #include "ui/calllist/call_icons.h"
+#include "ui/calllist/call_list_window.h"
 #include "ui/help/help_window.h"
 #include "ui/startup/pad_opener.h"
-#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -266,8 +265,7 @@ TEST_F(CallListTest, ActionsMarkTheCallOnDiskAndRedrawItsRow) {
 
 TEST_F(CallListTest, PurgeAsksFirstAndListsAgain) {
   const std::string log = CallRecord({.mark = MARK_ARCHIVE, .caller = "Arch"}) +
-                          CallRecord({.mark = MARK_DELETE, .caller = "Del"}) +
-                          CallRecord("Stay");
+                          CallRecord({.mark = MARK_DELETE, .caller = "Del"}) + CallRecord("Stay");
   WriteWholeFile(LogFile(0), log);
   Open();
   boxes.Answer(kAnswerNo);
@@ -323,8 +321,8 @@ TEST_F(CallListTest, ForwardDeliversThroughThePadThenMarksTheOriginal) {
             (std::map<std::string, std::string>{{"callerEdit", "Joe"}, {"phoneEdit", "555-0100"}}));
   EXPECT_EQ(ready, (std::vector<bool>{true, true, true}));
   // Delivered with the date and time of the forwarding, the forwarder's initials after it.
-  EXPECT_EQ(Log(1), CallRecord(TestCall{
-                        .caller = "Joe", .message = "call back (CW) [Forwarded] 12-06-2026 (CW)"}));
+  EXPECT_EQ(Log(1), CallRecord(TestCall{.caller = "Joe",
+                                        .message = "call back (CW) [Forwarded] 12-06-2026 (CW)"}));
   TestCall marked = call;
   marked.mark = MARK_DELETE;
   EXPECT_EQ(Log(0), CallRecord(marked));

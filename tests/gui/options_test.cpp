@@ -1,5 +1,3 @@
-#include "ui/options/options_dialog.h"
-
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -16,6 +14,7 @@
 #include "gui/gui_support.h"
 #include "support/program_fixture.h"
 #include "ui/common/file_dialogs.h"
+#include "ui/options/options_dialog.h"
 
 namespace telvo::test {
 namespace {
@@ -63,7 +62,9 @@ class OptionsDialogTest : public ProgramTest {
   }
 
   template <typename Control>
-  Control* Get(const char* name) { return Find<Control>(dialog.get(), name); }
+  Control* Get(const char* name) {
+    return Find<Control>(dialog.get(), name);
+  }
   QString LabelText(const char* label) { return Get<QLabel>(label)->text(); }
   void Click(const char* name) { Get<QAbstractButton>(name)->click(); }
   void ClickName(int row) {
@@ -165,9 +166,10 @@ TEST_F(OptionsDialogTest, PickModeFillsOnlyTheLabelOfItsButton) {
   EXPECT_EQ(LabelText("defaultPersonLabel"), "<b>Bob</b>");
   EXPECT_EQ(Get<QLabel>("nameLabel")->palette().color(QPalette::Window), QColor(Qt::white));
   // Back from a pick, even the popup program button takes clicks.
-  for (const auto& [name, on] :
-       {std::pair{"namesList", false}, {"initialsEdit", false},
-        {"choosePopupProgramButton", true}, {"okButton", true}})
+  for (const auto& [name, on] : {std::pair{"namesList", false},
+                                 {"initialsEdit", false},
+                                 {"choosePopupProgramButton", true},
+                                 {"okButton", true}})
     EXPECT_EQ(Get<QWidget>(name)->isEnabled(), on) << name;
 
   // Keys pick too, but not the focus arriving in the list.
@@ -231,8 +233,7 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
   EXPECT_EQ(Get<QCheckBox>("minimizeAfterDeliveryCheck")->palette().color(QPalette::Window),
             kChosenColourShown);
   // The option buttons keep the colour they were opened with.
-  EXPECT_EQ(Get<QRadioButton>("noPopupOption")->palette().color(QPalette::Window),
-            kPadColourShown);
+  EXPECT_EQ(Get<QRadioButton>("noPopupOption")->palette().color(QPalette::Window), kPadColourShown);
 
   // The initials are selected when the box gets the focus, so typing replaces them.
   Click("editInitialsButton");
@@ -312,8 +313,9 @@ TEST_F(OptionsDialogTest, ChoicesItDoesNotKnowAreWrittenBackUntilChanged) {
   settings.deliver = ParseChoice<Deliver>("Sometimes");
   Open();
   Click("okButton");
-  EXPECT_NE(ReadWholeFile(IniFile()).find("\r\nDeliver=Sometimes\r\nSplash=Maybe\r\nUsepop=Bubble\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      ReadWholeFile(IniFile()).find("\r\nDeliver=Sometimes\r\nSplash=Maybe\r\nUsepop=Bubble\r\n"),
+      std::string::npos);
 
   Open();
   for (const char* control : {"minimizeAfterDeliveryCheck", "suppressSplashCheck", "noPopupOption"})

@@ -43,7 +43,9 @@ class PrintTest : public ProgramTest {
     return *dialog;
   }
   template <typename Control>
-  Control* Get(const char* name) { return Find<Control>(dialog.get(), name); }
+  Control* Get(const char* name) {
+    return Find<Control>(dialog.get(), name);
+  }
   QLineEdit* Box(const char* name) { return Get<QLineEdit>(name); }
   // Types into the box that has the focus, replacing what is selected.
   void Type(const char* name, const char* text) {
@@ -169,8 +171,10 @@ TEST_F(PrintTest, PrintRefusesABoxThatHoldsNoDateAndSwapsReversedDates) {
 
 TEST_F(PrintTest, PrintsTheRangeNewestFirstUnderDateLinesIntoAPdf) {
   std::string log;
-  for (auto [date, caller] : {std::pair{"06-01-2026", "Old Olga"}, {"06-02-2026", "First Fay"},
-                              {"06-02-2026", "Second Sam"}, {"06-03-2026", "Third Tom"},
+  for (auto [date, caller] : {std::pair{"06-01-2026", "Old Olga"},
+                              {"06-02-2026", "First Fay"},
+                              {"06-02-2026", "Second Sam"},
+                              {"06-03-2026", "Third Tom"},
                               {"06-04-2026", "New Ned"}})
     log += CallRecord(TestCall{.date = date, .caller = caller});
   WriteWholeFile(LogFile(1), log);
@@ -232,7 +236,8 @@ TEST(PrintPdfPath, NamesTheOwnerAndDateAndNeverReusesAFile) {
   const QString folder = QDir::tempPath() + QStringLiteral("/telvo-print-path-test");
   QDir(folder).removeRecursively();
   QDir().mkpath(folder);
-  const QString first = UnusedPdfPath(folder, QStringLiteral("Cy/Di"), QStringLiteral("06-12-2026"));
+  const QString first =
+      UnusedPdfPath(folder, QStringLiteral("Cy/Di"), QStringLiteral("06-12-2026"));
   EXPECT_EQ(first, folder + QStringLiteral("/Telvo calls Cy-Di 06-12-2026.pdf"));
   QFile(first).open(QIODevice::WriteOnly);
   EXPECT_EQ(UnusedPdfPath(folder, QStringLiteral("Cy/Di"), QStringLiteral("06-12-2026")),

@@ -1,5 +1,3 @@
-#include "ui/splash/splash_screen.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -7,6 +5,7 @@
 #include <QTimer>
 
 #include "gui/gui_support.h"
+#include "ui/splash/splash_screen.h"
 
 namespace telvo::test {
 namespace {

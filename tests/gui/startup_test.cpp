@@ -1,5 +1,3 @@
-#include "ui/startup/switch_window.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,6 +12,7 @@
 #include "gui_support.h"
 #include "support/program_fixture.h"
 #include "ui/common/qt_text.h"
+#include "ui/startup/switch_window.h"
 
 namespace telvo::test {
 namespace {
@@ -41,7 +40,14 @@ class StartupWindowTest : public ProgramTest {
 
   std::string List() const { return temp.file("team.wgl"); }
   IniChoices Choices() const {
-    return {List(), "AS", "Ann", "", kDefaultPadColor, "", Deliver::kNotMinimized, Splash::kSuppressed,
+    return {List(),
+            "AS",
+            "Ann",
+            "",
+            kDefaultPadColor,
+            "",
+            Deliver::kNotMinimized,
+            Splash::kSuppressed,
             Notification::kInternal};
   }
   // The main window the switch opens next, once it shows.
@@ -69,8 +75,7 @@ TEST_F(StartupWindowTest, FirstStartConfiguresThenOpensThePadWithThePoller) {
   switchWindow->Start();
   EXPECT_EQ(events, (Events{"splash", "options"}));
   ASSERT_FALSE(boxes.shown().empty());
-  EXPECT_EQ(boxes.shown()[0].text, "Cannot find TELVO.INI in " +
-                                       UpperCase(temp.file("config/")) +
+  EXPECT_EQ(boxes.shown()[0].text, "Cannot find TELVO.INI in " + UpperCase(temp.file("config/")) +
                                        " Do you want to configure options?");
   EXPECT_FALSE(PollTimer()->isActive());  // nothing is polled during the start-up
 

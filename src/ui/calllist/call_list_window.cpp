@@ -4,18 +4,18 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QWindowStateChangeEvent>
 #include <cmath>
 
 #include "service/call_actions.h"
-#include "store/phone_log.h"
 #include "service/purge.h"
+#include "store/phone_log.h"
 #include "ui/about/about_box.h"
 #include "ui/calllist/call_icons.h"
 #include "ui/common/fonts.h"
@@ -61,11 +61,14 @@ constexpr const char* kPictureNames[] = {"phoneImage", "checkImage", "nailImage"
 }  // namespace
 
 QColor PaletteColour(int index) {
+  // Four colours a row, as the palette is usually shown.
+  // clang-format off
   static const QColor palette[16] = {
       {0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
       {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
       {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
       {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255}};
+  // clang-format on
   return palette[index & 15];
 }
 
@@ -168,9 +171,7 @@ void CallListWindow::LayOut() {
     units.PlaceControl(rowIcons_[row], iconTop_[row], 1, 3, 4);
 }
 
-bool CallListWindow::PhoneLogShown() const {
-  return IsPhoneLogPath(program_.state.viewed.path);
-}
+bool CallListWindow::PhoneLogShown() const { return IsPhoneLogPath(program_.state.viewed.path); }
 
 // --- the canvas -------------------------------------------------------------
 
@@ -204,7 +205,8 @@ void CallListWindow::ShowRowIcon(int row, double top, CallIcon icon) {
 
 std::vector<CallListWindow::DrawnText> CallListWindow::Page() const {
   std::vector<DrawnText> page;
-  for (const auto& [at, text] : drawn_) page.push_back({at.second, at.first, text.first, text.second});
+  for (const auto& [at, text] : drawn_)
+    page.push_back({at.second, at.first, text.first, text.second});
   return page;
 }
 
@@ -275,15 +277,32 @@ bool CallListWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void CallListWindow::onButtonClicked(int index) {
   switch (index) {
-    case kNext: engine_.NextPage(); break;
-    case kPrevious: engine_.PreviousPage(); break;
-    case kLatest: engine_.LatestPage(); break;
-    case kPrint: RunPrintJob(program_, this); break;
-    case kPurge: PurgeAfterAsking(); break;
-    case kOldCalls: ToggleOldCalls(); break;
-    case kDone: close(); break;
-    case kHelp: helpMenu_->exec(QCursor::pos()); break;
-    default: break;
+    case kNext:
+      engine_.NextPage();
+      break;
+    case kPrevious:
+      engine_.PreviousPage();
+      break;
+    case kLatest:
+      engine_.LatestPage();
+      break;
+    case kPrint:
+      RunPrintJob(program_, this);
+      break;
+    case kPurge:
+      PurgeAfterAsking();
+      break;
+    case kOldCalls:
+      ToggleOldCalls();
+      break;
+    case kDone:
+      close();
+      break;
+    case kHelp:
+      helpMenu_->exec(QCursor::pos());
+      break;
+    default:
+      break;
   }
 }
 

@@ -13,8 +13,8 @@
 
 #include <QColor>
 #include <QWidget>
-#include <optional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>

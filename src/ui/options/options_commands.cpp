@@ -42,10 +42,9 @@ void OptionsDialog::onInitialsClicked() {
 void OptionsDialog::ChooseWorkgroup() {
   // The configured list's folder, spelt as it is on disk.
   const std::string folder = FolderPartOf(program_.settings.workgroupPath);
-  const OpenFileRequest request{
-      QStringLiteral("Workgroup List Selection"),
-      folder.empty() ? QString() : ToQt(program_.env.ResolvePath(folder)), QString(),
-      QStringLiteral("Workgroup Files (*.wgl *.WGL)")};
+  const OpenFileRequest request{QStringLiteral("Workgroup List Selection"),
+                                folder.empty() ? QString() : ToQt(program_.env.ResolvePath(folder)),
+                                QString(), QStringLiteral("Workgroup Files (*.wgl *.WGL)")};
   for (;;) {
     const std::optional<QString> chosen = CommonDialogs::Instance().OpenFile(this, request);
     if (!chosen) return;
@@ -93,8 +92,8 @@ void OptionsDialog::ChooseColour() {
 void OptionsDialog::ChoosePopupProgram() {
   // telvo-popup is installed beside the program.
   const OpenFileRequest request{QStringLiteral("Popup Program Selection"),
-                                ToQt(program_.env.ProgramFolder()),
-                                QStringLiteral("telvo-popup"), QStringLiteral("Programs (*)")};
+                                ToQt(program_.env.ProgramFolder()), QStringLiteral("telvo-popup"),
+                                QStringLiteral("Programs (*)")};
   const std::optional<QString> chosen = CommonDialogs::Instance().OpenFile(this, request);
   if (!chosen) return;
   program_.settings.popupProgram = FromQt(*chosen);

@@ -91,7 +91,8 @@ void PrintRangeDialog::Load() {
 
   const QFont font = MsSansSerif(DialogFontPoints());
   setFont(font);
-  for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) control->setFont(font);
+  for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    control->setFont(font);
 
   for (QWidget* control :
        {static_cast<QWidget*>(this), static_cast<QWidget*>(beginningDateEdit_),
@@ -136,7 +137,10 @@ bool PrintRangeDialog::eventFilter(QObject* watched, QEvent* event) {
     // so that typing replaces the whole date.
     QPointer<QLineEdit> guard(box);
     QMetaObject::invokeMethod(
-        this, [guard] { if (guard) guard->setSelection(0, std::min<int>(50, guard->text().size())); },
+        this,
+        [guard] {
+          if (guard) guard->setSelection(0, std::min<int>(50, guard->text().size()));
+        },
         Qt::QueuedConnection);
   }
   if (box && event->type() == QEvent::FocusOut) {
@@ -144,8 +148,10 @@ bool PrintRangeDialog::eventFilter(QObject* watched, QEvent* event) {
     // leaving of the box; neither is the dialog being hidden.
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !closing_) {
-      if (box == beginningDateEdit_) onBeginningDateLeft();
-      else onEndingDateLeft();
+      if (box == beginningDateEdit_)
+        onBeginningDateLeft();
+      else
+        onEndingDateLeft();
     }
   }
   return QDialog::eventFilter(watched, event);
@@ -163,7 +169,11 @@ bool PrintRangeDialog::CheckDate(QLineEdit* box, const char* message) {
 void PrintRangeDialog::RefocusLater(QLineEdit* box) {
   QPointer<QLineEdit> guard(box);
   QMetaObject::invokeMethod(
-      this, [guard] { if (guard) guard->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
+      this,
+      [guard] {
+        if (guard) guard->setFocus(Qt::OtherFocusReason);
+      },
+      Qt::QueuedConnection);
   box->setFocus(Qt::OtherFocusReason);
 }
 

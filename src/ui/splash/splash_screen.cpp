@@ -19,8 +19,8 @@ constexpr double kDown = 120;
 
 constexpr double kPictureWidth = 12;
 constexpr double kPictureHeight = 14;
-constexpr double kLineTop = 35;            // top of both ends of the line
-constexpr double kLeftEnd = 10;            // the left telephone's left
+constexpr double kLineTop = 35;                   // top of both ends of the line
+constexpr double kLeftEnd = 10;                   // the left telephone's left
 constexpr double kRightEnd = 90 - kPictureWidth;  // the right telephone's left
 constexpr double kLineY = kLineTop + kPictureHeight / 2;
 constexpr double kLowerRowTop = 55;
