@@ -40,7 +40,7 @@ std::string Caller(int i) { return "C" + std::to_string(100 + i); }
 
 // What the paging engine draws, measured with the window's font.
 struct RecordingCanvas : CallCanvas {
-  explicit RecordingCanvas(CallCanvas& measure) : measure(measure) {}
+  explicit RecordingCanvas(CallCanvas& measuring) : measure(measuring) {}
   void Clear() override { texts.clear(), icons.clear(); }
   double TextWidth(std::string_view text) override { return measure.TextWidth(text); }
   double LineHeight() override { return measure.LineHeight(); }

@@ -286,7 +286,10 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
     // After the click or key that brought the focus has placed the cursor.
     QMetaObject::invokeMethod(
         this,
-        [this] { initialsEdit_->setSelection(0, std::min<int>(50, initialsEdit_->text().size())); },
+        [this] {
+          const int length = static_cast<int>(initialsEdit_->text().size());
+          initialsEdit_->setSelection(0, std::min(50, length));
+        },
         Qt::QueuedConnection);
   }
   if (watched == initialsEdit_ && event->type() == QEvent::FocusOut) {

@@ -139,7 +139,7 @@ bool PrintRangeDialog::eventFilter(QObject* watched, QEvent* event) {
     QMetaObject::invokeMethod(
         this,
         [guard] {
-          if (guard) guard->setSelection(0, std::min<int>(50, guard->text().size()));
+          if (guard) guard->setSelection(0, std::min(50, static_cast<int>(guard->text().size())));
         },
         Qt::QueuedConnection);
   }
