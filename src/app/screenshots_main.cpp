@@ -122,9 +122,9 @@ bool RenderPad(Program& program, const QString& folder) {
   auto* pad = new MessagePad(program, nullptr, alerts);
   pad->show();
   QApplication::processEvents();
-  Type<QLineEdit>(pad, "Caller", QStringLiteral("Carol White"));
-  Type<QLineEdit>(pad, "phone", QStringLiteral("555-0142"));
-  Type<QPlainTextEdit>(pad, "message", QStringLiteral("About Thursday's meeting. Please call."));
+  Type<QLineEdit>(pad, "callerEdit", QStringLiteral("Carol White"));
+  Type<QLineEdit>(pad, "phoneEdit", QStringLiteral("555-0142"));
+  Type<QPlainTextEdit>(pad, "messageEdit", QStringLiteral("About Thursday's meeting. Please call."));
   const bool saved = Save(pad, folder, "pad.png");
   pad->hide();
   return saved;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -434,6 +435,9 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
 TEST_F(PadTest, LooksAsConfigured) {
   Open();
   EXPECT_EQ(pad->windowTitle(), "Message Pad");
+  for (const auto& [label, caption] : {std::pair{"forLabel", "For:"}, {"callerLabel", "Caller"},
+                                       {"messageLabel", "Message"}, {"phoneLabel", "Phone"}})
+    EXPECT_EQ(Find<QLabel>(pad, label)->text(), caption);
   const QColor pink(0xFF, 0xC0, 0xC0);
   // What is drawn beside the Urgent box's text, and in the window's corner.
   QCheckBox* urgent = Find<QCheckBox>(pad, "urgentCheck");

@@ -73,7 +73,7 @@ void MessagePad::CreateControls() {
       Make<QLineEdit>(this, "timeEdit", nullptr, "You can change the time of the call if necessary");
   urgentCheck_ = Make<QCheckBox>(this, "urgentCheck", "Urgent", "Flags the call as urgent");
   Make<QLabel>(this, "forLabel", "For:");
-  Make<QLabel>(this, "callerLabel", "callerEdit");
+  Make<QLabel>(this, "callerLabel", "Caller");
   Make<QLabel>(this, "messageLabel", "Message");
   Make<QLabel>(this, "phoneLabel", "Phone");
   for (QLabel* label : findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
