@@ -71,7 +71,7 @@ double Stream(PopupProgram& popup, Sender& sender, int64_t first, int64_t count)
     overdue();
   }
   const QString last = "Caller number " + QString::number(first + count - 1);
-  auto* list = popup.window().findChild<QListWidget*>("MessageList");
+  auto* list = popup.window().findChild<QListWidget*>("messageList");
   while (!list->count() || !list->item(0)->text().endsWith(last)) {
     QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     overdue();

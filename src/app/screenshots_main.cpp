@@ -108,7 +108,7 @@ bool RenderSplash(const QString& folder) {
 bool RenderHelp(const QString& folder) {
   ShowHelp(nullptr);
   for (QWidget* window : QApplication::topLevelWidgets())
-    if (window->objectName() == QStringLiteral("HelpWindow") && window->isVisible())
+    if (window->objectName() == QStringLiteral("helpWindow") && window->isVisible())
       return Save(window, folder, "help.png");
   std::cerr << "telvo_screenshots: the help window did not open\n";
   return false;

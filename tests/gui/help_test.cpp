@@ -27,7 +27,7 @@ TEST(HelpWindowTest, OpensAtTheIntroductionAndFindsEachSection) {
   ShowHelp(nullptr);
   HelpWindow* help = OpenHelp();
   ASSERT_NE(help, nullptr);
-  EXPECT_EQ(help->objectName(), QStringLiteral("HelpWindow"));
+  EXPECT_EQ(help->objectName(), QStringLiteral("helpWindow"));
   EXPECT_EQ(TopLine(help), QStringLiteral("Telvo"));
   EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("Telvo Popup")));
 

@@ -42,7 +42,7 @@ class PopupTest : public ProgramTest {
     to.sin_port = htons(port);
     ::sendto(sender, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
   }
-  QListWidget* List() { return Find<QListWidget>(&popup->window(), "MessageList"); }
+  QListWidget* List() { return Find<QListWidget>(&popup->window(), "messageList"); }
   QString Row(int row) { return List()->item(row)->text(); }
   QString Heading(int row) { return Row(row).section('\n', 0, 0); }
   QString Text(int row) { return Row(row).section('\n', 1); }
@@ -92,7 +92,7 @@ TEST_F(PopupTest, DeliveredNotificationsAreListedNewestFirst) {
   EXPECT_EQ(recording.started, std::vector<std::string>{env.ProgramFolder() + "telvo"});
   QSignalSpy quit(popup.get(), &PopupProgram::quitRequested);
   menu[3]->trigger();
-  Find<QPushButton>(&popup->window(), "QuitButton")->click();
+  Find<QPushButton>(&popup->window(), "quitButton")->click();
   EXPECT_EQ(quit.count(), 2);
   // Closing the window hides it; the listener goes on.
   popup->window().close();

@@ -59,7 +59,7 @@ int QtMessageBoxes::Show(const MessageBox& box) {
   const bool question = box.buttons == BoxButtons::kYesNo;
   ShownBox shown(IconOf(box.icon), ToQt(box.caption), BoxText(box.text), QMessageBox::NoButton,
                  QApplication::activeWindow());
-  shown.setObjectName(QStringLiteral("MessageBox"));
+  shown.setObjectName(QStringLiteral("messageBox"));
   shown.setTextFormat(Qt::PlainText);
   if (box.keepAbove) shown.setWindowFlag(Qt::WindowStaysOnTopHint);
   if (question) {

@@ -31,7 +31,7 @@ HelpWindow* OpenHelpWindow(QWidget* owner) {
 }  // namespace
 
 HelpWindow::HelpWindow(QWidget* owner) : QTextBrowser(owner) {
-  setObjectName(QStringLiteral("HelpWindow"));
+  setObjectName(QStringLiteral("helpWindow"));
   setWindowFlag(Qt::Window);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Telvo Help"));

@@ -16,7 +16,7 @@ QString ToolTipFor(int unseen) {
 }  // namespace
 
 PopupTray::PopupTray(QObject* parent) : QObject(parent) {
-  menu_.setObjectName("TrayMenu");
+  menu_.setObjectName("trayMenu");
   connect(menu_.addAction("Show messages"), &QAction::triggered, this, &PopupTray::showRequested);
   connect(menu_.addAction("Open Telvo"), &QAction::triggered, this,
           &PopupTray::openTelvoRequested);
