@@ -10,11 +10,11 @@
 namespace telvo {
 namespace {
 
-const char kService[] = "org.freedesktop.Notifications";
-const char kPath[] = "/org/freedesktop/Notifications";
+const QLatin1String kService("org.freedesktop.Notifications");
+const QLatin1String kPath("/org/freedesktop/Notifications");
 
 QDBusMessage ServiceCall(const char* method) {
-  return QDBusMessage::createMethodCall(kService, kPath, kService, method);
+  return QDBusMessage::createMethodCall(kService, kPath, kService, QLatin1String(method));
 }
 
 }  // namespace
@@ -23,7 +23,7 @@ Bubble BubbleFor(const PopupMessage& newest, int count) {
   const QString heading =
       QStringLiteral("Message from %1 to %2").arg(newest.sender, newest.computer);
   if (count == 1) return {heading, newest.text};
-  return {QStringLiteral("%1 new messages").arg(count), heading + ": " + newest.text};
+  return {QStringLiteral("%1 new messages").arg(count), heading + QStringLiteral(": ") + newest.text};
 }
 
 DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
@@ -44,7 +44,7 @@ void DesktopNotifier::AskCapabilities() {
   auto* watcher = new QDBusPendingCallWatcher(call, this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     const QDBusPendingReply<QStringList> reply = *w;
-    bodyMarkup_ = reply.isValid() && reply.value().contains("body-markup");
+    bodyMarkup_ = reply.isValid() && reply.value().contains(QStringLiteral("body-markup"));
     asking_ = false;
     w->deleteLater();
     SendWaiting();

@@ -21,21 +21,21 @@ QString ItemText(const PopupMessage& message) {
 // messages arrive and may then be covered like any other, so it never hides
 // the buttons of the window someone is working in.
 PopupWindow::PopupWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-  setObjectName("popupWindow");
-  setWindowTitle("Telvo Popup");
+  setObjectName(QStringLiteral("popupWindow"));
+  setWindowTitle(QStringLiteral("Telvo Popup"));
   // Arriving messages must not steal the keyboard from someone typing.
   setAttribute(Qt::WA_ShowWithoutActivating);
   list_ = new QListWidget(this);
-  list_->setObjectName("messageList");
+  list_->setObjectName(QStringLiteral("messageList"));
   list_->setWordWrap(true);
   list_->setUniformItemSizes(false);
   list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   list_->setAlternatingRowColors(true);
   list_->setSpacing(2);
-  hide_ = new QPushButton("&Hide", this);
-  hide_->setObjectName("hideButton");
-  quit_ = new QPushButton("&Quit", this);
-  quit_->setObjectName("quitButton");
+  hide_ = new QPushButton(QStringLiteral("&Hide"), this);
+  hide_->setObjectName(QStringLiteral("hideButton"));
+  quit_ = new QPushButton(QStringLiteral("&Quit"), this);
+  quit_->setObjectName(QStringLiteral("quitButton"));
   connect(hide_, &QPushButton::clicked, this, &QWidget::hide);
   connect(quit_, &QPushButton::clicked, this, &PopupWindow::quitRequested);
 
