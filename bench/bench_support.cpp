@@ -86,20 +86,53 @@ std::string ReadWhole(const std::string& path) {
 
 // Windows-1252 text, as the program holds it.
 constexpr std::array kFirstNames = {
-    "Ann",   "Bob",    "Carla", "Dieter", "Emma",  "Frank", "Grace",      "Hector",
-    "Ines",  "J\xFCrgen", "Karen", "Luis", "Maria", "Nils",  "Olga",       "Peter",
-    "Quinn", "Rosa",   "Sam",   "Tanja",  "Uwe",   "Vera",  "Walter",     "Yusuf",
-    "Zoe",   "Fran\xE7oise", "Greg", "Hannah", "Ivan", "Jo"};
-constexpr std::array kLastNames = {
-    "Adams",   "Baker",  "Castillo", "Dunn",    "Eriksen", "Fischer", "Garc\xED" "a",
-    "Hughes",  "Ito",    "Jensen",   "Kowalski", "Lindqvist", "M\xFCller", "Novak",
-    "O'Brien", "Patel",  "Quint",    "Reyes",   "Schmidt", "Thompson", "Underwood",
-    "Vogel",   "Walsh",  "Xu",       "Young",   "Zimmermann"};
-constexpr std::array kCompanies = {
-    "Acme Supply",      "Baker & Sons",      "City Hall",        "Delta Freight",
-    "Eastside Dental",  "First National",    "Greenway Print",   "Harbor Insurance",
-    "Northwind Traders", "Riverside Clinic", "Summit Legal",     "Tri-County Gas",
-    "Valley Office Furniture", "West End Garage", "Lakeview School", "Metro Courier"};
+    "Ann",   "Bob",          "Carla", "Dieter", "Emma",  "Frank", "Grace",  "Hector",
+    "Ines",  "J\xFCrgen",    "Karen", "Luis",   "Maria", "Nils",  "Olga",   "Peter",
+    "Quinn", "Rosa",         "Sam",   "Tanja",  "Uwe",   "Vera",  "Walter", "Yusuf",
+    "Zoe",   "Fran\xE7oise", "Greg",  "Hannah", "Ivan",  "Jo"};
+constexpr std::array kLastNames = {"Adams",
+                                   "Baker",
+                                   "Castillo",
+                                   "Dunn",
+                                   "Eriksen",
+                                   "Fischer",
+                                   "Garc\xED"
+                                   "a",
+                                   "Hughes",
+                                   "Ito",
+                                   "Jensen",
+                                   "Kowalski",
+                                   "Lindqvist",
+                                   "M\xFCller",
+                                   "Novak",
+                                   "O'Brien",
+                                   "Patel",
+                                   "Quint",
+                                   "Reyes",
+                                   "Schmidt",
+                                   "Thompson",
+                                   "Underwood",
+                                   "Vogel",
+                                   "Walsh",
+                                   "Xu",
+                                   "Young",
+                                   "Zimmermann"};
+constexpr std::array kCompanies = {"Acme Supply",
+                                   "Baker & Sons",
+                                   "City Hall",
+                                   "Delta Freight",
+                                   "Eastside Dental",
+                                   "First National",
+                                   "Greenway Print",
+                                   "Harbor Insurance",
+                                   "Northwind Traders",
+                                   "Riverside Clinic",
+                                   "Summit Legal",
+                                   "Tri-County Gas",
+                                   "Valley Office Furniture",
+                                   "West End Garage",
+                                   "Lakeview School",
+                                   "Metro Courier"};
 constexpr std::array kPhrases = {
     "Please call back.",
     "Returning your call from this morning.",
@@ -201,9 +234,15 @@ class CallMaker {
   std::string Phone() {
     char text[32];
     switch (Pick(10)) {
-      case 0: return "";
-      case 1: std::snprintf(text, sizeof text, "ext. %d", 200 + Pick(300)); break;
-      case 2: case 3: std::snprintf(text, sizeof text, "555-%04d", Pick(10000)); break;
+      case 0:
+        return "";
+      case 1:
+        std::snprintf(text, sizeof text, "ext. %d", 200 + Pick(300));
+        break;
+      case 2:
+      case 3:
+        std::snprintf(text, sizeof text, "555-%04d", Pick(10000));
+        break;
       default:
         std::snprintf(text, sizeof text, "(%03d) 555-%04d", 200 + Pick(800), Pick(10000));
     }
@@ -498,7 +537,9 @@ void PrintTitle(const std::string& title, const std::string& floor) {
 
 void PrintRow(const std::string& figure, const std::string& value, const std::string& floor,
               const std::string& ratio, const std::string& target, Verdict verdict) {
-  const char* word = verdict == Verdict::kMet ? "met" : verdict == Verdict::kMissed ? "missed" : "-";
+  const char* word = verdict == Verdict::kMet      ? "met"
+                     : verdict == Verdict::kMissed ? "missed"
+                                                   : "-";
   std::printf("  %-54s %11s %11s %9s %9s  %s\n", figure.c_str(), value.c_str(), floor.c_str(),
               ratio.c_str(), target.c_str(), word);
   std::fflush(stdout);

@@ -75,9 +75,9 @@ void RemoveIfPresent(const std::string& path);
 // --- Processes ----------------------------------------------------------------
 
 struct ProcessRun {
-  double seconds = 0;       // from fork to the end of wait4
+  double seconds = 0;        // from fork to the end of wait4
   double peakMegabytes = 0;  // the child's ru_maxrss
-  int exitStatus = -1;      // -1 when it did not exit normally
+  int exitStatus = -1;       // -1 when it did not exit normally
 };
 
 // Runs a program (looked up in PATH) with standard output going to
@@ -98,7 +98,7 @@ void PrintRow(const std::string& figure, const std::string& value, const std::st
 
 std::string Seconds(double seconds);  // "41.2 us", "3.07 ms", "1.84 s"
 std::string Megabytes(double megabytes);
-std::string Ratio(double ratio);  // "1.07x"
+std::string Ratio(double ratio);                        // "1.07x"
 std::string Throughput(int64_t bytes, double seconds);  // "812 MB/s"
 Verdict AtMost(double value, double limit);
 Verdict AtLeast(double value, double limit);

@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
   auto check = [&](const std::string& log, int expectedStatus) {
     ProcessRun run = RunProgram({tool, "check", log});
     if (run.exitStatus != expectedStatus)
-      Fatal("telvo-log check " + log + " exited with " + std::to_string(run.exitStatus) +
-            ", not " + std::to_string(expectedStatus));
+      Fatal("telvo-log check " + log + " exited with " + std::to_string(run.exitStatus) + ", not " +
+            std::to_string(expectedStatus));
     return run.seconds;
   };
   auto cat = [&](const std::string& log) {
@@ -51,9 +51,10 @@ int main(int argc, char** argv) {
     damagedSeconds.push_back(check(damaged, 1));
   }
 
-  PrintTitle("Check: telvo-log check in a process of its own, report to /dev/null; median "
-             "of the runs, warm cache",
-             "cat LOG > /dev/null; for the damaged log, check of the clean 10 MB log");
+  PrintTitle(
+      "Check: telvo-log check in a process of its own, report to /dev/null; median "
+      "of the runs, warm cache",
+      "cat LOG > /dev/null; for the damaged log, check of the clean 10 MB log");
   const double checkBig = Median(checkSeconds), catBig = Median(catSeconds);
   const double ratio = catBig / checkBig;
   PrintRow("check " + SizeName(bigSize) + " log: throughput (" + Seconds(checkBig) + ")",

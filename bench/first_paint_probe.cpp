@@ -40,7 +40,8 @@ class FirstPaintFilter : public QObject {
       painted_ = true;
       // Queued behind the rest of this repaint: the children's paint events
       // and the flush come first.
-      QMetaObject::invokeMethod(parent(), [] { StampAndEnd(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          parent(), [] { StampAndEnd(); }, Qt::QueuedConnection);
     }
     return false;
   }

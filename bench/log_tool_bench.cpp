@@ -23,13 +23,16 @@ using Clock = std::chrono::steady_clock;
 
 class CountingFile : public File {
  public:
-  CountingFile(std::unique_ptr<File> file, int64_t* bytes) : file_(std::move(file)), bytes_(bytes) {}
+  CountingFile(std::unique_ptr<File> file, int64_t* bytes)
+      : file_(std::move(file)), bytes_(bytes) {}
   Status ReadAt(int64_t offset, size_t n, std::string* out) override {
     Status s = file_->ReadAt(offset, n, out);
     *bytes_ += static_cast<int64_t>(out->size());
     return s;
   }
-  Status WriteAt(int64_t offset, std::string_view data) override { return file_->WriteAt(offset, data); }
+  Status WriteAt(int64_t offset, std::string_view data) override {
+    return file_->WriteAt(offset, data);
+  }
   Status Length(int64_t* length) override { return file_->Length(length); }
   Status Truncate(int64_t length) override { return file_->Truncate(length); }
   Status Sync() override { return file_->Sync(); }
@@ -49,7 +52,8 @@ class CountingFile : public File {
 class CountingEnv : public EnvWrapper {
  public:
   using EnvWrapper::EnvWrapper;
-  Status OpenFile(const std::string& path, FileAccess access, std::unique_ptr<File>* file) override {
+  Status OpenFile(const std::string& path, FileAccess access,
+                  std::unique_ptr<File>* file) override {
     Status s = target()->OpenFile(path, access, file);
     if (s.ok()) *file = std::make_unique<CountingFile>(std::move(*file), &bytesRead);
     return s;
@@ -84,13 +88,16 @@ int main(int argc, char** argv) {
   using namespace telvo::bench;
   const bool quick = TakeQuickFlag(&argc, argv);
   const int runs = quick ? 50 : 200;
-  PrintTitle("telvo-log list: the page before a call in the middle of the log against the "
-             "newest page of the same log; median of " + std::to_string(runs) + " runs",
-             "the newest page (list LOG --tsv)");
+  PrintTitle(
+      "telvo-log list: the page before a call in the middle of the log against the "
+      "newest page of the same log; median of " +
+          std::to_string(runs) + " runs",
+      "the newest page (list LOG --tsv)");
   for (int64_t size : {kMB, quick ? 100 * kMB : kGB}) {
     const std::string log = CachedLog(size, Marks::kKept);
     // The newest call of the shared block at the log's middle.
-    const int64_t anchor = MiddleBlockStart(size) + RecordStarts(CachedLog(kKB, Marks::kKept)).back();
+    const int64_t anchor =
+        MiddleBlockStart(size) + RecordStarts(CachedLog(kKB, Marks::kKept)).back();
     const std::string call = CallIdentity({anchor, RecordBodyAt(log, anchor)});
     const Figure newest = Measure({"list", log, "--tsv"}, runs);
     const Figure middle = Measure({"list", log, "--before", call, "--tsv"}, runs);

@@ -71,9 +71,10 @@ void SetUpConfiguration(const std::string& root) {
   }
   WriteText(root + "/workgroup.wgl", list);
   WriteText(config + "/telvo/TELVO.INI",
-            "WorkGroup=" + root + "/workgroup.wgl\r\nInitials=BU\r\nName=Bench User\r\n"
-            "Default Recipient=Ann Smith\r\nBackColor= 12632319\r\nDeliver=NotMinimized\r\n"
-            "Splash=YES\r\nUsepop=INTERNAL\r\nPopUp=\r\n");
+            "WorkGroup=" + root +
+                "/workgroup.wgl\r\nInitials=BU\r\nName=Bench User\r\n"
+                "Default Recipient=Ann Smith\r\nBackColor= 12632319\r\nDeliver=NotMinimized\r\n"
+                "Splash=YES\r\nUsepop=INTERNAL\r\nPopUp=\r\n");
   ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
   ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -91,9 +92,8 @@ Start RunProbe(const std::string& program) {
     const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     // dup2 clears close-on-exec on the copies the probe keeps; a pipe end
     // that already is the stamp's descriptor only loses the flag.
-    const bool stampReady = stamp[1] == kStampDescriptor
-                                ? ::fcntl(stamp[1], F_SETFD, 0) == 0
-                                : ::dup2(stamp[1], kStampDescriptor) >= 0;
+    const bool stampReady = stamp[1] == kStampDescriptor ? ::fcntl(stamp[1], F_SETFD, 0) == 0
+                                                         : ::dup2(stamp[1], kStampDescriptor) >= 0;
     if (null < 0 || ::dup2(null, STDOUT_FILENO) < 0 || !stampReady) ::_exit(126);
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
@@ -162,15 +162,17 @@ int main(int argc, char** argv) {
   }
   const double base = Median(floor.seconds), padTime = Median(pad.seconds);
   const double baseMemory = Median(floor.megabytes), padMemory = Median(pad.megabytes);
-  PrintTitle("Start-up: a fresh process from fork until its window is painted, offscreen; median "
-                 "of " + std::to_string(rounds) + ", in turns",
-             "a Qt Widgets program with one window (a label), the same way");
+  PrintTitle(
+      "Start-up: a fresh process from fork until its window is painted, offscreen; median "
+      "of " +
+          std::to_string(rounds) + ", in turns",
+      "a Qt Widgets program with one window (a label), the same way");
   PrintRow("minimal Qt Widgets window painted", Seconds(base), Seconds(base), Ratio(1.0), "-",
            Verdict::kNone);
   PrintRow("telvo, message pad painted", Seconds(padTime), Seconds(base), Ratio(padTime / base),
            "<= 1.50x", AtMost(padTime / base, 1.5));
-  PrintRow("minimal window, peak memory", Megabytes(baseMemory), Megabytes(baseMemory),
-           Ratio(1.0), "-", Verdict::kNone);
+  PrintRow("minimal window, peak memory", Megabytes(baseMemory), Megabytes(baseMemory), Ratio(1.0),
+           "-", Verdict::kNone);
   PrintRow("telvo, peak memory at the pad", Megabytes(padMemory), Megabytes(baseMemory),
            Ratio(padMemory / baseMemory), "none set", Verdict::kNone);
   return 0;

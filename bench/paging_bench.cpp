@@ -119,10 +119,9 @@ int main(int argc, char** argv) {
     for (bool middle : {false, true}) {
       const std::string name =
           std::string(middle ? "BM_MiddlePage/" : "BM_NewestPage/") + SizeName(size);
-      benchmark::RegisterBenchmark(name.c_str(),
-                                   [=](benchmark::State& state) {
-                                     ListPages(state, log, size, middle, anchor);
-                                   })
+      benchmark::RegisterBenchmark(
+          name.c_str(),
+          [=](benchmark::State& state) { ListPages(state, log, size, middle, anchor); })
           ->Iterations(iterations)
           ->Repetitions(repetitions)
           ->Unit(benchmark::kMicrosecond);

@@ -44,8 +44,8 @@ class Sender {
   }
   ~Sender() { ::close(fd_); }
   void Send(int64_t n) {
-    const std::string bytes = std::string("CAROL\0ANNPC\0Caller number ", 26) +
-                              std::to_string(n) + std::string(1, '\0');
+    const std::string bytes =
+        std::string("CAROL\0ANNPC\0Caller number ", 26) + std::to_string(n) + std::string(1, '\0');
     ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to_), sizeof to_);
   }
 
@@ -112,8 +112,7 @@ int main(int argc, char** argv) {
   PrintRow(n + " datagrams", Seconds(seconds), "-", "-", "-", Verdict::kNone);
   PrintRow("per datagram", Seconds(seconds / static_cast<double>(count)), "-", "-", "-",
            Verdict::kNone);
-  PrintRow("not listed (over 500 a batch)", std::to_string(skipped), "-", "-", "-",
-           Verdict::kNone);
+  PrintRow("not listed (over 500 a batch)", std::to_string(skipped), "-", "-", "-", Verdict::kNone);
   PrintRow("memory after " + n, Megabytes(afterOne), Megabytes(before), Ratio(afterOne / before),
            "-", Verdict::kNone);
   PrintRow("memory after " + std::to_string(2 * count), Megabytes(afterTwo), Megabytes(afterOne),

@@ -24,12 +24,12 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "core/call_fields.h"
 #include "core/program.h"
 #include "platform/posix_env.h"
 #include "quiet_reporter.h"
-#include "store/phone_log.h"
-#include "core/call_fields.h"
 #include "service/delivery.h"
+#include "store/phone_log.h"
 
 namespace telvo::bench {
 namespace {
@@ -84,9 +84,7 @@ class Poster {
     program_.settings.initials = "BM";
     program_.workgroup.Replace(Ann(logPath), -1, -1);
   }
-  bool PostOnce() {
-    return PostMessage(program_, pad_);
-  }
+  bool PostOnce() { return PostMessage(program_, pad_); }
 
  private:
   PosixEnv env_;
@@ -302,8 +300,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RegisterBenchmark("BM_PostOnePoster", BM_PostOnePoster)->Iterations(Posts());
   benchmark::RegisterBenchmark("BM_EightProcesses", BM_EightProcesses)->Iterations(Rounds());
-  benchmark::RegisterBenchmark("BM_PostUpperCasePath", BM_PostUpperCasePath)
-      ->Iterations(Posts());
+  benchmark::RegisterBenchmark("BM_PostUpperCasePath", BM_PostUpperCasePath)->Iterations(Posts());
   benchmark::RegisterBenchmark("BM_TryAHeldLock", BM_TryAHeldLock)->Iterations(Posts());
   QuietReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -332,8 +329,7 @@ int main(int argc, char** argv) {
     const Figure& post = figures["post8"];
     const Figure& floor = figures["post8.floor"];
     row("8 processes: " + std::to_string(Posts()) + " posts, wall time" + refusals(post),
-        Median(post.walls),
-        Median(floor.walls), "-", 0);
+        Median(post.walls), Median(floor.walls), "-", 0);
     row("8 processes: median post", Median(post.seconds), Median(floor.seconds), "-", 0);
     row("8 processes: 99th percentile post", Percentile(post.seconds, 99),
         Percentile(floor.seconds, 99), "-", 0);
@@ -344,8 +340,7 @@ int main(int argc, char** argv) {
   }
   if (figures.count("upper")) {
     row("upper-case path, 3,000 entries: median post" + refusals(figures["upper"]),
-        Median(figures["upper"].seconds), Median(figures["upper.floor"].seconds), "<= 1.20x",
-        1.2);
+        Median(figures["upper"].seconds), Median(figures["upper.floor"].seconds), "<= 1.20x", 1.2);
   }
   return reporter.failed() ? 1 : 0;
 }

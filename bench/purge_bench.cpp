@@ -110,9 +110,9 @@ int main(int argc, char** argv) {
     int64_t bytes;
     int runs;
   };
-  const std::vector<Size> sizes = quick
-      ? std::vector<Size>{{10 * kMB, 3}, {100 * kMB, 3}}
-      : std::vector<Size>{{10 * kMB, 11}, {100 * kMB, 9}, {500 * kMB, 7}, {kGB, 5}};
+  const std::vector<Size> sizes =
+      quick ? std::vector<Size>{{10 * kMB, 3}, {100 * kMB, 3}}
+            : std::vector<Size>{{10 * kMB, 11}, {100 * kMB, 9}, {500 * kMB, 7}, {kGB, 5}};
   for (const Size& size : sizes) {
     CachedLog(size.bytes, Marks::kKept);
     CachedLog(size.bytes, Marks::kThirtyPercent);
@@ -128,17 +128,17 @@ int main(int argc, char** argv) {
   // and everything else the disk still had to write written, before the
   // clock starts.
   auto prepare = [&](const std::string& source) {
-    for (const char* name :
-         {"MESSAGES", "MESSAGES.NEW", "MESSAGES.copy", "ARCHIVE", "ARCHIVE.NEW"})
+    for (const char* name : {"MESSAGES", "MESSAGES.NEW", "MESSAGES.copy", "ARCHIVE", "ARCHIVE.NEW"})
       RemoveIfPresent(folder + "/" + name);
     CopyFileDurably(source, log);
     ::sync();
   };
 
-  PrintTitle("Purge: a process of its own purges a fresh copy of the log, warm cache; time: "
-             "the median run, peak memory: the highest",
-             "read the log, write a copy beside it, fdatasync, rename over the log, sync "
-             "the folder");
+  PrintTitle(
+      "Purge: a process of its own purges a fresh copy of the log, warm cache; time: "
+      "the median run, peak memory: the highest",
+      "read the log, write a copy beside it, fdatasync, rename over the log, sync "
+      "the folder");
   for (const Size& size : sizes) {
     const std::string kept = CachedLog(size.bytes, Marks::kKept);
     const std::string marked = CachedLog(size.bytes, Marks::kThirtyPercent);
@@ -187,13 +187,13 @@ int main(int argc, char** argv) {
       // The spread of the runs, each against the floor's median.
       const auto [fastest, slowest] =
           std::minmax_element(figures.seconds.begin(), figures.seconds.end());
-      PrintRow(name + ": throughput (" + Seconds(seconds) + ", " +
-                   Ratio(floorSeconds / *slowest) + " to " + Ratio(floorSeconds / *fastest) + ")",
-               Throughput(size.bytes, seconds), Throughput(size.bytes, floorSeconds),
-               Ratio(ratio), ">= 0.75x", AtLeast(ratio, 0.75));
+      PrintRow(name + ": throughput (" + Seconds(seconds) + ", " + Ratio(floorSeconds / *slowest) +
+                   " to " + Ratio(floorSeconds / *fastest) + ")",
+               Throughput(size.bytes, seconds), Throughput(size.bytes, floorSeconds), Ratio(ratio),
+               ">= 0.75x", AtLeast(ratio, 0.75));
       const double peak = *std::max_element(figures.megabytes.begin(), figures.megabytes.end());
-      PrintRow(name + ": peak memory", Megabytes(peak), Megabytes(floorMegabytes), "-",
-               "< 16 MB", peak < 16 ? Verdict::kMet : Verdict::kMissed);
+      PrintRow(name + ": peak memory", Megabytes(peak), Megabytes(floorMegabytes), "-", "< 16 MB",
+               peak < 16 ? Verdict::kMet : Verdict::kMissed);
     }
   }
   return 0;

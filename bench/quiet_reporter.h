@@ -16,8 +16,7 @@ class QuietReporter : public benchmark::BenchmarkReporter {
     for (const Run& run : runs) {
       if (run.error_occurred) {
         failed_ = true;
-        GetErrorStream() << "bench: " << run.benchmark_name() << ": " << run.error_message
-                         << "\n";
+        GetErrorStream() << "bench: " << run.benchmark_name() << ": " << run.error_message << "\n";
       }
     }
   }

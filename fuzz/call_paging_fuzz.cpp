@@ -88,12 +88,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t boxes = p.boxes.shown().size();
     const int kind = static_cast<unsigned char>(step) % 5;
     switch (kind) {
-      case 0: engine.LatestPage(); break;
-      case 1: engine.NextPage(); break;
-      case 2: engine.PreviousPage(); break;
+      case 0:
+        engine.LatestPage();
+        break;
+      case 1:
+        engine.NextPage();
+        break;
+      case 2:
+        engine.PreviousPage();
+        break;
       // Another workstation purges the log shorter, or posts a call.
-      case 3: file.resize(file.size() / 2); break;
-      case 4: file += FrameRecord(std::string(1 + file.size() % 40, '\x01')); break;
+      case 3:
+        file.resize(file.size() / 2);
+        break;
+      case 4:
+        file += FrameRecord(std::string(1 + file.size() % 40, '\x01'));
+        break;
     }
     if (p.boxes.shown().size() == boxes && kind < 3) CheckShownPage(engine, canvas, file);
   }

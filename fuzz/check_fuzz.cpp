@@ -53,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LogScanVisitor visit;
   visit.record = [&](int64_t start, std::string_view body) {
     Require(start == reached, "records follow each other without a gap");
-    Require(ScannedRecordBytes(body) ==
-                file.substr(static_cast<size_t>(start), body.size() + 4),
+    Require(ScannedRecordBytes(body) == file.substr(static_cast<size_t>(start), body.size() + 4),
             "a scanned record is the file's bytes at its offset");
     ++scanned.calls;
     reached = start + static_cast<int64_t>(body.size()) + 4;

@@ -47,9 +47,7 @@ struct WalkedCall {
 struct FrontWalk {
   std::vector<WalkedCall> calls;
   int64_t stoppedAt = 0;
-  bool clean(std::string_view file) const {
-    return stoppedAt == static_cast<int64_t>(file.size());
-  }
+  bool clean(std::string_view file) const { return stoppedAt == static_cast<int64_t>(file.size()); }
 };
 FrontWalk WalkFromFront(std::string_view file);
 

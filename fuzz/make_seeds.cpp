@@ -17,7 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string CallRecordOf(char mark, const std::string& caller, const std::string& message = "call back (CW)") {
+std::string CallRecordOf(char mark, const std::string& caller,
+                         const std::string& message = "call back (CW)") {
   std::string body(1, mark);
   for (const std::string& field : {std::string("12-06-2026"), caller, std::string("9:05 AM"),
                                    std::string("555-0100"), message})
@@ -44,14 +45,25 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  const std::string sound = CallRecordOf(MARK_NEW, "Joe") + CallRecordOf(MARK_IMPORTANT, "Ann Lee") +
-                            CallRecordOf(' ', "Blank") + CallRecordOf(MARK_DELETE, "Done") +
+  const std::string sound = CallRecordOf(MARK_NEW, "Joe") +
+                            CallRecordOf(MARK_IMPORTANT, "Ann Lee") + CallRecordOf(' ', "Blank") +
+                            CallRecordOf(MARK_DELETE, "Done") +
                             CallRecordOf(MARK_ARCHIVE, "Keep me") + CallRecordOf('\x07', "Odd");
-  const std::string longCall = CallRecordOf(MARK_NEW, "Long", std::string(300, 'x') + "\r\nmore (CW)");
-  const std::string damaged = sound.substr(0, 40) + "\xff\xff" + CallRecordOf(MARK_ARCHIVE, "After");
+  const std::string longCall =
+      CallRecordOf(MARK_NEW, "Long", std::string(300, 'x') + "\r\nmore (CW)");
+  const std::string damaged =
+      sound.substr(0, 40) + "\xff\xff" + CallRecordOf(MARK_ARCHIVE, "After");
   const std::string torn = sound + CallRecordOf(MARK_NEW, "Torn").substr(0, 9);
-  const std::string loose = FrameRecord("\x03no fields"s) + FrameRecord(std::string(1, MARK_ARCHIVE)) +
-                            FrameRecord("\x03" "a\x11" "b\x11" "c\x11" "d\x11" "e\x11" "extra\x11");
+  const std::string loose = FrameRecord("\x03no fields"s) +
+                            FrameRecord(std::string(1, MARK_ARCHIVE)) +
+                            FrameRecord(
+                                "\x03"
+                                "a\x11"
+                                "b\x11"
+                                "c\x11"
+                                "d\x11"
+                                "e\x11"
+                                "extra\x11");
   bool ok = true;
   for (const char* target : {"record_walk", "check"}) {
     // check's first byte picks the scanner's block size.

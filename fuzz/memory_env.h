@@ -41,8 +41,7 @@ class MemoryEnv : public Env {
   // The file's bytes, or "" for a missing file.
   std::string Get(const std::string& path) const;
 
-  Status OpenFile(const std::string& path, FileAccess access,
-                  std::unique_ptr<File>* file) override;
+  Status OpenFile(const std::string& path, FileAccess access, std::unique_ptr<File>* file) override;
   Status FileLength(const std::string& path, int64_t* length) override;
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
   Status DeleteFile(const std::string& path) override;

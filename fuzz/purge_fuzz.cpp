@@ -123,9 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!purgeArchive && IsArchived(call.body[0])) archived.push_back(call);
   }
   const FrontWalk afterWalk = WalkFromFront(after);
-  const bool rewritten = purgeArchive
-                             ? afterWalk.clean(after) && SameCalls(afterWalk.calls, kept)
-                             : after == keptBytes;
+  const bool rewritten = purgeArchive ? afterWalk.clean(after) && SameCalls(afterWalk.calls, kept)
+                                      : after == keptBytes;
   // A repair whose cut failed after its side file was written leaves the
   // log whole, the torn bytes then standing in both.
   const bool untouched = after == before || after == original;
@@ -142,7 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
          !holds && count <= (moved || uncut ? archived.size() : 0); ++count) {
       std::vector<WalkedCall> appended;
       if (!WalkBackFromEnd(archiveAfter, count, &appended) ||
-          !SameCalls(appended, {archived.begin(), archived.begin() + static_cast<ptrdiff_t>(count)}))
+          !SameCalls(appended,
+                     {archived.begin(), archived.begin() + static_cast<ptrdiff_t>(count)}))
         continue;
       const size_t from = count ? static_cast<size_t>(appended.front().start) : archiveAfter.size();
       holds = ArchiveKeptItsCalls(archiveBefore, std::string_view(archiveAfter).substr(0, from));
@@ -161,8 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Require(rewritten && purged, "a sound log is purged");
       Require(p.boxes.shown().empty(), "a sound log is purged without a word");
     } else {
-      Require(untouched && !purged,
-              "a damaged log is left as it was");
+      Require(untouched && !purged, "a damaged log is left as it was");
       Require(ShowedDamageAt(p.boxes, walk.stoppedAt), "the refusal names where damage begins");
     }
   }

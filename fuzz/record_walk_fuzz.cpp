@@ -63,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int64_t end = length;
   read = WalkBackward(*log, length, [&](const Record& record) {
     Require(record.end() == end, "each backward record ends where the next one begins");
-    Require(TrustedBodyLength(bytes, static_cast<size_t>(record.start)) == record.body.size() &&
-                bytes.substr(static_cast<size_t>(record.start) + 2, record.body.size()) ==
-                    record.body,
-            "a backward record is framed where it claims to be");
+    Require(
+        TrustedBodyLength(bytes, static_cast<size_t>(record.start)) == record.body.size() &&
+            bytes.substr(static_cast<size_t>(record.start) + 2, record.body.size()) == record.body,
+        "a backward record is framed where it claims to be");
     end = record.start;
     backward.push_back(record);
     return true;
@@ -86,9 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int64_t at = -1; at <= length && at < 96; ++at) {
     read = ReadRecordAt(*log, length, at);
     if (read.outcome == ReadOutcome::kRecord)
-      Require(at >= 0 && TrustedBodyLength(bytes, static_cast<size_t>(at)) ==
-                             read.record.body.size(),
-              "ReadRecordAt gives only framed records");
+      Require(
+          at >= 0 && TrustedBodyLength(bytes, static_cast<size_t>(at)) == read.record.body.size(),
+          "ReadRecordAt gives only framed records");
     else
       Require(read.outcome == (at >= length ? ReadOutcome::kNone : ReadOutcome::kDamaged),
               "ReadRecordAt refuses what the lengths do not frame");

@@ -80,10 +80,14 @@ class Accountant {
       const bool anywhere = found.inLog || found.inArchive;
       if (call.posted) {
         ++posted_;
-        if (found.inLog) ++postedInLog_;
-        else if (found.inArchive) ++postedInArchive_;
-        else if (call.mayBeDeleted) ++postedDeleted_;
-        else Fault(name + " was delivered and is lost: in neither file, never marked delete");
+        if (found.inLog)
+          ++postedInLog_;
+        else if (found.inArchive)
+          ++postedInArchive_;
+        else if (call.mayBeDeleted)
+          ++postedDeleted_;
+        else
+          Fault(name + " was delivered and is lost: in neither file, never marked delete");
       } else if (call.refused) {
         if (anywhere) Fault(name + " was refused but is in a file");
       } else if (call.postStarted) {
@@ -118,9 +122,8 @@ class Accountant {
     line("workers started:", started);
     line("killed with SIGKILL:", n(kills) + " (" + killed + ")");
     line("posts:", n(c.postsStarted) + " begun, " + n(c.posted) + " delivered, " +
-                       n(c.postsRefused) + " refused (log locked up), " +
-                       n(c.postsUndelivered) + " not delivered, " + n(c.postsInterrupted) +
-                       " cut short by a kill");
+                       n(c.postsRefused) + " refused (log locked up), " + n(c.postsUndelivered) +
+                       " not delivered, " + n(c.postsInterrupted) + " cut short by a kill");
     std::string done;
     int64_t marked = 0;
     for (const auto& [mark, count] : c.marksDone) {
@@ -136,15 +139,15 @@ class Accountant {
     line("purges:", n(c.purgesStarted) + " begun, " + n(c.purgesDone) + " done, " +
                         n(c.purgesRefused) + " refused (log locked up), " + n(purgesKilled) +
                         " cut short by a kill");
-    line("final log:", n(static_cast<int64_t>(final_.log.size())) + " calls, " +
-                           n(final_.logBytes) + " bytes");
+    line("final log:",
+         n(static_cast<int64_t>(final_.log.size())) + " calls, " + n(final_.logBytes) + " bytes");
     line("final archive:", n(static_cast<int64_t>(final_.archive.size())) + " calls, " +
                                n(final_.archiveBytes) + " bytes, " + n(extraArchiveCopies_) +
                                " second copies left by killed purges");
-    line("delivered calls:", n(posted_) + ": " + n(postedInLog_) + " in the log, " +
-                                 n(postedInArchive_) + " in the archive, " + n(postedDeleted_) +
-                                 " deleted, " + n(posted_ - postedInLog_ - postedInArchive_ -
-                                                  postedDeleted_) + " lost");
+    line("delivered calls:",
+         n(posted_) + ": " + n(postedInLog_) + " in the log, " + n(postedInArchive_) +
+             " in the archive, " + n(postedDeleted_) + " deleted, " +
+             n(posted_ - postedInLog_ - postedInArchive_ - postedDeleted_) + " lost");
     line("posts cut short:", n(interrupted_) + ": " + n(interrupted_ - interruptedAbsent_) +
                                  " reached the files, " + n(interruptedAbsent_) +
                                  " are in neither (" + n(interruptedDeleted_) +
@@ -179,8 +182,9 @@ class Accountant {
       if (!known->second.mayBeArchived) Fault(where + ": a call never marked archive");
     } else {
       ++found_[*number].inLog;
-      if (!IsKept(mark)) Fault(where + ": the last purge left a call marked " +
-                               std::to_string(static_cast<int>(mark)));
+      if (!IsKept(mark))
+        Fault(where + ": the last purge left a call marked " +
+              std::to_string(static_cast<int>(mark)));
     }
   }
 

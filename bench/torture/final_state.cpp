@@ -2,10 +2,10 @@
 
 #include "numbered_calls.h"
 #include "service/call_actions.h"
-#include "store/log_scan.h"
-#include "store/phone_log.h"
 #include "service/delivery.h"
 #include "service/purge.h"
+#include "store/log_scan.h"
+#include "store/phone_log.h"
 #include "workstation.h"
 
 namespace telvo::torture {
@@ -23,15 +23,17 @@ std::vector<FileRecord> ReadRecords(Workstation& station, const std::string& pat
   if (status.ok()) status = file->Length(bytes);
   if (status.ok()) {
     status = ScanLog(*file, *bytes,
-                     {.record = [&](int64_t start, std::string_view body) {
-                        records.push_back({start, std::string(body)});
-                        return true;
-                      },
-                      .damage = [&](int64_t from, int64_t to) {
-                        faults.push_back(name + " is damaged from byte " + std::to_string(from) +
-                                         " to " + std::to_string(to));
-                        return true;
-                      }});
+                     {.record =
+                          [&](int64_t start, std::string_view body) {
+                            records.push_back({start, std::string(body)});
+                            return true;
+                          },
+                      .damage =
+                          [&](int64_t from, int64_t to) {
+                            faults.push_back(name + " is damaged from byte " +
+                                             std::to_string(from) + " to " + std::to_string(to));
+                            return true;
+                          }});
   }
   if (!status.ok()) {
     faults.push_back(name + " could not be read: error " + std::to_string(status.code()));

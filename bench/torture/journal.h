@@ -36,10 +36,10 @@ inline constexpr int kJournalFailed = 90;
 // What the journals say about one call.
 struct CallFacts {
   bool postStarted = false;
-  bool posted = false;   // PostMessage reported it delivered
-  bool refused = false;  // locked up or not delivered: must be in no file
-  bool mayBeDeleted = false;   // a delete mark was written, or perhaps written
-  bool mayBeArchived = false;  // likewise an archive mark
+  bool posted = false;            // PostMessage reported it delivered
+  bool refused = false;           // locked up or not delivered: must be in no file
+  bool mayBeDeleted = false;      // a delete mark was written, or perhaps written
+  bool mayBeArchived = false;     // likewise an archive mark
   bool surelyMarkedAway = false;  // a delete or archive mark surely written
   int exportsStarted = 0;
   int exportsDone = 0;  // ExportCall reported the line appended

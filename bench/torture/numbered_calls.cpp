@@ -2,11 +2,11 @@
 
 #include <charconv>
 
+#include "core/call_fields.h"
 #include "core/program_state.h"
+#include "service/delivery.h"
 #include "store/folder_store.h"
 #include "store/phone_log.h"
-#include "core/call_fields.h"
-#include "service/delivery.h"
 
 namespace telvo::torture {
 

@@ -44,7 +44,7 @@ class Supervisor {
         running_.push_back(Start(static_cast<WorkerKind>(k), slot));
     }
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double>(plan_.seconds));
+                                                     std::chrono::duration<double>(plan_.seconds));
     std::uniform_int_distribution<int> gap(0, 2 * plan_.meanKillGapMs);
     Clock::time_point nextKill = Clock::now() + std::chrono::milliseconds(gap(random_));
     while (Clock::now() < end) {
@@ -72,10 +72,10 @@ class Supervisor {
     setup.incarnation = ++incarnations_;
     // With a second mount of the folder, the workers of each kind take
     // turns between the two, as colleagues at two workstations would.
-    setup.logPath = plan_.secondLogPath.empty() || slot % 2 == 0 ? plan_.logPath
-                                                                 : plan_.secondLogPath;
-    setup.journalPath = plan_.journalFolder + "/" + KindName(kind) + "-" +
-                        std::to_string(setup.incarnation);
+    setup.logPath =
+        plan_.secondLogPath.empty() || slot % 2 == 0 ? plan_.logPath : plan_.secondLogPath;
+    setup.journalPath =
+        plan_.journalFolder + "/" + KindName(kind) + "-" + std::to_string(setup.incarnation);
     setup.seed = plan_.seed * 7919u + static_cast<uint32_t>(setup.incarnation);
     ++counts_.started[static_cast<size_t>(kind)];
     std::fflush(nullptr);  // nothing buffered here is written twice

@@ -15,7 +15,7 @@ namespace telvo::torture {
 struct RunPlan {
   double seconds = 60;
   std::array<int, kWorkerKinds> workers = {8, 2, 1, 2};  // by WorkerKind
-  int meanKillGapMs = 300;  // the gaps are drawn from 0 to twice this
+  int meanKillGapMs = 300;                               // the gaps are drawn from 0 to twice this
   uint32_t seed = 1;
   std::string logPath;        // the program's path of the log
   std::string secondLogPath;  // the same log through a second mount, or ""

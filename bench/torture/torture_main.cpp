@@ -65,14 +65,22 @@ Options ParseOptions(int argc, char** argv) {
     const double number = std::strtod(value.c_str(), &end);
     if (end == value.c_str() || *end != '\0' || number < 0) Usage(name + " takes a number");
     const int whole = static_cast<int>(number);
-    if (name == "--seconds") options.plan.seconds = number;
-    else if (name == "--posters") options.plan.workers[0] = whole;
-    else if (name == "--markers") options.plan.workers[1] = whole;
-    else if (name == "--exporters") options.plan.workers[2] = whole;
-    else if (name == "--purgers") options.plan.workers[3] = whole;
-    else if (name == "--kill-gap-ms") options.plan.meanKillGapMs = whole;
-    else if (name == "--seed") options.plan.seed = static_cast<uint32_t>(number);
-    else Usage("unknown option " + name);
+    if (name == "--seconds")
+      options.plan.seconds = number;
+    else if (name == "--posters")
+      options.plan.workers[0] = whole;
+    else if (name == "--markers")
+      options.plan.workers[1] = whole;
+    else if (name == "--exporters")
+      options.plan.workers[2] = whole;
+    else if (name == "--purgers")
+      options.plan.workers[3] = whole;
+    else if (name == "--kill-gap-ms")
+      options.plan.meanKillGapMs = whole;
+    else if (name == "--seed")
+      options.plan.seed = static_cast<uint32_t>(number);
+    else
+      Usage("unknown option " + name);
   }
   if (options.plan.workers[0] < 1) Usage("the run needs a poster");
   if (options.plan.meanKillGapMs < 1) Usage("--kill-gap-ms takes at least 1");

@@ -8,10 +8,10 @@
 #include "journal.h"
 #include "numbered_calls.h"
 #include "service/call_actions.h"
-#include "store/log_scan.h"
-#include "store/phone_log.h"
 #include "service/delivery.h"
 #include "service/purge.h"
+#include "store/log_scan.h"
+#include "store/phone_log.h"
 #include "workstation.h"
 
 namespace telvo::torture {
@@ -36,10 +36,18 @@ class Worker {
   [[noreturn]] void Run() {
     for (int64_t n = 1;; ++n) {
       switch (setup_.kind) {
-        case WorkerKind::kPoster: Post(setup_.incarnation * kNumbersPerPoster + n); break;
-        case WorkerKind::kMarker: MarkSome(); break;
-        case WorkerKind::kExporter: ExportOne(); break;
-        case WorkerKind::kPurger: PurgeOnce(); break;
+        case WorkerKind::kPoster:
+          Post(setup_.incarnation * kNumbersPerPoster + n);
+          break;
+        case WorkerKind::kMarker:
+          MarkSome();
+          break;
+        case WorkerKind::kExporter:
+          ExportOne();
+          break;
+        case WorkerKind::kPurger:
+          PurgeOnce();
+          break;
       }
     }
   }
@@ -93,19 +101,21 @@ class Worker {
     int64_t length = 0;
     if (!log->Length(&length).ok()) return chosen;
     size_t seen = 0;
-    Status status = ScanLog(*log, length,
-                            {.record = [&](int64_t start, std::string_view body) {
-                               const std::optional<int64_t> number = CallNumberOf(body);
-                               if (!number || !take(*number, body[0])) return true;
-                               Offer(chosen, wanted, seen++, {start, std::string(body), *number});
-                               return true;
-                             },
-                             .damage = [&](int64_t from, int64_t to) {
-                               journal_.Note("damage " + std::to_string(from) + " " +
-                                             std::to_string(to) + " seen by a " +
-                                             KindName(setup_.kind));
-                               return true;
-                             }});
+    Status status =
+        ScanLog(*log, length,
+                {.record =
+                     [&](int64_t start, std::string_view body) {
+                       const std::optional<int64_t> number = CallNumberOf(body);
+                       if (!number || !take(*number, body[0])) return true;
+                       Offer(chosen, wanted, seen++, {start, std::string(body), *number});
+                       return true;
+                     },
+                 .damage =
+                     [&](int64_t from, int64_t to) {
+                       journal_.Note("damage " + std::to_string(from) + " " + std::to_string(to) +
+                                     " seen by a " + KindName(setup_.kind));
+                       return true;
+                     }});
     if (!status.ok()) journal_.Note("box walk: failed read " + std::to_string(status.code()));
     return chosen;
   }
@@ -129,9 +139,10 @@ class Worker {
              (mark == MARK_NEW || mark == MARK_IMPORTANT || mark == ' ');
     };
     for (const Listed& call : Choose(8, mine)) {
-      static const std::pair<int16_t, const char*> kMarks[] = {
-          {kActionDelete, "delete"}, {kActionArchive, "archive"},
-          {kActionImportant, "important"}, {kActionNew, "new"}};
+      static const std::pair<int16_t, const char*> kMarks[] = {{kActionDelete, "delete"},
+                                                               {kActionArchive, "archive"},
+                                                               {kActionImportant, "important"},
+                                                               {kActionNew, "new"}};
       const int roll = std::uniform_int_distribution<int>(0, 99)(random_);
       const auto& [action, name] = kMarks[roll < 40 ? 0 : roll < 75 ? 1 : roll < 90 ? 2 : 3];
       const std::string number = std::to_string(call.number);
@@ -192,10 +203,14 @@ class Worker {
 
 const char* KindName(WorkerKind kind) {
   switch (kind) {
-    case WorkerKind::kPoster: return "poster";
-    case WorkerKind::kMarker: return "marker";
-    case WorkerKind::kExporter: return "exporter";
-    case WorkerKind::kPurger: return "purger";
+    case WorkerKind::kPoster:
+      return "poster";
+    case WorkerKind::kMarker:
+      return "marker";
+    case WorkerKind::kExporter:
+      return "exporter";
+    case WorkerKind::kPurger:
+      return "purger";
   }
   return "?";
 }

@@ -144,8 +144,7 @@ std::string CommandLine::get(const std::string& name) const {
 }
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            const OptionsOfCommand& optionsOf,
-                                            std::string* error) {
+                                            const OptionsOfCommand& optionsOf, std::string* error) {
   return Parser(args, optionsOf).Run(error);
 }
 

@@ -34,8 +34,7 @@ using OptionsOfCommand = std::function<const char*(const std::string& command)>;
 // with `error` set, for an unknown command or option, a flag given a value,
 // an option whose value is missing, or a lone "-" before "--".
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            const OptionsOfCommand& optionsOf,
-                                            std::string* error);
+                                            const OptionsOfCommand& optionsOf, std::string* error);
 
 // A byte offset or a count: decimal digits only, so "-1" or "1e3" is refused
 // rather than read as something the user did not mean.

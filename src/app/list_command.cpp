@@ -20,11 +20,20 @@ std::string Escaped(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -32,8 +41,8 @@ std::string Escaped(const std::string& text) {
 
 void PrintTsv(LogSession& session, const Call& record, const CallFields& call) {
   session.out << record.id.ToText() << '\t' << MarkName(call.mark.empty() ? 0 : call.mark[0]);
-  for (const std::string* field : {&call.date, &call.time, &call.caller, &call.phone,
-                                   &call.message})
+  for (const std::string* field :
+       {&call.date, &call.time, &call.caller, &call.phone, &call.message})
     session.out << '\t' << session.boxes.ForTerminal(Escaped(*field));
   session.out << '\n';
 }
@@ -95,14 +104,15 @@ int RunList(LogSession& session) {
   if (!page.error.ok()) return session.ReportStoreError(page.error);
 
   if (page.logEmpty && !session.program.env.FileExists(session.program.state.viewed.path)) {
-    session.err << "telvo-log: " << session.program.env.ResolvePath(session.program.state.viewed.path)
+    session.err << "telvo-log: "
+                << session.program.env.ResolvePath(session.program.state.viewed.path)
                 << " does not exist yet: no calls\n";
   }
   // Said to people only: a script reads an empty log as no lines at all.
   if (shown == 0 && !line.has("--before") && !line.has("--tsv")) session.out << "No Phone Calls\n";
   if (page.more)
-    session.err << "telvo-log: more calls: telvo-log list " << line.positional[0]
-                << " --before " << from.ToText() << "\n";
+    session.err << "telvo-log: more calls: telvo-log list " << line.positional[0] << " --before "
+                << from.ToText() << "\n";
   return 0;
 }
 

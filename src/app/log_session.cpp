@@ -3,10 +3,10 @@
 #include <ostream>
 
 #include "app/log_commands.h"
-#include "service/call_actions.h"
-#include "service/store_messages.h"
 #include "app/log_path.h"
 #include "platform/code_page.h"
+#include "service/call_actions.h"
+#include "service/store_messages.h"
 
 namespace telvo {
 
@@ -44,8 +44,7 @@ int LogSession::Stop(const std::string& caption, const std::string& text) {
 
 int LogSession::Fail(const Status& status) {
   // The context is a native path, already in the terminal's encoding.
-  if (status.context().empty())
-    return Fail(program.state.viewed.owner + ": " + status.ToString());
+  if (status.context().empty()) return Fail(program.state.viewed.owner + ": " + status.ToString());
   err << "telvo-log: " << status.ToString() << "\n";
   return 1;
 }
@@ -77,9 +76,7 @@ std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing)
   return nullptr;
 }
 
-std::string CallIdentity(const Record& call) {
-  return CallId::Of(call.start, call.body).ToText();
-}
+std::string CallIdentity(const Record& call) { return CallId::Of(call.start, call.body).ToText(); }
 
 CallBook LogSession::book() const { return BookShown(program.state.viewed); }
 
@@ -96,12 +93,15 @@ int LogSession::FindCall(const std::string& identity, Call* call) {
 
 int LogSession::ReportStoreError(const StoreError& error) {
   switch (error.kind) {
-    case StoreError::Kind::kStale: return Stop("Telvo", StaleCallText(/*marking=*/false));
+    case StoreError::Kind::kStale:
+      return Stop("Telvo", StaleCallText(/*marking=*/false));
     // What the call list would say of these; the rest is told with the
     // file and the system's own words, which an administrator can act on.
     case StoreError::Kind::kLocked:
-    case StoreError::Kind::kDamaged: return Stop(owner.name, LogFailureText(error));
-    default: return Fail(error.status);
+    case StoreError::Kind::kDamaged:
+      return Stop(owner.name, LogFailureText(error));
+    default:
+      return Fail(error.status);
   }
 }
 

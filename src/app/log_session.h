@@ -29,8 +29,8 @@ inline constexpr const char* kIdentityForm =
 
 class LogSession {
  public:
-  LogSession(const CommandLine& commandLine, Env& env, std::ostream& results,
-             std::ostream& errors, TerminalText terminal);
+  LogSession(const CommandLine& commandLine, Env& env, std::ostream& results, std::ostream& errors,
+             TerminalText terminal);
 
   // The exit status of a command line that makes no sense, after naming the
   // problem and the command's usage.

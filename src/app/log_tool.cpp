@@ -47,8 +47,8 @@ const LogCommand* CommandOf(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out,
-               std::ostream& err, TerminalText terminal) {
+int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out, std::ostream& err,
+               TerminalText terminal) {
   const auto optionsOf = [](const std::string& name) -> const char* {
     if (name == "help") return "";
     const LogCommand* command = FindLogCommand(name);
@@ -68,8 +68,8 @@ int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out
   }
   if (line->command == "help") {
     if (line->positional.size() > 1) return UsageError(err, "help takes one COMMAND", nullptr);
-    const LogCommand* asked = line->positional.empty() ? nullptr
-                                                       : FindLogCommand(line->positional[0]);
+    const LogCommand* asked =
+        line->positional.empty() ? nullptr : FindLogCommand(line->positional[0]);
     if (!line->positional.empty() && !asked)
       return UsageError(err, "unknown command " + line->positional[0], nullptr);
     out << (asked ? asked->help : kLogToolUsage);

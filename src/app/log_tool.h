@@ -21,7 +21,7 @@ struct TerminalText {
 // 2 a usage error (an OFFSET where no call begins is one). Results go to
 // `out`, every error to `err`. A failure after which the program would end
 // ends the run instead, with its status; `env` is never asked to end.
-int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out,
-               std::ostream& err, TerminalText terminal = {});
+int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out, std::ostream& err,
+               TerminalText terminal = {});
 
 }  // namespace telvo

@@ -24,9 +24,10 @@ int RunAction(LogSession& session, int16_t action, const std::string& identity) 
 int RunMark(LogSession& session) {
   const CommandLine& line = session.line;
   if (line.positional.size() != 3) return session.Usage("mark needs LOG, CALL and a mark");
-  static const std::map<std::string, int16_t> kActions = {
-      {"new", kActionNew}, {"important", kActionImportant},
-      {"delete", kActionDelete}, {"archive", kActionArchive}};
+  static const std::map<std::string, int16_t> kActions = {{"new", kActionNew},
+                                                          {"important", kActionImportant},
+                                                          {"delete", kActionDelete},
+                                                          {"archive", kActionArchive}};
   auto action = kActions.find(line.positional[2]);
   if (action == kActions.end())
     return session.Usage("the mark is new, important, delete or archive");

@@ -53,13 +53,13 @@ int main(int argc, char** argv) {
   if (!env.AcquireSingleInstance()) return 0;
 
   std::unique_ptr<telvo::DatagramListener> listener;
-  const telvo::Status opened = telvo::DatagramListener::Open(static_cast<uint16_t>(port), &listener);
+  const telvo::Status opened =
+      telvo::DatagramListener::Open(static_cast<uint16_t>(port), &listener);
   if (!opened.ok()) {
     std::fprintf(stderr, "telvo-popup: cannot listen: %s\n", opened.ToString().c_str());
     return 1;
   }
-  telvo::PopupProgram popup(env, std::move(listener),
-                            QSystemTrayIcon::isSystemTrayAvailable());
+  telvo::PopupProgram popup(env, std::move(listener), QSystemTrayIcon::isSystemTrayAvailable());
   QObject::connect(&popup, &telvo::PopupProgram::quitRequested, &app, &QApplication::quit);
   return app.exec();
 }

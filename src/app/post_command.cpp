@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "app/log_commands.h"
-#include "core/dates.h"
 #include "core/call_fields.h"
+#include "core/dates.h"
 #include "service/delivery.h"
 
 namespace telvo {
@@ -33,9 +33,9 @@ int RunPost(LogSession& session) {
   const std::string body = PadCallBody(pad, session.Input("--initials"));
   const std::string refusal = DeliveryRefusal(pad, /*hasRecipient=*/true, body);
   if (!refusal.empty()) return session.Stop("Telvo", refusal);
-  const StoreError delivered = Delivery(session.store, session.program.env)
-                                   .Deliver(session.owner, body, session.Input("--sender"),
-                                            pad.caller);
+  const StoreError delivered =
+      Delivery(session.store, session.program.env)
+          .Deliver(session.owner, body, session.Input("--sender"), pad.caller);
   if (!delivered.ok()) return session.Stop(session.owner.name, NotDeliveredText(delivered));
   session.out << "Message delivered.\n";
   return 0;

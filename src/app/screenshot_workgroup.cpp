@@ -42,8 +42,7 @@ bool ClearSampleRoot() {
   if (std::filesystem::exists(std::string(kSampleRoot) + "/office.wgl", error) &&
       std::filesystem::remove_all(kSampleRoot, error) != static_cast<std::uintmax_t>(-1))
     return true;
-  std::cerr << "telvo_screenshots: " << kSampleRoot
-            << " is in the way; remove it and run again\n";
+  std::cerr << "telvo_screenshots: " << kSampleRoot << " is in the way; remove it and run again\n";
   return false;
 }
 
@@ -64,8 +63,7 @@ bool MakeSampleWorkgroup(SampleWorkgroup* sample) {
     list += ListLine(sample->root, person);
   }
   if (error) {
-    std::cerr << "telvo_screenshots: cannot make the sample folders: " << error.message()
-              << "\n";
+    std::cerr << "telvo_screenshots: cannot make the sample folders: " << error.message() << "\n";
     return false;
   }
   return WriteFile(sample->listPath, list) &&

@@ -6,13 +6,13 @@
 //   telvo_screenshots OUTPUT_FOLDER
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QCheckBox>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -24,18 +24,18 @@
 #include "core/config_file.h"
 #include "platform/posix_env.h"
 #include "service/alert_file.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 #include "ui/about/about_box.h"
 #include "ui/alert/alert_window.h"
 #include "ui/calllist/call_list_window.h"
-#include "ui/popup/popup_window.h"
 #include "ui/common/qt_message_boxes.h"
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"
 #include "ui/pad/message_pad.h"
+#include "ui/popup/popup_window.h"
 #include "ui/print/print_job.h"
 #include "ui/splash/splash_screen.h"
-#include "store/folder_store.h"
 
 namespace telvo {
 namespace {
@@ -124,7 +124,8 @@ bool RenderPad(Program& program, const QString& folder) {
   QApplication::processEvents();
   Type<QLineEdit>(pad, "callerEdit", QStringLiteral("Carol White"));
   Type<QLineEdit>(pad, "phoneEdit", QStringLiteral("555-0142"));
-  Type<QPlainTextEdit>(pad, "messageEdit", QStringLiteral("About Thursday's meeting. Please call."));
+  Type<QPlainTextEdit>(pad, "messageEdit",
+                       QStringLiteral("About Thursday's meeting. Please call."));
   const bool saved = Save(pad, folder, "pad.png");
   pad->hide();
   return saved;

@@ -5,13 +5,13 @@
 
 #include "core/program.h"
 #include "platform/posix_env.h"
+#include "store/folder_store.h"
 #include "ui/common/qt_message_boxes.h"
 #include "ui/options/options_dialog.h"
 #include "ui/splash/splash_pictures.h"
 #include "ui/splash/splash_screen.h"
 #include "ui/startup/pad_opener.h"
 #include "ui/startup/switch_window.h"
-#include "store/folder_store.h"
 
 namespace telvo {
 

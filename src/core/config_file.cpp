@@ -69,8 +69,7 @@ std::string CheckSettings(Program& program) {
     complaint = "No workgroup selected";
   } else {
     std::unique_ptr<File> list;
-    const Status opened =
-        program.env.OpenFile(settings.workgroupPath, FileAccess::kRead, &list);
+    const Status opened = program.env.OpenFile(settings.workgroupPath, FileAccess::kRead, &list);
     list.reset();
     if (!opened.ok()) {
       if (!IsMissingFileCode(opened.code())) EndWithFailureBox(program, opened);

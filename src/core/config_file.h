@@ -10,7 +10,6 @@
 
 namespace telvo {
 
-
 // What the options dialog passes to the writer: its controls' state.
 struct IniChoices {
   std::string workgroupPath;  // written upper-cased

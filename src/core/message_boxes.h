@@ -45,7 +45,10 @@ class ScriptedMessageBoxes : public MessageBoxes {
 
   const std::vector<MessageBox>& shown() const { return shown_; }
   const MessageBox& last() const { return shown_.back(); }
-  void Clear() { shown_.clear(); answers_.clear(); }
+  void Clear() {
+    shown_.clear();
+    answers_.clear();
+  }
 
  private:
   std::deque<int> answers_;

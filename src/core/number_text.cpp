@@ -59,7 +59,8 @@ double DecimalNumber(std::string_view s) {
     ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) exponentNegative = s[i++] == '-';
     // Held far beyond any double's range so the sum below cannot overflow.
-    for (; i < s.size() && IsDigit(s[i]); ++i) exponent = std::min(exponent * 10 + (s[i] - '0'), 100000L);
+    for (; i < s.size() && IsDigit(s[i]); ++i)
+      exponent = std::min(exponent * 10 + (s[i] - '0'), 100000L);
     if (exponentNegative) exponent = -exponent;
   }
 

@@ -11,8 +11,7 @@ std::string WindowsDir(Program& program) {
 }
 
 int AskYesNo(Program& program, const std::string& caption, const std::string& text) {
-  return program.boxes.Show(
-      {caption, text, BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo});
+  return program.boxes.Show({caption, text, BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo});
 }
 
 void ShowNotice(Program& program, const std::string& caption, const std::string& text,

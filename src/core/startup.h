@@ -7,10 +7,10 @@
 namespace telvo {
 
 // Refuses a second instance ("Application Already Running", then the
-// running instance is asked to come to the front and the program ends), reads the configuration until it is usable, shows the
-// splash screen unless the user suppressed it, starts the external popup
-// program when that is the notification choice, switches the poller off
-// and sets keepRunning. May end the program.
+// running instance is asked to come to the front and the program ends), reads the configuration
+// until it is usable, shows the splash screen unless the user suppressed it, starts the external
+// popup program when that is the notification choice, switches the poller off and sets keepRunning.
+// May end the program.
 void StartUp(Program& program);
 
 }  // namespace telvo

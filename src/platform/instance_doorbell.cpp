@@ -56,8 +56,7 @@ bool RingInstanceDoorbell(const std::string& path) {
   if (!AddressOf(path, &address)) return false;
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  const bool rang =
-      ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  const bool rang = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   ::close(fd);
   return rang;
 }

@@ -57,7 +57,6 @@ std::string MatchComponent(const std::string& folder, const std::string& name) {
   return *std::min_element(matches.begin(), matches.end());
 }
 
-
 // Folders resolved before, by their program spelling: the workgroup list
 // names folders in upper case while they are usually lower case on disk, and
 // listing every folder of a path on every open would make each post cost a
@@ -105,8 +104,7 @@ std::string ResolveFolder(const std::string& folder) {
   const std::string parent = slash == 0 ? "/" : ResolveFolder(folder.substr(0, slash));
   const std::string name = folder.substr(slash + 1);
   if (name.empty()) return parent;  // a doubled separator
-  const std::string native =
-      (parent == "/" ? "/" : parent + "/") + MatchComponent(parent, name);
+  const std::string native = (parent == "/" ? "/" : parent + "/") + MatchComponent(parent, name);
   if (IsFolder(native)) Folders().Remember(folder, native);
   return native;
 }
@@ -156,7 +154,8 @@ std::string ResolveProgramPath(const std::string& path) {
     native = std::move(known);
   } else {
     const std::string folder = slash == 0 ? "/" : ResolveFolder(unixPath.substr(0, slash));
-    native = (folder == "/" ? "/" : folder + "/") + MatchComponent(folder, unixPath.substr(slash + 1));
+    native =
+        (folder == "/" ? "/" : folder + "/") + MatchComponent(folder, unixPath.substr(slash + 1));
   }
   return folderPath ? native + "/" : native;
 }

@@ -11,11 +11,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -48,9 +48,10 @@ std::string SystemResolve(const std::string& host) {
   addrinfo* result = nullptr;
   if (::getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || !result) return "";
   char text[INET6_ADDRSTRLEN] = {};
-  const void* addr = result->ai_family == AF_INET6
-                         ? static_cast<const void*>(&reinterpret_cast<sockaddr_in6*>(result->ai_addr)->sin6_addr)
-                         : static_cast<const void*>(&reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr);
+  const void* addr =
+      result->ai_family == AF_INET6
+          ? static_cast<const void*>(&reinterpret_cast<sockaddr_in6*>(result->ai_addr)->sin6_addr)
+          : static_cast<const void*>(&reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr);
   ::inet_ntop(result->ai_family, addr, text, sizeof text);
   ::freeaddrinfo(result);
   return text;
@@ -101,8 +102,7 @@ PosixEnv::~PosixEnv() {
   if (instanceLockFd_ >= 0) ::close(instanceLockFd_);
 }
 
-Status PosixEnv::OpenFile(const std::string& path, FileAccess access,
-                          std::unique_ptr<File>* file) {
+Status PosixEnv::OpenFile(const std::string& path, FileAccess access, std::unique_ptr<File>* file) {
   if (path.empty()) return Status::Error(kBadFileName);
   // A file in a folder resolved before is opened as spelled there first:
   // that it opens shows the spelling right without a lookup of its own, a
@@ -196,7 +196,7 @@ LocalDateTime PosixEnv::Now() {
   tm local;
   ::localtime_r(&now, &local);
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour, local.tm_min, local.tm_sec};
+          local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 double PosixEnv::SecondsSinceMidnight() {
@@ -279,14 +279,14 @@ std::string PosixEnv::InstanceLockPath() {
   // starting.
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   const std::string file = options_.instanceName + ".lock";
-  return runtime && *runtime ? std::string(runtime) + "/" + file
-                             : ResolvePath(WindowsDir()) + file;
+  return runtime && *runtime ? std::string(runtime) + "/" + file : ResolvePath(WindowsDir()) + file;
 }
 
 // The doorbell lies beside the lock: "telvo.lock" rings at "telvo.socket".
 std::string PosixEnv::DoorbellPath() {
   std::string path = InstanceLockPath();
-  if (path.size() > 5 && path.compare(path.size() - 5, 5, ".lock") == 0) path.resize(path.size() - 5);
+  if (path.size() > 5 && path.compare(path.size() - 5, 5, ".lock") == 0)
+    path.resize(path.size() - 5);
   return path + ".socket";
 }
 

@@ -22,9 +22,9 @@ using HostResolver = std::function<std::string(const std::string& host)>;
 inline constexpr uint16_t kDefaultMessengerPort = 5138;
 
 struct PosixEnvOptions {
-  std::string configDir;      // empty: $XDG_CONFIG_HOME/telvo/ or ~/.config/telvo/
-  uint16_t datagramPort = 0;  // 0: messngr/udp from the services database
-  HostResolver resolver;      // empty: the system resolver
+  std::string configDir;         // empty: $XDG_CONFIG_HOME/telvo/ or ~/.config/telvo/
+  uint16_t datagramPort = 0;     // 0: messngr/udp from the services database
+  HostResolver resolver;         // empty: the system resolver
   std::string instanceLockPath;  // empty: a per-user file in the runtime folder
   // Names that file ("<name>.lock"): each companion program runs once per user.
   std::string instanceName = "telvo";
@@ -35,8 +35,7 @@ class PosixEnv : public Env {
   explicit PosixEnv(PosixEnvOptions options = {});
   ~PosixEnv() override;
 
-  Status OpenFile(const std::string& path, FileAccess access,
-                  std::unique_ptr<File>* file) override;
+  Status OpenFile(const std::string& path, FileAccess access, std::unique_ptr<File>* file) override;
   Status FileLength(const std::string& path, int64_t* length) override;
   bool FileExists(const std::string& path) override;
   Status DeleteFile(const std::string& path) override;

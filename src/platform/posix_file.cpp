@@ -2,6 +2,8 @@
 // rather than the process, so two opens in one process exclude each other
 // just as two workstations do.
 
+#include "platform/posix_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +13,6 @@
 #include <string>
 
 #include "platform/posix_env.h"
-#include "platform/posix_file.h"
 
 namespace telvo {
 namespace {
@@ -99,8 +100,8 @@ class PosixFile : public File {
     struct statx open, named;
     return FreshStatx(fd_, "", AT_EMPTY_PATH, STATX_INO | STATX_NLINK, &open) &&
            FreshStatx(AT_FDCWD, path_.c_str(), 0, STATX_INO, &named) && open.stx_nlink > 0 &&
-           open.stx_dev_major == named.stx_dev_major &&
-           open.stx_dev_minor == named.stx_dev_minor && open.stx_ino == named.stx_ino;
+           open.stx_dev_major == named.stx_dev_major && open.stx_dev_minor == named.stx_dev_minor &&
+           open.stx_ino == named.stx_ino;
   }
 
  private:
@@ -192,8 +193,8 @@ Status SyncFolderOfNative(const std::string& nativePath) {
   return rc == 0 ? Status::Ok() : StatusFromErrno(err, nativePath);
 }
 
-Status OpenLockedFile(const std::string& nativePath, FileAccess access,
-                      std::unique_ptr<File>* out, bool createMissing) {
+Status OpenLockedFile(const std::string& nativePath, FileAccess access, std::unique_ptr<File>* out,
+                      bool createMissing) {
   out->reset();
   if (nativePath.empty()) return Status::Error(kBadFileName);
   // A purge may rename a new file over the path between our open and our

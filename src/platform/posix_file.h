@@ -16,8 +16,8 @@ Status StatusFromErrno(int err, const std::string& nativePath);
 Status SyncFolderOfNative(const std::string& nativePath);
 // A missing file is created for kUpdate and kRewrite unless `createMissing`
 // is false; then it is 53 or 76, as for kRead.
-Status OpenLockedFile(const std::string& nativePath, FileAccess access,
-                      std::unique_ptr<File>* file, bool createMissing = true);
+Status OpenLockedFile(const std::string& nativePath, FileAccess access, std::unique_ptr<File>* file,
+                      bool createMissing = true);
 
 // Runs between a file's open and its lock, so tests can replace the file in
 // that window. Not for use outside tests.

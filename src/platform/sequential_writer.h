@@ -16,8 +16,7 @@ inline constexpr size_t kWriteBlockBytes = size_t{1} << 20;
 class SequentialWriter {
  public:
   // Writes from `start` on; the bytes before it are left alone.
-  explicit SequentialWriter(File& file, int64_t start = 0,
-                            size_t blockBytes = kWriteBlockBytes);
+  explicit SequentialWriter(File& file, int64_t start = 0, size_t blockBytes = kWriteBlockBytes);
 
   // Queues the bytes; the first failure sticks and later pieces are dropped.
   void Append(std::string_view bytes);

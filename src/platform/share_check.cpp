@@ -235,9 +235,10 @@ void JudgeGluster(const MountEntry& mount, const GlusterClient& client, Judge* j
     }
   }
   if (!client.graphRead) {
-    judge->Add("gluster client caches",
-               "the check could not tell: the client's .meta/graphs/active/volfile could not be read",
-               Verdict::kNotChecked);
+    judge->Add(
+        "gluster client caches",
+        "the check could not tell: the client's .meta/graphs/active/volfile could not be read",
+        Verdict::kNotChecked);
   } else if (caches.empty()) {
     judge->Add("gluster client caches", "none in the client's graph", Verdict::kSafe);
   } else {
@@ -529,7 +530,8 @@ class ProbeFiles {
 bool WriteAll(int fd, const std::string& bytes, off_t offset) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
+    ssize_t n =
+        ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);

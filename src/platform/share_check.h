@@ -32,10 +32,10 @@ const MountEntry* MountHolding(const std::vector<MountEntry>& mounts,
 enum class Verdict { kSafe, kUnsafe, kNotChecked };
 
 struct ShareFinding {
-  std::string name;     // "file system", "locks", "gluster client caches", ...
-  std::string value;    // what was found, for the report
+  std::string name;   // "file system", "locks", "gluster client caches", ...
+  std::string value;  // what was found, for the report
   Verdict verdict = Verdict::kNotChecked;
-  std::string advice;   // for an unsafe finding: the setting to change
+  std::string advice;  // for an unsafe finding: the setting to change
 };
 
 // What a GlusterFS FUSE client runs: the types of the translators in its

@@ -6,18 +6,30 @@ namespace telvo {
 
 std::string RuntimeErrorDescription(int code) {
   switch (code) {
-    case 0: return "";
-    case kBadFileName: return "Bad file name or number";
-    case kFileNotFound: return "File not found";
-    case kDeviceIoError: return "Device I/O error";
-    case kDiskFull: return "Disk full";
-    case kDeviceUnavailable: return "Device unavailable";
-    case kPermissionDenied: return "Permission denied";
-    case kPathFileAccessError: return "Path/File access error";
-    case kPathNotFound: return "Path not found";
-    case kNotKept: return "Written data not kept";
-    case kSymbolicLink: return "File is a symbolic link";
-    default: return "Application-defined or object-defined error";
+    case 0:
+      return "";
+    case kBadFileName:
+      return "Bad file name or number";
+    case kFileNotFound:
+      return "File not found";
+    case kDeviceIoError:
+      return "Device I/O error";
+    case kDiskFull:
+      return "Disk full";
+    case kDeviceUnavailable:
+      return "Device unavailable";
+    case kPermissionDenied:
+      return "Permission denied";
+    case kPathFileAccessError:
+      return "Path/File access error";
+    case kPathNotFound:
+      return "Path not found";
+    case kNotKept:
+      return "Written data not kept";
+    case kSymbolicLink:
+      return "File is a symbolic link";
+    default:
+      return "Application-defined or object-defined error";
   }
 }
 
@@ -31,7 +43,8 @@ std::string Status::ToString() const {
 
 int RuntimeErrorFromErrno(int err, bool folderExists) {
   switch (err) {
-    case 0: return 0;
+    case 0:
+      return 0;
     case ENAMETOOLONG:
     case EINVAL:
       return kBadFileName;

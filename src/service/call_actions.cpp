@@ -1,8 +1,8 @@
 #include "service/call_actions.h"
 
+#include "service/forward_export.h"
 #include "service/store_messages.h"
 #include "store/folder_store.h"
-#include "service/forward_export.h"
 #include "store/phone_log.h"
 
 namespace telvo {
@@ -50,10 +50,18 @@ bool ApplyCallAction(Program& program, CallPageView& view, int row, int action) 
   bool exported = true;
   char mark = 0;
   switch (action) {
-    case kActionDelete: mark = MARK_DELETE; break;
-    case kActionArchive: mark = MARK_ARCHIVE; break;
-    case kActionImportant: mark = MARK_IMPORTANT; break;
-    case kActionNew: mark = MARK_NEW; break;
+    case kActionDelete:
+      mark = MARK_DELETE;
+      break;
+    case kActionArchive:
+      mark = MARK_ARCHIVE;
+      break;
+    case kActionImportant:
+      mark = MARK_IMPORTANT;
+      break;
+    case kActionNew:
+      mark = MARK_NEW;
+      break;
     case kActionForward:
       write = ForwardCall(program, shown.call);
       mark = MARK_DELETE;

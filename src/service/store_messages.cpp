@@ -26,15 +26,21 @@ std::string SymbolicLinkRefusal(const Status& status) {
 std::string LogFailureText(const StoreError& error) {
   using Kind = StoreError::Kind;
   switch (error.kind) {
-    case Kind::kLocked: return "Message file is locked up";
-    case Kind::kNoFolder: return "Invalid Path For User's Phonelog ";
-    case Kind::kSymbolicLink: return SymbolicLinkRefusal(error.status);
-    case Kind::kUnreadable: return "Insufficient file permissions to view calls";
+    case Kind::kLocked:
+      return "Message file is locked up";
+    case Kind::kNoFolder:
+      return "Invalid Path For User's Phonelog ";
+    case Kind::kSymbolicLink:
+      return SymbolicLinkRefusal(error.status);
+    case Kind::kUnreadable:
+      return "Insufficient file permissions to view calls";
     case Kind::kDamaged:
       return "The phone log is damaged at byte " + std::to_string(error.at) +
              ". Please call technical support.";
-    case Kind::kStale: return StaleCallText(false);
-    default: return "Unknown Error  " + std::to_string(error.status.code());
+    case Kind::kStale:
+      return StaleCallText(false);
+    default:
+      return "Unknown Error  " + std::to_string(error.status.code());
   }
 }
 
@@ -42,10 +48,14 @@ std::string NotDeliveredText(const StoreError& error) {
   using Kind = StoreError::Kind;
   const std::string notDelivered = "The message was not delivered.\r";
   switch (error.kind) {
-    case Kind::kUnsafeShare: return notDelivered + error.detail;
-    case Kind::kNotKept: return notDelivered + kShareDidNotKeepIt;
-    case Kind::kWriteFailed: return notDelivered + CodeText(error.status);
-    default: return LogFailureText(error);
+    case Kind::kUnsafeShare:
+      return notDelivered + error.detail;
+    case Kind::kNotKept:
+      return notDelivered + kShareDidNotKeepIt;
+    case Kind::kWriteFailed:
+      return notDelivered + CodeText(error.status);
+    default:
+      return LogFailureText(error);
   }
 }
 
@@ -58,7 +68,8 @@ std::string NotExportedText(const StoreError& error) {
 std::string PurgeFailureText(const PurgeResult& result) {
   const int code = result.error.status.code();
   switch (result.failure) {
-    case PurgeResult::Failure::kWrite: return ReplaceFailureText(code);
+    case PurgeResult::Failure::kWrite:
+      return ReplaceFailureText(code);
     // A lock is worth trying again; a share that refuses the rename itself
     // (EACCES, EPERM, EBUSY: 75) will refuse it every time.
     case PurgeResult::Failure::kRename:
@@ -66,7 +77,8 @@ std::string PurgeFailureText(const PurgeResult& result) {
         return "This shared folder does not let the phone log be replaced, so purging cannot "
                "work here. Nothing was purged. Please call technical support.";
       return ReplaceFailureText(code);
-    default: return LogFailureText(result.error);
+    default:
+      return LogFailureText(result.error);
   }
 }
 

@@ -31,7 +31,8 @@ Status NoteArchiveStart(Env& env, const std::string& logPath, int64_t archiveLen
   const std::string path = ArchiveCutPath(logPath);
   std::unique_ptr<File> note;
   Status status = env.OpenFile(path, FileAccess::kRewrite, &note);
-  if (status.ok()) status = note->WriteAt(0, std::to_string(archiveLength) + " " + logIdentity + "\r\n");
+  if (status.ok())
+    status = note->WriteAt(0, std::to_string(archiveLength) + " " + logIdentity + "\r\n");
   if (status.ok()) status = note->Sync();
   note.reset();
   if (status.ok()) status = env.SyncFolderOf(path);

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "core/call_fields.h"
 #include "core/marks.h"
@@ -100,8 +100,7 @@ class Purge {
     Status status = archive_->Length(&archiveStart_);
     // What an earlier purge of this log appended and never let go of is
     // cut back before anything else happens to the archive.
-    if (status.ok())
-      status = SettleArchiveCut(env_, logPath_, *log_, *archive_, &archiveStart_);
+    if (status.ok()) status = SettleArchiveCut(env_, logPath_, *log_, *archive_, &archiveStart_);
     if (!status.ok()) return Undo(PurgeResult::Failure::kWrite, StoreError::From(status));
     return true;
   }
@@ -111,8 +110,8 @@ class Purge {
   Status NoteArchiveStart() {
     // A purge killed while it appended may have left part of a record at
     // the archive's end; it is cut off before anything is appended behind it.
-    Status status = RepairTornTail(env_, archivePath_, *archive_, &archiveStart_,
-                                   TailCheck::kThorough);
+    Status status =
+        RepairTornTail(env_, archivePath_, *archive_, &archiveStart_, TailCheck::kThorough);
     if (status.ok())
       status = telvo::NoteArchiveStart(env_, logPath_, archiveStart_, log_->Identity());
     noted_ = status.ok();
@@ -151,25 +150,27 @@ class Purge {
     };
     int64_t damageAt = -1;
     Status status = ScanLog(*log_, logLength_,
-                            {.record = [&](int64_t start, std::string_view body) {
-                               const PurgeAction action = MarkOf(body[0]).purge;
-                               if (!dropsAny_ && action == PurgeAction::kKeep) {
-                                 unchangedFront = start + static_cast<int64_t>(body.size()) + 4;
-                                 return true;
-                               }
-                               if (!std::exchange(dropsAny_, true))
-                                 CopyUnchangedFront(kept, unchangedFront);
-                               if (action == PurgeAction::kKeep)
-                                 kept.Append(ScannedRecordBytes(body));
-                               if (action != PurgeAction::kArchive) return kept.ok();
-                               SequentialWriter* to = archiveWriter();
-                               if (to) AppendArchivedRecord(*to, body);
-                               return to && to->ok() && kept.ok();
-                             },
-                             .damage = [&](int64_t from, int64_t) {
-                               damageAt = from;
-                               return false;
-                             }});
+                            {.record =
+                                 [&](int64_t start, std::string_view body) {
+                                   const PurgeAction action = MarkOf(body[0]).purge;
+                                   if (!dropsAny_ && action == PurgeAction::kKeep) {
+                                     unchangedFront = start + static_cast<int64_t>(body.size()) + 4;
+                                     return true;
+                                   }
+                                   if (!std::exchange(dropsAny_, true))
+                                     CopyUnchangedFront(kept, unchangedFront);
+                                   if (action == PurgeAction::kKeep)
+                                     kept.Append(ScannedRecordBytes(body));
+                                   if (action != PurgeAction::kArchive) return kept.ok();
+                                   SequentialWriter* to = archiveWriter();
+                                   if (to) AppendArchivedRecord(*to, body);
+                                   return to && to->ok() && kept.ok();
+                                 },
+                             .damage =
+                                 [&](int64_t from, int64_t) {
+                                   damageAt = from;
+                                   return false;
+                                 }});
     if (!status.ok()) {
       StoreError failed = StoreError::From(status);
       failed.kind = StoreError::Kind::kFailed;
@@ -248,8 +249,8 @@ class Purge {
   const bool phoneLog_;
   std::unique_ptr<File> log_, work_, archive_;
   std::string workPath_, archivePath_;
-  int64_t archiveStart_ = 0;  // the archive's length before this purge
-  bool noted_ = false;        // ARCHIVE.CUT written for this purge
+  int64_t archiveStart_ = 0;    // the archive's length before this purge
+  bool noted_ = false;          // ARCHIVE.CUT written for this purge
   bool archiveExisted_ = true;  // before this purge opened it
   bool dropsAny_ = false;       // a call leaves the log: it must be rewritten
   PurgeResult& result_;

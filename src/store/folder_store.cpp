@@ -114,7 +114,8 @@ CallRead FolderStore::Find(OpenLog& log, const CallId& id) {
   const RecordRead read = ReadRecordAt(*log.file, log.length, id.position);
   if (read.outcome == ReadOutcome::kFailed) {
     found.error = StoreError::From(read.status);
-  } else if (read.outcome != ReadOutcome::kRecord || !id.Names(read.record.start, read.record.body)) {
+  } else if (read.outcome != ReadOutcome::kRecord ||
+             !id.Names(read.record.start, read.record.body)) {
     found.error = StoreError::Stale();
   } else {
     found.call = {CallId::Of(read.record.start, read.record.body), read.record.body};
@@ -122,8 +123,8 @@ CallRead FolderStore::Find(OpenLog& log, const CallId& id) {
   return found;
 }
 
-CallPage FolderStore::ReadPage(const CallBook& book, const CallId& from,
-                               PageDirection direction, int count) {
+CallPage FolderStore::ReadPage(const CallBook& book, const CallId& from, PageDirection direction,
+                               int count) {
   CallPage page;
   OpenLog log = OpenToRead(PathOf(book));
   page.error = log.readable ? log.error : Unreadable();

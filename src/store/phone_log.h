@@ -16,7 +16,6 @@
 
 namespace telvo {
 
-
 // Appends under the lock already held: one write at `end` (the file's real
 // end), then a data sync. Anything less than all of `bytes` on the disk is
 // cut off again, so no half record or half line is ever left behind; when

@@ -28,9 +28,7 @@ bool IsHex(std::string_view text) {
 
 }  // namespace
 
-CallId CallId::Of(int64_t position, std::string_view body) {
-  return {position, BodyDigest(body)};
-}
+CallId CallId::Of(int64_t position, std::string_view body) { return {position, BodyDigest(body)}; }
 
 bool CallId::Names(int64_t at, std::string_view body) const {
   if (at != position || digest.size() < kShortestTypedDigest || digest.size() > kDigestDigits)
@@ -61,12 +59,24 @@ StoreError StoreError::From(const Status& status) {
   StoreError error;
   error.status = status;
   switch (status.code()) {
-    case 0: error.kind = Kind::kNone; break;
-    case kPermissionDenied: error.kind = Kind::kLocked; break;
-    case kPathNotFound: error.kind = Kind::kNoFolder; break;
-    case kSymbolicLink: error.kind = Kind::kSymbolicLink; break;
-    case kNotKept: error.kind = Kind::kNotKept; break;
-    default: error.kind = Kind::kFailed; break;
+    case 0:
+      error.kind = Kind::kNone;
+      break;
+    case kPermissionDenied:
+      error.kind = Kind::kLocked;
+      break;
+    case kPathNotFound:
+      error.kind = Kind::kNoFolder;
+      break;
+    case kSymbolicLink:
+      error.kind = Kind::kSymbolicLink;
+      break;
+    case kNotKept:
+      error.kind = Kind::kNotKept;
+      break;
+    default:
+      error.kind = Kind::kFailed;
+      break;
   }
   return error;
 }

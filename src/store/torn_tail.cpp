@@ -32,15 +32,13 @@ bool IsTornTail(File& file, int64_t length, int64_t from) {
 // Where the damage that runs to the end of the file begins, or -1.
 Status DamageReachingTheEnd(File& file, int64_t length, int64_t* from) {
   *from = -1;
-  return ScanLog(file, length,
-                 {.record = nullptr, .damage = [&](int64_t start, int64_t to) {
-                    if (to == length) *from = start;
-                    return true;
-                  }});
+  return ScanLog(file, length, {.record = nullptr, .damage = [&](int64_t start, int64_t to) {
+                                  if (to == length) *from = start;
+                                  return true;
+                                }});
 }
 
-Status KeepTornBytes(Env& env, const std::string& path, File& file, int64_t from,
-                     int64_t length) {
+Status KeepTornBytes(Env& env, const std::string& path, File& file, int64_t from, int64_t length) {
   std::string bytes;
   Status status = file.ReadAt(from, static_cast<size_t>(length - from), &bytes);
   if (!status.ok()) return status;

@@ -11,8 +11,7 @@ Status NotKept() { return Status::Error(kNotKept); }
 
 // Reads what the file system holds at [offset, offset + n). A file that may
 // be written but not read answers 75, which leaves `readable` false.
-Status ReadBackIfReadable(File& file, int64_t offset, size_t n, std::string* out,
-                          bool* readable) {
+Status ReadBackIfReadable(File& file, int64_t offset, size_t n, std::string* out, bool* readable) {
   Status status = file.ReadBack(offset, n, out);
   if (status.code() == kPathFileAccessError) {
     *readable = false;
@@ -43,8 +42,8 @@ Status AppendVerified(File& file, int64_t end, std::string_view bytes) {
   const int64_t from = end >= 2 ? end - 2 : 0;
   bool readable = true;
   std::string before;
-  Status status = ReadBackIfReadable(file, from, static_cast<size_t>(end - from) + 1, &before,
-                                     &readable);
+  Status status =
+      ReadBackIfReadable(file, from, static_cast<size_t>(end - from) + 1, &before, &readable);
   if (!status.ok()) return status;
   // The open has just checked the file's identity; after the write it is
   // checked again.

@@ -2,12 +2,8 @@
 // and its exit status), and as a library where a test needs a fake clock or
 // an injected failure.
 
-#include "app/log_commands.h"
-#include "app/log_session.h"
-#include "app/log_tool.h"
-
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -19,9 +15,12 @@
 #include <sstream>
 #include <thread>
 
+#include "app/log_commands.h"
+#include "app/log_session.h"
+#include "app/log_tool.h"
+#include "platform/posix_env.h"
 #include "store/phone_log.h"
 #include "support/records.h"
-#include "platform/posix_env.h"
 #include "support/test_env.h"
 
 namespace telvo::test {
@@ -66,8 +65,8 @@ class TelvoLogTest : public ::testing::Test {
   static std::string Id(const std::string& path, int64_t offset) {
     const std::string bytes = ReadWholeFile(path);
     const int length = DecodeRecordLength(bytes.substr(static_cast<size_t>(offset), 2));
-    return CallIdentity({offset, bytes.substr(static_cast<size_t>(offset) + 2,
-                                              static_cast<size_t>(length))});
+    return CallIdentity(
+        {offset, bytes.substr(static_cast<size_t>(offset) + 2, static_cast<size_t>(length))});
   }
 
   TempDir temp;
@@ -75,24 +74,34 @@ class TelvoLogTest : public ::testing::Test {
 };
 
 TEST_F(TelvoLogTest, EachCommandEndToEnd) {
-  EXPECT_EQ(Tool("post " + log + " --caller 'Zo\xc3\xab' --initials AB --date 1-2-2026 "
-                 "--time '9:05 AM' --message 'Call back'").status, 0);
-  EXPECT_EQ(Tool("post " + log + " --caller Bob --urgent --initials AB --date 01-03-2026 "
-                 "--time '10:00 AM'").status, 0);
-  EXPECT_EQ(Tool("post " + log + " --caller 'Al \"Q\" Smith' --initials AB --date 01-04-2026 "
-                 "--time '11:00 AM'").status, 0);
+  EXPECT_EQ(Tool("post " + log +
+                 " --caller 'Zo\xc3\xab' --initials AB --date 1-2-2026 "
+                 "--time '9:05 AM' --message 'Call back'")
+                .status,
+            0);
+  EXPECT_EQ(Tool("post " + log +
+                 " --caller Bob --urgent --initials AB --date 01-03-2026 "
+                 "--time '10:00 AM'")
+                .status,
+            0);
+  EXPECT_EQ(Tool("post " + log +
+                 " --caller 'Al \"Q\" Smith' --initials AB --date 01-04-2026 "
+                 "--time '11:00 AM'")
+                .status,
+            0);
   // The caller is stored in the program's code page.
-  EXPECT_NE(ReadWholeFile(log).find(CallRecord({.date = "01-02-2026", .caller = "Zo\xeb",
-                                                .phone = "", .message = "Call back (AB)"})),
-            std::string::npos);
+  EXPECT_NE(
+      ReadWholeFile(log).find(CallRecord(
+          {.date = "01-02-2026", .caller = "Zo\xeb", .phone = "", .message = "Call back (AB)"})),
+      std::string::npos);
 
   ToolRun list = Tool("list " + log + " --tsv");
   ASSERT_EQ(list.status, 0) << list.err;
   const int64_t first = 0, second = 44, third = 44 + 36;
-  EXPECT_EQ(list.out,
-            Id(log, third) + "\tnew\t01-04-2026\t11:00 AM\tAl \"Q\" Smith\t\t (AB)\n" +
-                Id(log, second) + "\timportant\t01-03-2026\t10:00 AM\tBob\t\t (AB)\n" +
-                Id(log, first) + "\tnew\t01-02-2026\t9:05 AM\tZo\xc3\xab\t\tCall back (AB)\n");
+  EXPECT_EQ(list.out, Id(log, third) + "\tnew\t01-04-2026\t11:00 AM\tAl \"Q\" Smith\t\t (AB)\n" +
+                          Id(log, second) + "\timportant\t01-03-2026\t10:00 AM\tBob\t\t (AB)\n" +
+                          Id(log, first) +
+                          "\tnew\t01-02-2026\t9:05 AM\tZo\xc3\xab\t\tCall back (AB)\n");
 
   // A mark leaves a call the same call: its name does not change.
   const std::string zoe = Id(log, first);
@@ -145,8 +154,9 @@ TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
   EXPECT_EQ(full.err, "telvo-log: cannot write to standard output: No space left on device\n");
   // A bare offset is the user's mistake: it would name whatever call a
   // purge moved there. So is a digest that list never prints.
-  for (const std::string& args : {"list " + log + " --before 3", "mark " + log + " 0 delete",
-                                  "export " + log + " 0 --yes", "mark " + log + " 0:9F3A01BC new"}) {
+  for (const std::string& args :
+       {"list " + log + " --before 3", "mark " + log + " 0 delete", "export " + log + " 0 --yes",
+        "mark " + log + " 0:9F3A01BC new"}) {
     ToolRun run = Tool(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_EQ(run.out, "") << args;
@@ -190,9 +200,9 @@ TEST_F(TelvoLogTest, ComplaintsGoToStandardErrorOnly) {
 
 TEST_F(TelvoLogTest, FollowsTheUsualCommandLineConventions) {
   const std::pair<const char*, const char*> answers[] = {
-      {"--version", "telvo-log 1.4.5\n"}, {"-V", "telvo-log 1.4.5\n"},
-      {"list --version", "telvo-log 1.4.5\n"}, {"-h", "Usage: telvo-log COMMAND "},
-      {"--help", "Usage: telvo-log COMMAND "}, {"list -h", "Usage: telvo-log list "},
+      {"--version", "telvo-log 1.4.5\n"},        {"-V", "telvo-log 1.4.5\n"},
+      {"list --version", "telvo-log 1.4.5\n"},   {"-h", "Usage: telvo-log COMMAND "},
+      {"--help", "Usage: telvo-log COMMAND "},   {"list -h", "Usage: telvo-log list "},
       {"post --help", "Usage: telvo-log post "}, {"help list", "Usage: telvo-log list "}};
   for (const auto& [args, start] : answers) {
     const ToolRun run = Tool(args);
@@ -266,10 +276,9 @@ TEST_F(TelvoLogTest, ListPagesAndCheckFindsDamage) {
   const std::string more = "--before " + Id(log, 3 * size);
   EXPECT_NE(page.err.find(more), std::string::npos) << page.err;
   ToolRun rest = Tool("list " + log + " " + more + " --tsv --count 2");
-  EXPECT_EQ(rest.out, Id(log, 2 * size) +
-                          "\tnew\t12-06-2026\t9:05 AM\tCaller C\t555-0100\tcall back (CW)\n" +
-                          Id(log, size) +
-                          "\tnew\t12-06-2026\t9:05 AM\tCaller B\t555-0100\tcall back (CW)\n");
+  EXPECT_EQ(rest.out,
+            Id(log, 2 * size) + "\tnew\t12-06-2026\t9:05 AM\tCaller C\t555-0100\tcall back (CW)\n" +
+                Id(log, size) + "\tnew\t12-06-2026\t9:05 AM\tCaller B\t555-0100\tcall back (CW)\n");
 
   ToolRun healthy = Tool("check " + log);
   EXPECT_EQ(healthy.status, 0);
@@ -293,7 +302,8 @@ TEST_F(TelvoLogTest, ListPagesAndCheckFindsDamage) {
   check = Tool("check " + log);
   EXPECT_EQ(check.status, 1);
   EXPECT_NE(check.out.find(" bytes, 1 damaged regions\n9 bytes cut from the end of torn writes "
-                           "are kept in " + log + ".TORN\n"),
+                           "are kept in " +
+                           log + ".TORN\n"),
             std::string::npos)
       << check.out;
 }
@@ -314,7 +324,8 @@ TEST_F(TelvoLogTest, WaitsOutALockHeldElsewhere) {
     std::unique_ptr<File>* holder = nullptr;
   };
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"list", log}, {"check", log},
+       std::vector<std::vector<std::string>>{{"list", log},
+                                             {"check", log},
                                              {"mark", log, Id(log, 0), "important"},
                                              {"export", log, Id(log, 0), "--yes"}}) {
     ASSERT_OK(posix.OpenFile(log, FileAccess::kUpdate, &holder));
@@ -354,7 +365,9 @@ TEST_F(TelvoLogTest, UsesThePathAsTyped) {
   WriteWholeFile(temp.file("team/MESSAGES"), CallRecord("Lower"));
   WriteWholeFile(temp.file("TEAM/MESSAGES"), CallRecord("Upper"));
   EXPECT_EQ(Tool("mark " + temp.file("team/MESSAGES") + " " + Id(temp.file("team/MESSAGES"), 0) +
-                 " delete").status, 0);
+                 " delete")
+                .status,
+            0);
   EXPECT_EQ(ReadWholeFile(temp.file("team/MESSAGES"))[2], MARK_DELETE);
   EXPECT_EQ(ReadWholeFile(temp.file("TEAM/MESSAGES")), CallRecord("Upper"));
 
@@ -366,8 +379,10 @@ TEST_F(TelvoLogTest, UsesThePathAsTyped) {
   EXPECT_EQ(purge.status, 0) << purge.err;
   EXPECT_EQ(ReadWholeFile(temp.file("crew/messages")), CallRecord("Kept"));
   EXPECT_EQ(ReadWholeFile(temp.file("crew/ARCHIVE")), CallRecord("Filed", MARK_ARCHIVE));
-  EXPECT_EQ(Tool("export " + temp.file("crew/messages") + " " +
-                 Id(temp.file("crew/messages"), 0) + " --yes").status, 0);
+  EXPECT_EQ(Tool("export " + temp.file("crew/messages") + " " + Id(temp.file("crew/messages"), 0) +
+                 " --yes")
+                .status,
+            0);
   EXPECT_TRUE(std::filesystem::exists(temp.file("crew/EXPORT.TXT")));
   // Where both spellings exist, the one typed is the log.
   WriteWholeFile(temp.file("crew/MESSAGES"), CallRecord("Other"));
@@ -395,9 +410,9 @@ TEST_F(TelvoLogTest, CheckShareTriesTheFolderAndCleansUp) {
     EXPECT_EQ(fields[1], "safe") << line;
     names.push_back(fields[0]);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"file system", "lock here", "lock across mounts",
-                                             "append across mounts", "rename across mounts",
-                                             "locks"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"file system", "lock here", "lock across mounts",
+                                      "append across mounts", "rename across mounts", "locks"}));
 
   ToolRun alone = Tool("check-share " + folder);
   EXPECT_EQ(alone.status, 0) << alone.err;
@@ -450,7 +465,10 @@ TEST(TelvoLogNotifyTest, PostSendsItsDatagramBeforeItEnds) {
     char buffer[256];
     const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
     EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0))),
-              std::string("Carol\0" "127.0.0.1\0" "Joe\0", 20));
+              std::string("Carol\0"
+                          "127.0.0.1\0"
+                          "Joe\0",
+                          20));
   }
   ::close(fd);
 }

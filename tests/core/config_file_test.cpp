@@ -43,10 +43,14 @@ class ConfigFileTest : public ProgramTest {
   }
   // The settings as texts, each choice as it would be written back.
   Texts Read() const {
-    return {settings.workgroupPath,       settings.initials,
-            settings.name,                settings.defaultRecipient,
-            settings.popupProgram,        ChoiceText(settings.splash),
-            ChoiceText(settings.notification), ChoiceText(settings.deliver)};
+    return {settings.workgroupPath,
+            settings.initials,
+            settings.name,
+            settings.defaultRecipient,
+            settings.popupProgram,
+            ChoiceText(settings.splash),
+            ChoiceText(settings.notification),
+            ChoiceText(settings.deliver)};
   }
 };
 
@@ -116,8 +120,7 @@ TEST_F(ConfigFileTest, AFileThatCannotBeReadEndsTheProgram) {
   std::filesystem::create_directories(IniFile());
   EXPECT_EQ(EndStatus(), 1);
   EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Telvo ", "Path/File access error75",
-                                                     BoxIcon::kStop, BoxButtons::kOk,
-                                                     kAnswerOk}}));
+                                                     BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}}));
 }
 
 TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
@@ -131,7 +134,8 @@ TEST_F(ConfigFileTest, WriterReplacesTheFileWholeOrNotAtAll) {
   EXPECT_EQ(ReadWholeFile(IniFile()), written);
   // The file replaced keeps the bits its owner gave it.
   ASSERT_EQ(::chmod(IniFile().c_str(), 0640), 0);
-  const IniChoices other{"", "", "", "", -5, "", Deliver::kNotMinimized, Splash::kShown, Notification::kNone};
+  const IniChoices other{
+      "", "", "", "", -5, "", Deliver::kNotMinimized, Splash::kShown, Notification::kNone};
   WriteIniFile(program, other);
   struct stat st = {};
   EXPECT_EQ(::stat(IniFile().c_str(), &st), 0);

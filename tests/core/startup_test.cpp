@@ -54,8 +54,9 @@ TEST_F(StartUpTest, FirstStartAsksToConfigureThenShowsSplashAndOptions) {
   };
   // The splash of the question's Yes, then the one the new settings ask for.
   EXPECT_EQ(Start(), (Events{"splash", "options", "splash", "poller off"}));
-  EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{
-                               {"Telvo ",
+  EXPECT_EQ(
+      boxes.shown(),
+      (std::vector<MessageBox>{{"Telvo ",
                                 "Cannot find TELVO.INI in " + UpperCase(temp.file("config/")) +
                                     " Do you want to configure options?",
                                 BoxIcon::kQuestion, BoxButtons::kYesNo, kAnswerNo}}));
@@ -63,8 +64,7 @@ TEST_F(StartUpTest, FirstStartAsksToConfigureThenShowsSplashAndOptions) {
 
 TEST_F(StartUpTest, SplashAndExternalPopupOnlyWhenChosen) {
   const std::pair<std::string, Events> cases[] = {
-      {"Splash=YES\r\nUsepop=EXTERNAL\r\nPopUp=/opt/pop\r\n",
-       {"poller off", "start /opt/pop"}},
+      {"Splash=YES\r\nUsepop=EXTERNAL\r\nPopUp=/opt/pop\r\n", {"poller off", "start /opt/pop"}},
       {"Splash=NO\r\nUsepop=EXTERNAL\r\nPopUp=\r\n", {"splash", "poller off"}},
       // Without a Splash line the setting is empty: no splash.
       {"Usepop=INTERNAL\r\nPopUp=/opt/pop\r\n", {"poller off"}},
@@ -95,8 +95,7 @@ TEST_F(StartUpTest, ASecondInstanceIsRefusedAndTheFirstRunsOn) {
   EXPECT_TRUE(events.empty());  // ended before reading its settings
   EXPECT_EQ(refused.settings.workgroupPath, "");
   EXPECT_EQ(boxes.shown(), (std::vector<MessageBox>{{"Telvo", "Application Already Running",
-                                                     BoxIcon::kStop, BoxButtons::kOk,
-                                                     kAnswerOk}}));
+                                                     BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}}));
   // The first still holds the lock, and was asked to come to the front.
   EXPECT_TRUE(env.AcquireSingleInstance());
   EXPECT_FALSE(secondPosix.AcquireSingleInstance());

@@ -75,9 +75,10 @@ TEST_F(WorkgroupTest, PollerStartsOnlyForTheUserWithTheInternalChoice) {
   WriteList("Ann Smith,/a,APC,/a/x\r\nBob Brown,/b,BPC,/b/x\r\n");
   int started = 0;
   program.hooks.StartPoller = [&] { ++started; };
-  const std::tuple<const char*, const char*, int> cases[] = {
-      {"Bob Brown", "INTERNAL", 1}, {"Bob Brown", "EXTERNAL", 0}, {"Bob Brown", "Inside", 0},
-      {"Cy", "INTERNAL", 0}};
+  const std::tuple<const char*, const char*, int> cases[] = {{"Bob Brown", "INTERNAL", 1},
+                                                             {"Bob Brown", "EXTERNAL", 0},
+                                                             {"Bob Brown", "Inside", 0},
+                                                             {"Cy", "INTERNAL", 0}};
   for (const auto& [name, choice, starts] : cases) {
     started = 0;
     settings.name = name;

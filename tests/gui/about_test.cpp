@@ -1,5 +1,3 @@
-#include "ui/about/about_box.h"
-
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -7,6 +5,7 @@
 
 #include "gui/gui_support.h"
 #include "support/program_fixture.h"
+#include "ui/about/about_box.h"
 #include "ui/common/qt_message_boxes.h"
 
 namespace telvo::test {

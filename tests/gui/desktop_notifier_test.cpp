@@ -78,8 +78,7 @@ TEST(DesktopNotifierTest, BubblesShowAStrangersTextLiterally) {
     EXPECT_EQ(bubble[0].toString(), "Telvo");
     EXPECT_EQ(bubble[2].toString(), "telvo-popup");
     EXPECT_EQ(bubble[3].toString(), "Message from <b>Eve</b> to PC");  // never markup
-    EXPECT_EQ(bubble[4].toString(),
-              markup ? "&lt;img src=x&gt; &amp; Co" : "<img src=x> & Co");
+    EXPECT_EQ(bubble[4].toString(), markup ? "&lt;img src=x&gt; &amp; Co" : "<img src=x> & Co");
     // More within the quiet interval wait for one bubble that sums them up.
     notifier.Notify({kStrangers, kStrangers});
     QTest::qWait(50);

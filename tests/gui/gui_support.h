@@ -20,8 +20,8 @@ namespace telvo::test {
 // the test when there is none.
 template <typename Control>
 Control* Find(QWidget* window, const char* name = nullptr) {
-  auto* control = name ? window->findChild<Control*>(QString::fromLatin1(name))
-                       : window->findChild<Control*>();
+  auto* control =
+      name ? window->findChild<Control*>(QString::fromLatin1(name)) : window->findChild<Control*>();
   if (!control) ADD_FAILURE() << "no control " << (name ? name : "of that type");
   return control;
 }

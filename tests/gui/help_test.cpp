@@ -1,5 +1,3 @@
-#include "ui/help/help_window.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,6 +6,7 @@
 #include <QTextBlock>
 
 #include "gui/gui_support.h"
+#include "ui/help/help_window.h"
 
 namespace telvo::test {
 namespace {
@@ -19,9 +18,7 @@ HelpWindow* OpenHelp() {
 }
 
 // The text of the first line in view.
-QString TopLine(HelpWindow* help) {
-  return help->cursorForPosition(QPoint(4, 4)).block().text();
-}
+QString TopLine(HelpWindow* help) { return help->cursorForPosition(QPoint(4, 4)).block().text(); }
 
 TEST(HelpWindowTest, OpensAtTheIntroductionAndFindsEachSection) {
   ShowHelp(nullptr);

@@ -1,5 +1,3 @@
-#include "ui/common/qt_message_boxes.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -8,6 +6,7 @@
 #include <QTest>
 
 #include "gui/gui_support.h"
+#include "ui/common/qt_message_boxes.h"
 
 namespace telvo::test {
 namespace {

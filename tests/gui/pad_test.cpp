@@ -404,7 +404,8 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
     ASSERT_NE(pad, nullptr);
     EXPECT_EQ(Message()->toPlainText(), "See me\nsoon [Forwarded] 12-06-2026");
     EXPECT_EQ(Edit("dateEdit")->text(), "12-06-2026");  // stamped when first shown
-    for (const char* off : {"viewSelectedLogButton", "viewMyLogButton", "optionsButton", "closeButton"})
+    for (const char* off :
+         {"viewSelectedLogButton", "viewMyLogButton", "optionsButton", "closeButton"})
       EXPECT_FALSE(Button(off)->isEnabled()) << off;
     // The close box runs OK, and the pad stays while nothing was delivered.
     Edit("dateEdit")->setText("soon");
@@ -417,7 +418,7 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
   EXPECT_TRUE(ShowPadForForward(program, call, nullptr));
   EXPECT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(Log(kBob), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "555",
-                                "See me\r\nsoon [Forwarded] 12-06-2026 (CW)"}));
+                                   "See me\r\nsoon [Forwarded] 12-06-2026 (CW)"}));
 
   // A refused delivery keeps the pad; Cancel abandons the forward.
   settings.defaultRecipient = "Nobody";
@@ -435,8 +436,10 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
 TEST_F(PadTest, LooksAsConfigured) {
   Open();
   EXPECT_EQ(pad->windowTitle(), "Message Pad");
-  for (const auto& [label, caption] : {std::pair{"forLabel", "For:"}, {"callerLabel", "Caller"},
-                                       {"messageLabel", "Message"}, {"phoneLabel", "Phone"}})
+  for (const auto& [label, caption] : {std::pair{"forLabel", "For:"},
+                                       {"callerLabel", "Caller"},
+                                       {"messageLabel", "Message"},
+                                       {"phoneLabel", "Phone"}})
     EXPECT_EQ(Find<QLabel>(pad, label)->text(), caption);
   const QColor pink(0xFF, 0xC0, 0xC0);
   // What is drawn beside the Urgent box's text, and in the window's corner.
@@ -471,10 +474,11 @@ TEST_F(PadTest, LooksAsConfigured) {
       control = control->nextInFocusChain();
     order.push_back(control->objectName().toStdString());
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"peopleList", "callerEdit", "messageEdit", "phoneEdit", "pleaseCallButton",
-                                             "willCallBackButton", "returnedCallButton", "deliverButton",
-                                             "viewSelectedLogButton", "viewMyLogButton", "clearButton", "optionsButton",
-                                             "alertButton", "dateEdit", "timeEdit", "helpButton", "urgentCheck"}));
+  EXPECT_EQ(order, (std::vector<std::string>{
+                       "peopleList", "callerEdit", "messageEdit", "phoneEdit", "pleaseCallButton",
+                       "willCallBackButton", "returnedCallButton", "deliverButton",
+                       "viewSelectedLogButton", "viewMyLogButton", "clearButton", "optionsButton",
+                       "alertButton", "dateEdit", "timeEdit", "helpButton", "urgentCheck"}));
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "ui/popup/popup_program.h"
-
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/file.h>
@@ -19,6 +17,7 @@
 #include "platform/posix_env.h"
 #include "support/program_fixture.h"
 #include "support/test_env.h"
+#include "ui/popup/popup_program.h"
 
 namespace telvo::test {
 namespace {

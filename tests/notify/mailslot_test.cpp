@@ -11,8 +11,8 @@
 
 #include "platform/datagram_listener.h"
 #include "service/delivery.h"
-#include "support/program_fixture.h"
 #include "store/folder_store.h"
+#include "support/program_fixture.h"
 
 namespace telvo::test {
 namespace {
@@ -43,9 +43,15 @@ TEST(MailslotTest, DatagramCarriesExactlyTheThreeTexts) {
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
   EXPECT_EQ(SendMailslot(env, "Carol", "127.0.0.1", "Joe Caller"), 0);
-  EXPECT_EQ(listener.Receive(), std::string("Carol\0" "127.0.0.1\0" "Joe Caller\0", 27));
+  EXPECT_EQ(listener.Receive(), std::string("Carol\0"
+                                            "127.0.0.1\0"
+                                            "Joe Caller\0",
+                                            27));
   SendMailslot(env, "", "127.0.0.1", "");
-  EXPECT_EQ(listener.Receive(), std::string("\0" "127.0.0.1\0" "\0", 12));
+  EXPECT_EQ(listener.Receive(), std::string("\0"
+                                            "127.0.0.1\0"
+                                            "\0",
+                                            12));
   // No name, nothing sent, and no thread spent on it.
   SendMailslot(env, "Carol", "", "Joe");
   EXPECT_EQ(listener.Receive(100), std::nullopt);

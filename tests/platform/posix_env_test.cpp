@@ -103,8 +103,9 @@ TEST_F(ReplacedLogTest, LogReplacedBetweenOpenAndLockIsOpenedAgain) {
     // after our open, before our lock.
     if (calls++ == 0) fs::rename(log + ".NEW", log);
   });
-  EXPECT_TRUE(PostMessage(program, {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "",
-                        .message = ""}));
+  EXPECT_TRUE(PostMessage(
+      program,
+      {.selectedIndex = 0, .caller = "Joe", .date = "", .time = "", .phone = "", .message = ""}));
   EXPECT_EQ(calls, 2);
   const std::string bytes = Log(0);
   ASSERT_GT(bytes.size(), replacement.size());

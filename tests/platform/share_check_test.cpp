@@ -29,9 +29,9 @@ TEST(ShareCheckTest, ReadsTheMountTableAndFindsTheMountHoldingAFolder) {
   // A mount holds its own folder and those below it, never a sibling that
   // only shares its first letters; the cifs mount stacked later wins.
   const std::vector<std::pair<std::string, std::string>> holders = {
-      {"/srv/phone/ann", "cifs"},  {"/srv/phone/", "cifs"},
-      {"/srv/ph/x", "tmpfs"},      {"/srv/phonebook", "ext4"},
-      {"/srv", "ext4"},            {"/srv/phone office\\x/ann", "fuse.glusterfs"},
+      {"/srv/phone/ann", "cifs"}, {"/srv/phone/", "cifs"},
+      {"/srv/ph/x", "tmpfs"},     {"/srv/phonebook", "ext4"},
+      {"/srv", "ext4"},           {"/srv/phone office\\x/ann", "fuse.glusterfs"},
   };
   for (const auto& [path, type] : holders) {
     const MountEntry* mount = MountHolding(mounts, path);
@@ -55,14 +55,13 @@ const ShareFinding* Finding(const ShareReport& report, const std::string& name) 
 
 TEST(ShareCheckTest, GlusterClientCachesAndMountOptions) {
   const MountEntry mount{"/srv/phone", "fuse.glusterfs", "vm:/office", "rw,user_id=0"};
-  const std::vector<std::string> core = {"protocol/client", "cluster/replicate",
-                                         "debug/io-stats"};
+  const std::vector<std::string> core = {"protocol/client", "cluster/replicate", "debug/io-stats"};
   GlusterClient defaults{core, "/usr/sbin/glusterfs --volfile-id=/office /srv/phone", true, true};
   const std::vector<std::pair<std::string, std::string>> caches = {
-      {"write-behind", "write-behind"}, {"read-ahead", "read-ahead"},
+      {"write-behind", "write-behind"},   {"read-ahead", "read-ahead"},
       {"readdir-ahead", "readdir-ahead"}, {"io-cache", "io-cache"},
-      {"quick-read", "quick-read"},     {"open-behind", "open-behind"},
-      {"md-cache", "stat-prefetch"},    {"nl-cache", "nl-cache"},
+      {"quick-read", "quick-read"},       {"open-behind", "open-behind"},
+      {"md-cache", "stat-prefetch"},      {"nl-cache", "nl-cache"},
   };
   for (const auto& [translator, option] : caches)
     defaults.translatorTypes.push_back("performance/" + translator);
@@ -122,23 +121,36 @@ TEST(ShareCheckTest, LocksThatStayOnTheWorkstation) {
   };
   const std::vector<Case> cases = {
       {{"/srv/phone", "ext4", "/dev/sda1", "rw,relatime"}, {}, Verdict::kSafe, ""},
-      {{"/srv/phone", "nfs4", "s:/p", "rw,lookupcache=all,local_lock=none"}, {}, Verdict::kSafe,
+      {{"/srv/phone", "nfs4", "s:/p", "rw,lookupcache=all,local_lock=none"},
+       {},
+       Verdict::kSafe,
        ""},
-      {{"/srv/phone", "nfs", "s:/p", "rw,vers=3,nolock"}, {}, Verdict::kUnsafe,
+      {{"/srv/phone", "nfs", "s:/p", "rw,vers=3,nolock"},
+       {},
+       Verdict::kUnsafe,
        "an NFS mount with nolock, which keeps locks on this workstation, so two workstations can "
        "append to one log at once. Remove nolock from its mount options."},
-      {{"/srv/phone", "nfs4", "s:/p", "rw,local_lock=posix"}, {}, Verdict::kUnsafe,
+      {{"/srv/phone", "nfs4", "s:/p", "rw,local_lock=posix"},
+       {},
+       Verdict::kUnsafe,
        "Remove local_lock=posix"},
-      {{"/srv/phone", "nfs4", "s:/p", "rw,local_lock=all"}, {}, Verdict::kUnsafe,
+      {{"/srv/phone", "nfs4", "s:/p", "rw,local_lock=all"},
+       {},
+       Verdict::kUnsafe,
        "Remove local_lock=all"},
-      {{"/srv/phone", "cifs", "//s/p", "rw,vers=3.1.1,nobrl"}, {}, Verdict::kUnsafe,
+      {{"/srv/phone", "cifs", "//s/p", "rw,vers=3.1.1,nobrl"},
+       {},
+       Verdict::kUnsafe,
        "an SMB mount with nobrl, which keeps locks on this workstation, so two workstations can "
        "append to one log at once. Remove nobrl from its mount options."},
       {{"/srv/phone", "smb3", "//s/p", "rw"}, {}, Verdict::kSafe, ""},
-      {{"/srv/phone", "fuse.sshfs", "u@s:/p", "rw"}, {}, Verdict::kUnsafe,
+      {{"/srv/phone", "fuse.sshfs", "u@s:/p", "rw"},
+       {},
+       Verdict::kUnsafe,
        "an sshfs mount, which keeps locks on this workstation, so two workstations can append to "
        "one log at once. Mount the folder over NFS, SMB or GlusterFS instead."},
-      {{"/srv/phone", "fuse", "/net/p", "rw"}, {"bindfs", "/net/p", "/srv/phone"},
+      {{"/srv/phone", "fuse", "/net/p", "rw"},
+       {"bindfs", "/net/p", "/srv/phone"},
        Verdict::kUnsafe,
        "a bindfs mount: without --enable-lock-forwarding it keeps locks on this workstation, and "
        "with it a second open through the mount is not kept out. Mount the server's share "
@@ -148,10 +160,13 @@ TEST(ShareCheckTest, LocksThatStayOnTheWorkstation) {
       {{"/srv/phone", "fuse", "/net/p", "rw"},
        {"/usr/bin/bindfs", "--multithreaded", "-o", "ro,enable-lock-forwarding", "/net/p",
         "/srv/phone"},
-       Verdict::kUnsafe, "a bindfs mount"},
+       Verdict::kUnsafe,
+       "a bindfs mount"},
       {{"/srv/phone", "fuse", "bindfs", "rw"}, {}, Verdict::kUnsafe, "a bindfs mount"},
-      {{"/srv/phone", "fuse", "/net/p", "rw"}, {"encfs", "/net/p", "/srv/phone"},
-       Verdict::kNotChecked, ""},
+      {{"/srv/phone", "fuse", "/net/p", "rw"},
+       {"encfs", "/net/p", "/srv/phone"},
+       Verdict::kNotChecked,
+       ""},
       {{"/srv/phone", "fuse.s3fs", "s3fs", "rw"}, {}, Verdict::kNotChecked, ""},
   };
   for (const Case& c : cases) {

@@ -128,7 +128,9 @@ TEST_F(PollerTest, AnUnreadableLogIsReportedOnceUntilItWasReadable) {
 TEST_F(PollerTest, NothingForSomeoneNotInTheListOrWithoutTheInternalPopup) {
   // Not even the failure box: the log is missing in every case.
   for (const auto& [index, usepop] : {std::pair<int16_t, const char*>{-1, "INTERNAL"},
-                                      {2, "INTERNAL"}, {0, "EXTERNAL"}, {0, ""}}) {
+                                      {2, "INTERNAL"},
+                                      {0, "EXTERNAL"},
+                                      {0, ""}}) {
     SetUserIndex(index);
     settings.notification = ParseChoice<Notification>(usepop);
     EXPECT_EQ(Tick(), 0u) << index << usepop;

@@ -69,7 +69,7 @@ TEST_F(AlertFileTest, WritingReplacesTheFileAndKeepsItsMode) {
   env.SetNow({2026, 1, 2, 9, 5, 0});
   ASSERT_TRUE(WriteAlert(program, 0, "Out\r\n\xA0"));
   EXPECT_EQ(ReadWholeFile(AlertFile()), "Out\r\n\xA0\r\nPosted 9:05 AM 01-02-2026\r\n");
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(AlertFile().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0660u);
   EXPECT_FALSE(HasWorkFile());

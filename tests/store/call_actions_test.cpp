@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "store/phone_log.h"
 #include "service/delivery.h"
+#include "store/phone_log.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 
@@ -41,9 +41,10 @@ class CallActionsTest : public ProgramTest, public CallPageView {
 };
 
 TEST_F(CallActionsTest, WritesOnlyTheMarkByteAndRedrawsTheRow) {
-  const std::pair<int16_t, char> actions[] = {
-      {kActionDelete, MARK_DELETE}, {kActionArchive, MARK_ARCHIVE},
-      {kActionImportant, MARK_IMPORTANT}, {kActionNew, MARK_NEW}};
+  const std::pair<int16_t, char> actions[] = {{kActionDelete, MARK_DELETE},
+                                              {kActionArchive, MARK_ARCHIVE},
+                                              {kActionImportant, MARK_IMPORTANT},
+                                              {kActionNew, MARK_NEW}};
   for (auto [action, mark] : actions) {
     Apply(1, action);
     EXPECT_EQ(Log(0), With(mark, oldSize + 2)) << action;
@@ -55,8 +56,9 @@ TEST_F(CallActionsTest, WritesOnlyTheMarkByteAndRedrawsTheRow) {
   EXPECT_EQ(Log(0), original);
 
   // A message posted to the person after the listing only appends.
-  ASSERT_TRUE(PostMessage(program, {.selectedIndex = 0, .caller = "Late", .date = "", .time = "", .phone = "",
-                        .message = ""}));
+  ASSERT_TRUE(PostMessage(
+      program,
+      {.selectedIndex = 0, .caller = "Late", .date = "", .time = "", .phone = "", .message = ""}));
   const std::string posted = Log(0).substr(original.size());
   ASSERT_FALSE(posted.empty());
   Apply(2, kActionArchive);
@@ -67,9 +69,10 @@ TEST_F(CallActionsTest, NothingIsWrittenAfterAPurgeElsewhere) {
   // Another workstation purged the oldest call: the rows now point elsewhere.
   WriteWholeFile(LogFile(0), original.substr(oldSize));
   Apply(1, kActionDelete);
-  EXPECT_EQ(boxes.last().text, "Purge was performed by another user.\r"
-                               "Message log will be redisplayed from beginning.\r"
-                               "Please retry marking this message.");
+  EXPECT_EQ(boxes.last().text,
+            "Purge was performed by another user.\r"
+            "Message log will be redisplayed from beginning.\r"
+            "Please retry marking this message.");
   EXPECT_EQ(relisted, 1);
   EXPECT_EQ(faults.count(FileOp::kWrite), 0);
   EXPECT_EQ(Log(0), original.substr(oldSize));

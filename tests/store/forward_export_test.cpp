@@ -92,9 +92,9 @@ TEST_F(ForwardExportTest, OnlyADeliveredForwardWritesAMarkAndExportsAppendLines)
 TEST_F(ForwardExportTest, AnExportThatFailsSaysSoAndTheProgramGoesOn) {
   std::filesystem::create_directories(temp.file("ann/EXPORT.TXT"));
   Apply(kActionExport);
-  EXPECT_EQ(boxes.last(), (MessageBox{"Telvo",
-                                      "The message was not exported.\rPath/File access error 75",
-                                      BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
+  EXPECT_EQ(boxes.last(),
+            (MessageBox{"Telvo", "The message was not exported.\rPath/File access error 75",
+                        BoxIcon::kStop, BoxButtons::kOk, kAnswerOk}));
   EXPECT_EQ(Log(0), original);
   EXPECT_EQ(redraws, 1);
 

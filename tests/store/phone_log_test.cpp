@@ -1,5 +1,3 @@
-#include "core/call_fields.h"
-#include "service/store_messages.h"
 #include "store/phone_log.h"
 
 #include <fcntl.h>
@@ -7,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/call_fields.h"
 #include "service/delivery.h"
+#include "service/store_messages.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 
@@ -60,7 +60,10 @@ TEST_F(PhoneLogTest, WalksSeeEveryRecordInOrder) {
   EXPECT_EQ(last.outcome, ReadOutcome::kNone);
   EXPECT_TRUE(boxes.shown().empty());
   // A body cut short leaves the missing fields empty.
-  const CallFields cut = ParseCallBody(std::string("\x04" "01-02-2003\x11" "Jo"));
+  const CallFields cut =
+      ParseCallBody(std::string("\x04"
+                                "01-02-2003\x11"
+                                "Jo"));
   EXPECT_EQ(cut.caller, "Jo");
   EXPECT_EQ(cut.message, "");
 }

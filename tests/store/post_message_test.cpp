@@ -1,15 +1,14 @@
-#include "core/call_fields.h"
-#include "service/delivery.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <utility>
 
+#include "core/call_fields.h"
+#include "service/delivery.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
-#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -25,8 +24,12 @@ class PostMessageTest : public ProgramTest {
 
   // Blanks around the caller and the time are trimmed in the record, not in the datagram.
   static PadValues Pad(int person = 0) {
-    return {.selectedIndex = person, .caller = "  Joe Caller ", .date = "12-06-2026",
-            .time = " 9:05 AM", .phone = "", .message = "Please call back"};
+    return {.selectedIndex = person,
+            .caller = "  Joe Caller ",
+            .date = "12-06-2026",
+            .time = " 9:05 AM",
+            .phone = "",
+            .message = "Please call back"};
   }
 
   int padsCleared = 0;
@@ -41,9 +44,19 @@ TEST_F(PostMessageTest, RecordBytesAreExactlyTheFramedBody) {
   EXPECT_TRUE(PostMessage(program, urgent));
 
   const std::string first =
-      "\x01" "12-06-2026\x11" "Joe Caller\x11" "9:05 AM\x11" "\x11" "Please call back (CW)\x11";
+      "\x01"
+      "12-06-2026\x11"
+      "Joe Caller\x11"
+      "9:05 AM\x11"
+      "\x11"
+      "Please call back (CW)\x11";
   const std::string second =
-      "\x04" "12-06-2026\x11" "Joe Caller\x11" "9:05 AM\x11" "555-1234\x11" " (CW)\x11";
+      "\x04"
+      "12-06-2026\x11"
+      "Joe Caller\x11"
+      "9:05 AM\x11"
+      "555-1234\x11"
+      " (CW)\x11";
   const std::string expected = std::string("\x36\x00", 2) + first + std::string("\x36\x00", 2) +
                                std::string("\x2e\x00", 2) + second + std::string("\x2e\x00", 2);
   EXPECT_EQ(Log(0), expected);

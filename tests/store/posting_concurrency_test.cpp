@@ -7,10 +7,10 @@
 #include <map>
 
 #include "core/call_fields.h"
-#include "store/phone_log.h"
 #include "service/delivery.h"
-#include "support/program_fixture.h"
 #include "store/folder_store.h"
+#include "store/phone_log.h"
+#include "support/program_fixture.h"
 
 namespace telvo::test {
 namespace {
@@ -28,18 +28,21 @@ int PostFromChild(const Program& parent, int poster, int count) {
   program.settings.initials = "P" + std::to_string(poster);
   int failures = 0;
   for (int i = 0; i < count; ++i) {
-    const PadValues pad{.selectedIndex = 0, .caller = "Poster " + std::to_string(poster),
-                        .date = "12-06-2026", .time = "9:05 AM", .phone = "",
+    const PadValues pad{.selectedIndex = 0,
+                        .caller = "Poster " + std::to_string(poster),
+                        .date = "12-06-2026",
+                        .time = "9:05 AM",
+                        .phone = "",
                         .message = std::to_string(i)};
     // Waiters all wake on the same second, and a poster on a long run can
     // outlast one person's eleven tries; that person then presses OK again,
     // and nothing was written by the refused try.
     bool delivered = false;
-    for (int attempt = 0; attempt < 5 && !delivered; ++attempt) delivered = PostMessage(program, pad);
+    for (int attempt = 0; attempt < 5 && !delivered; ++attempt)
+      delivered = PostMessage(program, pad);
     failures += !delivered;
   }
-  for (const MessageBox& box : boxes.shown())
-    failures += box.text != "Message file is locked up";
+  for (const MessageBox& box : boxes.shown()) failures += box.text != "Message file is locked up";
   return failures;
 }
 

@@ -13,12 +13,12 @@
 #include <random>
 #include <thread>
 
-#include "store/phone_log.h"
 #include "service/delivery.h"
 #include "service/purge.h"
+#include "store/folder_store.h"
+#include "store/phone_log.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
-#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -50,8 +50,8 @@ std::vector<std::pair<int, char>> Calls(const std::string& nativePath, bool torn
   const std::string bytes = ReadWholeFile(nativePath);
   std::vector<std::pair<int, char>> calls;
   for (size_t at = 0, n = 0; at < bytes.size(); at += n + 4) {
-    if (tornTail && (at + 2 > bytes.size() ||
-                     at + 4 + DecodeRecordLength(bytes.substr(at, 2)) > bytes.size()))
+    if (tornTail &&
+        (at + 2 > bytes.size() || at + 4 + DecodeRecordLength(bytes.substr(at, 2)) > bytes.size()))
       break;
     n = at + 4 > bytes.size() ? 0 : size_t(DecodeRecordLength(bytes.substr(at, 2)));
     const std::string body = n == 0 ? "" : bytes.substr(at + 2, n);
@@ -59,7 +59,10 @@ std::vector<std::pair<int, char>> Calls(const std::string& nativePath, bool torn
       ADD_FAILURE() << nativePath << " is damaged at byte " << at;
       break;
     }
-    calls.emplace_back(std::stoi(body.substr(body.find("\x11" "C") + 2)), body[0]);
+    calls.emplace_back(std::stoi(body.substr(body.find("\x11"
+                                                       "C") +
+                                             2)),
+                       body[0]);
   }
   return calls;
 }
@@ -116,7 +119,7 @@ class PurgeCrashTest : public ProgramTest {
     return WIFSIGNALED(status) ? WTERMSIG(status) : status;
   }
 
-  std::vector<char> markOf;  // by call number
+  std::vector<char> markOf;   // by call number
   int firstPosted = INT_MAX;  // the first call posted by another process
 };
 
@@ -189,15 +192,17 @@ TEST_F(PurgeCrashTest, PostsDuringRepeatedPurgesAreKept) {
   firstPosted = static_cast<int>(markOf.size());
   markOf.resize(markOf.size() + kPosters * kEach, MARK_NEW);
   for (int k = 0; k < kPosters; ++k)
-    ASSERT_GT(Fork(program, [&, k](Program& p) {
-      PadValues pad;
-      pad.selectedIndex = 0;
-      for (int i = k; i < kPosters * kEach; i += kPosters) {
-        pad.caller = "C" + std::to_string(firstPosted + i);
-        if (!PostMessage(p, pad)) return 1;
-      }
-      return 0;
-    }), 0);
+    ASSERT_GT(Fork(program,
+                   [&, k](Program& p) {
+                     PadValues pad;
+                     pad.selectedIndex = 0;
+                     for (int i = k; i < kPosters * kEach; i += kPosters) {
+                       pad.caller = "C" + std::to_string(firstPosted + i);
+                       if (!PostMessage(p, pad)) return 1;
+                     }
+                     return 0;
+                   }),
+              0);
 
   // Purges again and again until the posters are done, a moment apart.
   for (int running = kPosters; running > 0;) {

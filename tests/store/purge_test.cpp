@@ -1,4 +1,3 @@
-#include "service/poller.h"
 #include "service/purge.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +5,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "service/poller.h"
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
@@ -172,8 +172,8 @@ TEST_F(PurgeTest, PartOfARecordLeftAtTheArchivesEndIsCutOff) {
   // Messages of one repeated letter: read backwards, the front of such a
   // record can pass for a whole one, so every cut is tried.
   const auto call = [](int n) {
-    return CallRecord({.mark = MARK_ARCHIVE, .caller = "C" + std::to_string(n),
-                       .message = std::string(95, 'm')});
+    return CallRecord(
+        {.mark = MARK_ARCHIVE, .caller = "C" + std::to_string(n), .message = std::string(95, 'm')});
   };
   std::string before;
   for (int n = 0; n < 250; ++n) before += call(n);

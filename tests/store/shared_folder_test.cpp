@@ -10,12 +10,12 @@
 #include <filesystem>
 
 #include "platform/posix_file.h"
-#include "service/forward_export.h"
 #include "service/delivery.h"
+#include "service/forward_export.h"
 #include "service/purge.h"
+#include "store/folder_store.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
-#include "store/folder_store.h"
 
 namespace telvo::test {
 namespace {
@@ -120,8 +120,9 @@ TEST_F(SharedFolderTest, ALinkInPlaceOfAFileIsNeitherWrittenThroughNorReplaced) 
   WriteWholeFile(notes, "private\n");
   std::filesystem::create_symlink(notes, LogFile(0));
   const std::string refusal =
-      LogFile(0) + " is a symbolic link. Telvo neither writes through a link nor replaces it: "
-                   "ask the administrator to put the file itself there.";
+      LogFile(0) +
+      " is a symbolic link. Telvo neither writes through a link nor replaces it: "
+      "ask the administrator to put the file itself there.";
   EXPECT_FALSE(PostMessage(program, Pad()));
   EXPECT_EQ(boxes.last(), (MessageBox{"Ann", refusal, BoxIcon::kStop}));
   EXPECT_FALSE(PurgeCalls(program));

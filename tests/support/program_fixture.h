@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/program.h"
-#include "support/test_env.h"
 #include "store/folder_store.h"
+#include "support/test_env.h"
 
 namespace telvo::test {
 

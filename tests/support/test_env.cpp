@@ -27,7 +27,9 @@ class FaultyFile : public File {
  public:
   FaultyFile(FaultInjectionEnv* env, std::unique_ptr<File> file,
              std::shared_ptr<DurableFile> durable, std::string nativePath)
-      : env_(env), file_(std::move(file)), durable_(std::move(durable)),
+      : env_(env),
+        file_(std::move(file)),
+        durable_(std::move(durable)),
         path_(std::move(nativePath)) {}
 
   Status ReadAt(int64_t offset, size_t n, std::string* out) override {

@@ -107,8 +107,7 @@ class FaultInjectionEnv : public EnvWrapper {
   int64_t bytesRead() const { return bytesRead_; }
   void ResetCounts();
 
-  Status OpenFile(const std::string& path, FileAccess access,
-                  std::unique_ptr<File>* file) override;
+  Status OpenFile(const std::string& path, FileAccess access, std::unique_ptr<File>* file) override;
   Status ReplaceFile(const std::string& from, const std::string& to) override;
   Status SyncFolderOf(const std::string& path) override;
   Status DeleteFile(const std::string& path) override;

@@ -59,10 +59,18 @@ QPixmap CallIconPicture(CallIcon icon) {
   QPainter p(&picture);
   p.setRenderHint(QPainter::Antialiasing);
   switch (icon) {
-    case CallIcon::kPhone: DrawPhone(p); break;
-    case CallIcon::kCheck: DrawCheck(p); break;
-    case CallIcon::kNail: DrawPin(p); break;
-    case CallIcon::kUrgent: DrawExclamation(p); break;
+    case CallIcon::kPhone:
+      DrawPhone(p);
+      break;
+    case CallIcon::kCheck:
+      DrawCheck(p);
+      break;
+    case CallIcon::kNail:
+      DrawPin(p);
+      break;
+    case CallIcon::kUrgent:
+      DrawExclamation(p);
+      break;
   }
   return picture;
 }

@@ -144,8 +144,7 @@ bool CallPagingEngine::DrawCall(int row, const Call& call, bool scanOnly) {
   const CallFields fields = ParseCallBody(call.body);
   const std::vector<std::string> caller = WrapColumn(canvas_, fields.caller, kCallerWrapWidth);
   const std::vector<std::string> phone = WrapColumn(canvas_, fields.phone, kPhoneWrapWidth);
-  const std::vector<std::string> message =
-      WrapColumn(canvas_, fields.message, kMessageWrapWidth);
+  const std::vector<std::string> message = WrapColumn(canvas_, fields.message, kMessageWrapWidth);
   const size_t lines = std::max({caller.size(), phone.size(), message.size()});
 
   // Remembered before the fit test: a call that does not fit is the anchor

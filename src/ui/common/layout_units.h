@@ -13,8 +13,7 @@ class LayoutUnits {
 
   // Places `control` (a child of the window) at the given units; sets, in
   // this order, its height, top, width and left.
-  void PlaceControl(QWidget* control, double top, double left, double width,
-                    double height) const;
+  void PlaceControl(QWidget* control, double top, double left, double width, double height) const;
 
   // Pixels as units, across and down.
   double UnitsAcross(double pixels) const { return pixels / pixelsPerUnitX_; }

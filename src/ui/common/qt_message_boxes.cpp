@@ -12,11 +12,16 @@ namespace {
 
 QMessageBox::Icon IconOf(BoxIcon icon) {
   switch (icon) {
-    case BoxIcon::kStop: return QMessageBox::Critical;
-    case BoxIcon::kQuestion: return QMessageBox::Question;
-    case BoxIcon::kExclamation: return QMessageBox::Warning;
-    case BoxIcon::kInformation: return QMessageBox::Information;
-    case BoxIcon::kNone: break;
+    case BoxIcon::kStop:
+      return QMessageBox::Critical;
+    case BoxIcon::kQuestion:
+      return QMessageBox::Question;
+    case BoxIcon::kExclamation:
+      return QMessageBox::Warning;
+    case BoxIcon::kInformation:
+      return QMessageBox::Information;
+    case BoxIcon::kNone:
+      break;
   }
   return QMessageBox::NoIcon;
 }

@@ -60,17 +60,18 @@ MessagePad::~MessagePad() {
 }
 
 void MessagePad::CreateControls() {
-  peopleList_ = Make<QListWidget>(this, "peopleList", nullptr, "Send or view calls for these people");
+  peopleList_ =
+      Make<QListWidget>(this, "peopleList", nullptr, "Send or view calls for these people");
   callerEdit_ = Make<QLineEdit>(this, "callerEdit", nullptr, "Who called");
   messageEdit_ = Make<QPlainTextEdit>(this, "messageEdit", nullptr, "Content of the call");
   // Tab goes on to the phone number, as in every other box of the pad; a
   // call's text has no use for tab characters.
   messageEdit_->setTabChangesFocus(true);
   phoneEdit_ = Make<QLineEdit>(this, "phoneEdit", nullptr, "Return phone number");
-  dateEdit_ =
-      Make<QLineEdit>(this, "dateEdit", nullptr, "You can change the date of the call if necessary");
-  timeEdit_ =
-      Make<QLineEdit>(this, "timeEdit", nullptr, "You can change the time of the call if necessary");
+  dateEdit_ = Make<QLineEdit>(this, "dateEdit", nullptr,
+                              "You can change the date of the call if necessary");
+  timeEdit_ = Make<QLineEdit>(this, "timeEdit", nullptr,
+                              "You can change the time of the call if necessary");
   urgentCheck_ = Make<QCheckBox>(this, "urgentCheck", "Urgent", "Flags the call as urgent");
   Make<QLabel>(this, "forLabel", "For:");
   Make<QLabel>(this, "callerLabel", "Caller");
@@ -80,18 +81,21 @@ void MessagePad::CreateControls() {
 
   const char* phrases[] = {"Please Call", "Will Call Back", "Returned Call"};
   const char* phraseNames[] = {"pleaseCallButton", "willCallBackButton", "returnedCallButton"};
-  for (int i = 0; i < 3; ++i) phraseButtons_[i] = Make<QPushButton>(this, phraseNames[i], phrases[i]);
-  deliverButton_ =
-      Make<QPushButton>(this, "deliverButton", "OK", "Put the message in the selected person's log");
-  clearButton_ = Make<QPushButton>(this, "clearButton", "Cancel", "Blank out all fields on this screen");
+  for (int i = 0; i < 3; ++i)
+    phraseButtons_[i] = Make<QPushButton>(this, phraseNames[i], phrases[i]);
+  deliverButton_ = Make<QPushButton>(this, "deliverButton", "OK",
+                                     "Put the message in the selected person's log");
+  clearButton_ =
+      Make<QPushButton>(this, "clearButton", "Cancel", "Blank out all fields on this screen");
   closeButton_ = Make<QPushButton>(this, "closeButton", "Close");
   closeButton_->hide();
   viewSelectedLogButton_ = Make<QPushButton>(this, "viewSelectedLogButton", "View Selected Log",
-                                   "Shows calls for person selected above");
-  viewMyLogButton_ = Make<QPushButton>(this, "viewMyLogButton", "View My Phone Log", "List your own calls");
+                                             "Shows calls for person selected above");
+  viewMyLogButton_ =
+      Make<QPushButton>(this, "viewMyLogButton", "View My Phone Log", "List your own calls");
   optionsButton_ = Make<QPushButton>(this, "optionsButton", "Options", "Colors, workgroups, etc.");
-  alertButton_ =
-      Make<QPushButton>(this, "alertButton", "Alert", "Leave a message for people taking your calls.");
+  alertButton_ = Make<QPushButton>(this, "alertButton", "Alert",
+                                   "Leave a message for people taking your calls.");
   helpButton_ = Make<QPushButton>(this, "helpButton", "Help", "Help screens");
   // Enter must not deliver: no button is the window's default.
   for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
@@ -121,10 +125,12 @@ void MessagePad::CreateControls() {
 }
 
 void MessagePad::SetTabOrder() {
-  const std::vector<QWidget*> order = {
-      peopleList_,       callerEdit_,   messageEdit_,     phoneEdit_,       phraseButtons_[0], phraseButtons_[1],
-      phraseButtons_[2], deliverButton_, viewSelectedLogButton_, viewMyLogButton_, clearButton_,    optionsButton_,
-      alertButton_,    dateEdit_,     timeEdit_,        helpButton_,    urgentCheck_};
+  const std::vector<QWidget*> order = {peopleList_,       callerEdit_,       messageEdit_,
+                                       phoneEdit_,        phraseButtons_[0], phraseButtons_[1],
+                                       phraseButtons_[2], deliverButton_,    viewSelectedLogButton_,
+                                       viewMyLogButton_,  clearButton_,      optionsButton_,
+                                       alertButton_,      dateEdit_,         timeEdit_,
+                                       helpButton_,       urgentCheck_};
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -158,8 +164,8 @@ void MessagePad::LayOut() {
   const QFont captionFont = MsSansSerif(
       kFontLadder[std::min<size_t>(static_cast<size_t>(step) + 1, kFontLadder.size() - 1)]);
   setFont(windowFont);
-  for (QWidget* text :
-       std::initializer_list<QWidget*>{peopleList_, callerEdit_, messageEdit_, phoneEdit_, dateEdit_, timeEdit_})
+  for (QWidget* text : std::initializer_list<QWidget*>{peopleList_, callerEdit_, messageEdit_,
+                                                       phoneEdit_, dateEdit_, timeEdit_})
     text->setFont(windowFont);
   for (QLabel* label : findChildren<QLabel*>()) label->setFont(captionFont);
   for (QAbstractButton* button : findChildren<QAbstractButton*>()) button->setFont(captionFont);

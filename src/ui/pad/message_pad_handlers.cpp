@@ -8,8 +8,8 @@
 
 #include "core/config_file.h"
 #include "core/pad_rules.h"
-#include "store/phone_store.h"
 #include "service/delivery.h"
+#include "store/phone_store.h"
 #include "ui/common/qt_text.h"
 #include "ui/help/help_window.h"
 #include "ui/options/options_dialog.h"

@@ -14,8 +14,7 @@ namespace telvo {
 
 struct PadAlerts {
   std::function<AlertRead(Program&, int person)> read = ReadAlert;
-  std::function<void(Program&, int person, AlertUse use, const std::string& text,
-                     QWidget* parent)>
+  std::function<void(Program&, int person, AlertUse use, const std::string& text, QWidget* parent)>
       show = ShowAlertWindow;
 };
 

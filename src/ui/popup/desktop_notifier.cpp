@@ -2,9 +2,9 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusMessage>
 #include <QVariantMap>
 
 namespace telvo {
@@ -23,7 +23,8 @@ Bubble BubbleFor(const PopupMessage& newest, int count) {
   const QString heading =
       QStringLiteral("Message from %1 to %2").arg(newest.sender, newest.computer);
   if (count == 1) return {heading, newest.text};
-  return {QStringLiteral("%1 new messages").arg(count), heading + QStringLiteral(": ") + newest.text};
+  return {QStringLiteral("%1 new messages").arg(count),
+          heading + QStringLiteral(": ") + newest.text};
 }
 
 DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
@@ -33,8 +34,7 @@ DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
 }
 
 bool DesktopNotifier::ServiceRunning() {
-  return bus_.isConnected() && bus_.interface() &&
-         bus_.interface()->isServiceRegistered(kService);
+  return bus_.isConnected() && bus_.interface() && bus_.interface()->isServiceRegistered(kService);
 }
 
 void DesktopNotifier::AskCapabilities() {

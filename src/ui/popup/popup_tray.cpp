@@ -17,11 +17,13 @@ QString ToolTipFor(int unseen) {
 
 PopupTray::PopupTray(QObject* parent) : QObject(parent) {
   menu_.setObjectName(QStringLiteral("trayMenu"));
-  connect(menu_.addAction(QStringLiteral("Show messages")), &QAction::triggered, this, &PopupTray::showRequested);
+  connect(menu_.addAction(QStringLiteral("Show messages")), &QAction::triggered, this,
+          &PopupTray::showRequested);
   connect(menu_.addAction(QStringLiteral("Open Telvo")), &QAction::triggered, this,
           &PopupTray::openTelvoRequested);
   menu_.addSeparator();
-  connect(menu_.addAction(QStringLiteral("Quit")), &QAction::triggered, this, &PopupTray::quitRequested);
+  connect(menu_.addAction(QStringLiteral("Quit")), &QAction::triggered, this,
+          &PopupTray::quitRequested);
   icon_.setContextMenu(&menu_);
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)

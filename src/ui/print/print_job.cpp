@@ -30,7 +30,7 @@ void SetHourglass(bool busy) {
 
 // Where one job's document goes.
 struct Output {
-  QString pdfFile;      // empty: the printer named below
+  QString pdfFile;  // empty: the printer named below
   QPrinterInfo printer;
   bool tellWhere = false;  // a box says where the PDF file is
 };
@@ -63,8 +63,8 @@ void RunJob(Program& program, QWidget* parent, const Output& output) {
     printer->setDocName(ToQt("Telvo calls " + program.state.viewed.owner));
     auto started = std::make_unique<QtPrintCanvas>(*printer);
     if (!started->Started()) {
-      ReportPrinterFailure(program, QStringLiteral("The printer %1 cannot print.")
-                                        .arg(Destination(*printer)));
+      ReportPrinterFailure(
+          program, QStringLiteral("The printer %1 cannot print.").arg(Destination(*printer)));
       return nullptr;
     }
     canvas = started.get();
@@ -85,8 +85,8 @@ void RunJob(Program& program, QWidget* parent, const Output& output) {
     // A job that ended without its document (the log could not be read) has
     // already said why; only a printer that failed at the end is news here.
     if (printer->printerState() == QPrinter::Error)
-      ReportPrinterFailure(program, QStringLiteral("Printing to %1 failed.")
-                                        .arg(Destination(*printer)));
+      ReportPrinterFailure(program,
+                           QStringLiteral("Printing to %1 failed.").arg(Destination(*printer)));
     return;
   }
   if (!output.pdfFile.isEmpty()) {
@@ -99,8 +99,9 @@ void RunJob(Program& program, QWidget* parent, const Output& output) {
     file.reset();
     if (status.ok()) status = program.env.SyncFolderOf(path);
     if (!status.ok()) {
-      ReportPrinterFailure(program, QStringLiteral("Printing to %1 failed: %2")
-                                        .arg(output.pdfFile, ToQt(status.ToString())));
+      ReportPrinterFailure(
+          program,
+          QStringLiteral("Printing to %1 failed: %2").arg(output.pdfFile, ToQt(status.ToString())));
       return;
     }
   }

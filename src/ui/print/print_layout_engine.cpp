@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "core/marks.h"
 #include "core/call_fields.h"
 #include "core/line_wrap.h"
-#include "service/store_messages.h"
+#include "core/marks.h"
 #include "service/call_actions.h"
+#include "service/store_messages.h"
 
 namespace telvo {
 namespace {

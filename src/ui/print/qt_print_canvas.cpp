@@ -29,9 +29,7 @@ double QtPrintCanvas::TextWidth(std::string_view text) {
   return Metrics().horizontalAdvance(ToQt(std::string(text))) / dotsX_;
 }
 
-double QtPrintCanvas::TextHeight(std::string_view) {
-  return Metrics().height() / dotsY_;
-}
+double QtPrintCanvas::TextHeight(std::string_view) { return Metrics().height() / dotsY_; }
 
 void QtPrintCanvas::ApplyFont() {
   metrics_.emplace(font_, &printer_);

@@ -4,9 +4,9 @@
 // and strikethrough switched.
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
-#include <QFontMetricsF>
 #include <optional>
 #include <string_view>
 

@@ -29,9 +29,7 @@ QPixmap Draw(QSize size, const std::function<void(QPainter&)>& draw) {
   return pixmap;
 }
 
-QPen InkPen(double width) {
-  return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
+QPen InkPen(double width) { return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 
 void DrawHandset(QPainter& p) {
   QPainterPath handset;

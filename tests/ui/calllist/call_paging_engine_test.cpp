@@ -122,8 +122,9 @@ TEST_F(CallPagingEngineTest, PurgeElsewhereBetweenPagesRelistsFromTheNewest) {
   // Another workstation purges the three oldest calls: every position moves.
   WriteWholeFile(LogFile(0), LogOf(20).substr(3 * Record(Caller(0)).size()));
   engine.NextPage();
-  EXPECT_EQ(boxes.last().text, "Purge was performed by another user.\r"
-                               "Message log will be redisplayed from beginning.\r");
+  EXPECT_EQ(boxes.last().text,
+            "Purge was performed by another user.\r"
+            "Message log will be redisplayed from beginning.\r");
   EXPECT_EQ(Page(), Range(19, 14));
 
   // The same, but the log cannot be opened again after the failed check: the
@@ -141,8 +142,10 @@ TEST_F(CallPagingEngineTest, DrawsRowsByMark) {
                                  Record("A", MARK_ARCHIVE) + Record("I", MARK_IMPORTANT));
   engine.LatestPage();
   EXPECT_EQ(Page(), (Lines{"I/9", "A/12", "D/7", "N", "B"}));
-  EXPECT_EQ(icons, (decltype(icons){{0, {7, CallIcon::kUrgent}}, {1, {22, CallIcon::kNail}},
-                                    {2, {37, CallIcon::kCheck}}, {3, {52, CallIcon::kPhone}},
+  EXPECT_EQ(icons, (decltype(icons){{0, {7, CallIcon::kUrgent}},
+                                    {1, {22, CallIcon::kNail}},
+                                    {2, {37, CallIcon::kCheck}},
+                                    {3, {52, CallIcon::kPhone}},
                                     {4, {67, CallIcon::kPhone}}}));
 }
 

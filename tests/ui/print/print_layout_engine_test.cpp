@@ -69,7 +69,11 @@ struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
     printing.workgroup = workgroup;
     printing.store = &store;
     PrintCalls(printing, {[&] { return range; },
-                          [&] { ++started; return std::make_unique<RecordingCanvas>(drawn); }, {}});
+                          [&] {
+                            ++started;
+                            return std::make_unique<RecordingCanvas>(drawn);
+                          },
+                          {}});
     Lines times;
     for (const std::string& d : drawn)
       if (d.starts_with("0,")) times.push_back(d.substr(d.find(' ') + 1));
@@ -91,29 +95,41 @@ TEST_F(PrintLayoutTest, DateLinesStylesByMarkAndTheChosenDates) {
                                               {"Telvo ", "Invalid Ending Date", BoxIcon::kStop}}));
 
   std::string log;
-  for (const std::string& body : {
-           Body(MARK_ARCHIVE, "12-31-1998", "Old", "8:00 AM"),
-           Body(MARK_NEW, "02-30-1999", "Invalid day"),
-           Body('\x09', "not a date", "Skipped"),
-           Body(' ', "01-04-1999", "Sue", "9:05 AM", "555",
-                "Please call back tomorrow morning about the invoice"),
-           Body(MARK_DELETE, "01-05-1999", std::string(40, 'C'), "10:00 AM"),
-           Body(MARK_IMPORTANT, "01-05-1999", "Joe", "9:05 AM", "555-1234", "Call back")})
+  for (const std::string& body :
+       {Body(MARK_ARCHIVE, "12-31-1998", "Old", "8:00 AM"),
+        Body(MARK_NEW, "02-30-1999", "Invalid day"), Body('\x09', "not a date", "Skipped"),
+        Body(' ', "01-04-1999", "Sue", "9:05 AM", "555",
+             "Please call back tomorrow morning about the invoice"),
+        Body(MARK_DELETE, "01-05-1999", std::string(40, 'C'), "10:00 AM"),
+        Body(MARK_IMPORTANT, "01-05-1999", "Joe", "9:05 AM", "555-1234", "Call back")})
     log += FrameRecord(body);
   WriteWholeFile(LogFile(0), log);
   Print(PrintRange{true, "", ""});
   // Newest first, a bold date line wherever the date changes, the style by
   // mark; a long caller or message goes on in rows of its own. Records whose
   // date is not a date are left out.
-  EXPECT_EQ(drawn, (Lines{
-      "0,0 01-05-1999[b]",
-      "0,0.25 9:05 AM[u]", "1,0.25 Joe[u]", "3.25,0.25 555-1234[u]", "4.75,0.25 Call back[u]",
-      "0,1 10:00 AM[s]", "1,1 " + std::string(33, 'C') + "[s]", "3.25,1 [s]", "4.75,1 Hi[s]",
-      "1,1.25 " + std::string(7, 'C') + "[s]",
-      "0,2 01-04-1999[b]", "0,2.25 9:05 AM", "1,2.25 Sue", "3.25,2.25 555",
-      "4.75,2.25 Please call back tomorrow morning about the", "4.75,2.5 invoice",
-      "0,3.25 12-31-1998[b]", "0,3.5 8:00 AM[s]", "1,3.5 Old[s]", "3.25,3.5 [s]", "4.75,3.5 Hi[s]",
-      "end"}));
+  EXPECT_EQ(drawn, (Lines{"0,0 01-05-1999[b]",
+                          "0,0.25 9:05 AM[u]",
+                          "1,0.25 Joe[u]",
+                          "3.25,0.25 555-1234[u]",
+                          "4.75,0.25 Call back[u]",
+                          "0,1 10:00 AM[s]",
+                          "1,1 " + std::string(33, 'C') + "[s]",
+                          "3.25,1 [s]",
+                          "4.75,1 Hi[s]",
+                          "1,1.25 " + std::string(7, 'C') + "[s]",
+                          "0,2 01-04-1999[b]",
+                          "0,2.25 9:05 AM",
+                          "1,2.25 Sue",
+                          "3.25,2.25 555",
+                          "4.75,2.25 Please call back tomorrow morning about the",
+                          "4.75,2.5 invoice",
+                          "0,3.25 12-31-1998[b]",
+                          "0,3.5 8:00 AM[s]",
+                          "1,3.5 Old[s]",
+                          "3.25,3.5 [s]",
+                          "4.75,3.5 Hi[s]",
+                          "end"}));
 
   // A range holds both its days, read month first, whichever box has the earlier.
   EXPECT_EQ(Print(PrintRange{false, "1-4-1999", "12/31/98"}),
@@ -129,9 +145,16 @@ TEST_F(PrintLayoutTest, PagesEndAtTenInches) {
   // A one-row call takes 0.75 inch, the first 1.0 with its date line: after twelve, "Two" begins
   // at 9.25 and its two rows plus one reach exactly 10.0, on the page. Twelve more leave "Last" at
   // 9.75: its one row would fit, its row plus one does not.
-  struct Calls { int count; std::string time, caller = "Joe", date = "01-05-1999"; };
-  for (Calls c : {Calls{12, "9:05 AM"}, {1, "Two", std::string(40, 'C')}, {1, "Next"},
-                  {12, "9:05 AM"}, {1, "Last"}, {1, "Other", "Other", "01-04-1999"}})
+  struct Calls {
+    int count;
+    std::string time, caller = "Joe", date = "01-05-1999";
+  };
+  for (Calls c : {Calls{12, "9:05 AM"},
+                  {1, "Two", std::string(40, 'C')},
+                  {1, "Next"},
+                  {12, "9:05 AM"},
+                  {1, "Last"},
+                  {1, "Other", "Other", "01-04-1999"}})
     for (const std::string body = Body(MARK_NEW, c.date, c.caller, c.time); c.count--;)
       PrintCall(body, canvas, job);
   // A call taller than a page goes to a new one and stays there.
@@ -156,8 +179,8 @@ TEST_F(PrintLayoutTest, DamagedLogPrintsTheNewerCallsThenReportsWithTheLogClosed
   // A log that may be written but not read: nothing is printed.
   faults.FailNth(FileOp::kRead, faults.count(FileOp::kRead) + 1, kPathFileAccessError);
   EXPECT_EQ(Print(PrintRange{true, "", ""}), Lines{});
-  EXPECT_EQ(last(), (MessageBox{"Ann", "Insufficient file permissions to view calls",
-                                BoxIcon::kStop}));
+  EXPECT_EQ(last(),
+            (MessageBox{"Ann", "Insufficient file permissions to view calls", BoxIcon::kStop}));
 }
 
 }  // namespace
