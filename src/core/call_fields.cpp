@@ -41,4 +41,10 @@ bool HasItsFields(std::string_view body) {
          std::count(body.begin(), body.end(), FIELD_END) == 5;
 }
 
+std::string ArchivedBody(std::string_view body) {
+  if (HasItsFields(body)) return std::string(body);
+  std::string rebuilt = CallBody(ParseCallBody(body));
+  return rebuilt.size() > static_cast<size_t>(kMaxBodyLength) ? std::string(body) : rebuilt;
+}
+
 }  // namespace telvo

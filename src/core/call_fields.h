@@ -37,5 +37,10 @@ std::string PadCallBody(const PadValues& pad, const std::string& initials);
 // Does the body hold its mark and exactly five fields, as every body the
 // program writes does?
 bool HasItsFields(std::string_view body);
+// The body a call moved to the archive keeps there: its own when it holds
+// its five fields, else one written anew from its parsed fields (the same
+// bytes for every body the program writes), unless that would outgrow a
+// record. Every store archives by this rule.
+std::string ArchivedBody(std::string_view body);
 
 }  // namespace telvo

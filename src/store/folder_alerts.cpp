@@ -7,13 +7,6 @@
 namespace telvo {
 namespace {
 
-constexpr const char* kLineEnd = "\r\n";
-
-std::string AlertFileBytes(std::string_view text, const LocalDateTime& now) {
-  return std::string(text) + kLineEnd + "Posted " + FormatTime(now) + " " + FormatDate(now) +
-         kLineEnd;
-}
-
 // Written beside the old alert and renamed over it, so a failure anywhere
 // leaves the old alert whole.
 Status ReplaceAlert(LockedOpener& opener, const std::string& path, const std::string& bytes) {
@@ -35,6 +28,12 @@ Status ReplaceAlert(LockedOpener& opener, const std::string& path, const std::st
 }
 
 }  // namespace
+
+std::string AlertFileBytes(std::string_view text, const LocalDateTime& now) {
+  constexpr const char* kLineEnd = "\r\n";
+  return std::string(text) + kLineEnd + "Posted " + FormatTime(now) + " " + FormatDate(now) +
+         kLineEnd;
+}
 
 AlertRead FolderStore::ReadAlert(const Person& owner) {
   // Everything but the final line end. The program never writes a file

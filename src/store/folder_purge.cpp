@@ -24,14 +24,11 @@ void AppendRecord(SequentialWriter& writer, std::string_view body) {
   writer.Append(length);
 }
 
-// An archived call is written anew from its parsed fields, which gives back
-// the same bytes for every record the program writes. A malformed body could
-// grow past what a length can hold; it then keeps its own bytes.
+// An archived call as ArchivedBody has it. A body that holds its fields is
+// copied with its framing as the scan read it, without building it anew.
 void AppendArchivedRecord(SequentialWriter& writer, std::string_view body) {
-  // Written anew from its parsed fields, such a body comes out the same.
   if (HasItsFields(body)) return writer.Append(ScannedRecordBytes(body));
-  const std::string rebuilt = CallBody(ParseCallBody(body));
-  AppendRecord(writer, rebuilt.size() > static_cast<size_t>(kMaxBodyLength) ? body : rebuilt);
+  AppendRecord(writer, ArchivedBody(body));
 }
 
 // One purge of an open log, in one pass and bounded memory whatever the

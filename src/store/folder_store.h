@@ -16,6 +16,11 @@ namespace telvo {
 // separated by commas, ended by CR LF; the mark is left out.
 std::string ExportLine(std::string_view body);
 
+// An alert as it is kept: the text (lines ended by CR LF), CR LF, then
+// "Posted h:mm AM/PM mm-dd-yyyy" and CR LF. ReadAlert gives back all but
+// the final CR LF.
+std::string AlertFileBytes(std::string_view text, const LocalDateTime& now);
+
 // How ReadPage and ReadCall open a log. The windows open it as a writer
 // does: a log not there yet is made, and a torn tail that a killed writer
 // left is cut off first. An administrator's tool only looks: under the
