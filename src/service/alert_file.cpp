@@ -18,8 +18,10 @@ AlertRead ReadAlert(Program& program, int person) {
   AlertRead alert = program.store->ReadAlert(program.workgroup.at(person));
   if (!alert.error.ok()) {
     const Status& failure = alert.error.status;
-    ShowNotice(program, "Telvo error reading alert",
-               failure.description() + std::to_string(failure.code()));
+    const std::string database = DatabaseFailureText(alert.error);
+    ShowNotice(
+        program, "Telvo error reading alert",
+        database.empty() ? failure.description() + std::to_string(failure.code()) : database);
   }
   return alert;
 }
@@ -32,6 +34,13 @@ bool WriteAlert(Program& program, int person, const std::string& text) {
   // survive, so the user may simply try again.
   if (written.kind == StoreError::Kind::kLocked) {
     ShowNotice(program, "Telvo", "Message file is locked up");
+    return false;
+  }
+  // A database out of reach is no reason to end the program either: the
+  // alert was not saved, and the server may answer the next try.
+  const std::string database = DatabaseFailureText(written);
+  if (!database.empty()) {
+    ShowNotice(program, "Telvo", database);
     return false;
   }
   EndWritingFailed(program, written.status.code());

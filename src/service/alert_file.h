@@ -17,8 +17,8 @@ AlertRead ReadAlert(Program& program, int person);
 
 // Stores `text` (lines ended by CR LF) as the alert of `person`, stamped with
 // the present moment. Returns false, with the user told, when a colleague
-// kept the file locked: the alert is not saved and may be tried again. Any
-// other failure ends the program.
+// kept the file locked or the database failed: the alert is not saved and
+// may be tried again. Any other failure ends the program.
 bool WriteAlert(Program& program, int person, const std::string& text);
 
 // Deletes the alert file of `person`; a failure is reported and the file

@@ -23,9 +23,25 @@ std::string SymbolicLinkRefusal(const Status& status) {
          "administrator to put the file itself there.";
 }
 
+std::string DatabaseFailureText(const StoreError& error) {
+  // The server's message is plain text of the server's making, shown after
+  // the program's own sentence so a person knows whose words they read.
+  switch (error.kind) {
+    case StoreError::Kind::kDatabaseUnreachable:
+      return "The database could not be reached.\r" + error.detail;
+    case StoreError::Kind::kDatabaseRefused:
+      return "The database refused the request.\r" + error.detail;
+    default:
+      return "";
+  }
+}
+
 std::string LogFailureText(const StoreError& error) {
   using Kind = StoreError::Kind;
   switch (error.kind) {
+    case Kind::kDatabaseUnreachable:
+    case Kind::kDatabaseRefused:
+      return DatabaseFailureText(error);
     case Kind::kLocked:
       return "Message file is locked up";
     case Kind::kNoFolder:
@@ -54,18 +70,25 @@ std::string NotDeliveredText(const StoreError& error) {
       return notDelivered + kShareDidNotKeepIt;
     case Kind::kWriteFailed:
       return notDelivered + CodeText(error.status);
+    case Kind::kDatabaseUnreachable:
+    case Kind::kDatabaseRefused:
+      return notDelivered + DatabaseFailureText(error);
     default:
       return LogFailureText(error);
   }
 }
 
 std::string NotExportedText(const StoreError& error) {
+  const std::string database = DatabaseFailureText(error);
+  if (!database.empty()) return "The message was not exported.\r" + database;
   return "The message was not exported.\r" + (error.kind == StoreError::Kind::kSymbolicLink
                                                   ? SymbolicLinkRefusal(error.status)
                                                   : CodeText(error.status));
 }
 
 std::string PurgeFailureText(const PurgeResult& result) {
+  const std::string database = DatabaseFailureText(result.error);
+  if (!database.empty()) return database;
   const int code = result.error.status.code();
   switch (result.failure) {
     case PurgeResult::Failure::kWrite:

@@ -11,6 +11,9 @@ namespace telvo {
 inline constexpr const char* kShareDidNotKeepIt =
     "The shared folder did not keep the message. Please tell the administrator.";
 
+// A database that could not be reached or refused the request, followed by
+// the server's message; "" for a failure that is not the database's.
+std::string DatabaseFailureText(const StoreError& error);
 // A phone log that could not be opened or read, shown under its owner's name.
 std::string LogFailureText(const StoreError& error);
 // A call that could not be posted, under the recipient's name.

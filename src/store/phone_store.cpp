@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace telvo {
 namespace {
@@ -85,6 +86,17 @@ StoreError StoreError::Damaged(int64_t at) {
   StoreError error;
   error.kind = Kind::kDamaged;
   error.at = at;
+  return error;
+}
+
+StoreError StoreError::Database(Kind kind, std::string message) {
+  StoreError error;
+  error.kind = kind;
+  // For code that reads only the status: the classic codes closest to
+  // a server out of reach and a request turned down.
+  error.status =
+      Status::Error(kind == Kind::kDatabaseUnreachable ? kDeviceUnavailable : kPathFileAccessError);
+  error.detail = std::move(message);
   return error;
 }
 

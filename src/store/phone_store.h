@@ -2,7 +2,8 @@
 // What the windows, telvo-log and the popup ask of the place where calls are
 // kept. Values go in and come out: nothing behind this interface shows a box
 // or reads the program's state, and every outcome a caller must tell apart
-// is in the result. A shared folder is one such place (FolderStore).
+// is in the result. A shared folder is one such place (FolderStore), a
+// PostgreSQL database another (DatabaseStore, store/database/).
 
 #include <cstdint>
 #include <memory>
@@ -20,7 +21,8 @@ namespace telvo {
 // Names a call as it was read: where it stood and a digest of its body
 // without the mark, so a mark set elsewhere leaves it the same call while a
 // call that a purge elsewhere moved into its place is another. The folder
-// store's position is the offset of the record in the log.
+// store's position is the offset of the record in the log, the database
+// store's the call's sequence number.
 struct CallId {
   int64_t position = -1;
   // 16 hex digits of the body's digest. One typed by a person (telvo-log
@@ -58,6 +60,10 @@ struct StoreError {
     kNotKept,       // the append did not read back as written
     kWriteFailed,   // writing the call failed: nothing of it is left in the file
     kFailed,        // any other failure of `status`
+    // The database store's: `detail` is the server's (or libpq's) message,
+    // or the store's own words where it refuses what it found there.
+    kDatabaseUnreachable,  // no connection could be made, or it was lost
+    kDatabaseRefused,      // the server refused the request, or the store the database
   };
   Kind kind = Kind::kNone;
   Status status;
@@ -68,6 +74,7 @@ struct StoreError {
   static StoreError From(const Status& status);
   static StoreError Damaged(int64_t at);
   static StoreError Stale();
+  static StoreError Database(Kind kind, std::string message);
 };
 
 // Whose calls, and which of their two books: the calls they work on, or
