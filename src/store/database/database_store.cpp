@@ -1,0 +1,352 @@
+#include "store/database/database_store.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "core/call_fields.h"
+#include "core/marks.h"
+#include "store/database/database_schema.h"
+#include "store/folder_store.h"
+
+namespace telvo {
+namespace {
+
+// Reads see one snapshot, so a cursor checked and the page read beside it
+// belong to the same moment.
+constexpr char kBeginReading[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+constexpr char kBeginWriting[] = "BEGIN";
+// Calls marked for the archive are read this many at a time before a purge,
+// so its memory does not grow with the calls.
+constexpr int kRebuildBatch = 256;
+
+StoreError Refused(const std::string& text) {
+  return StoreError::Database(StoreError::Kind::kDatabaseRefused, text);
+}
+
+PgParam Book(bool archive) { return PgParam::Int32(archive ? 1 : 0); }
+
+// The mark bytes whose purge action `chosen` takes, as an SQL list ("1, 4,
+// 32"), read from the table of marks so that the database purges as the
+// folder does.
+template <typename Chosen>
+std::string MarkBytes(Chosen chosen) {
+  std::string list;
+  for (int byte = 0; byte < 256; ++byte) {
+    if (!chosen(MarkOf(static_cast<char>(byte)).purge)) continue;
+    list += (list.empty() ? "" : ", ") + std::to_string(byte);
+  }
+  return list;
+}
+
+const std::string& ArchivedMarks() {
+  static const std::string marks =
+      MarkBytes([](PurgeAction action) { return action == PurgeAction::kArchive; });
+  return marks;
+}
+
+// One statement, so one snapshot: the calls it deletes are exactly the ones
+// it moves or drops. A mark committed elsewhere while it runs is waited for
+// and the call judged by its new mark, moved with the body as marked.
+// Moved calls take new sequence numbers in their order, after everything in
+// the archive, as a folder purge appends them to the archive's end.
+const std::string& PurgeCallsSql() {
+  static const std::string sql =
+      "WITH leaving AS (DELETE FROM call WHERE person_id = $1 AND book = 0 "
+      "AND get_byte(body, 0) NOT IN (" +
+      MarkBytes([](PurgeAction action) { return action == PurgeAction::kKeep; }) +
+      ") RETURNING seq, body) "
+      "INSERT INTO call (person_id, book, body) SELECT $1, 1, body FROM leaving "
+      "WHERE get_byte(body, 0) IN (" +
+      ArchivedMarks() + ") ORDER BY seq";
+  return sql;
+}
+
+// The archive keeps its archived calls and drops the rest.
+const std::string& PurgeArchiveSql() {
+  static const std::string sql =
+      "DELETE FROM call WHERE person_id = $1 AND book = 1 AND get_byte(body, 0) NOT IN (" +
+      MarkBytes([](PurgeAction action) { return action != PurgeAction::kDrop; }) + ")";
+  return sql;
+}
+
+const std::string& ArchivedBodiesSql() {
+  static const std::string sql =
+      "SELECT seq, body FROM call WHERE person_id = $1 AND book = 0 AND get_byte(body, 0) IN (" +
+      ArchivedMarks() + ") AND seq > $2 ORDER BY seq LIMIT $3";
+  return sql;
+}
+
+}  // namespace
+
+std::string NotifyChannel(int32_t workgroupId) { return "telvo_" + std::to_string(workgroupId); }
+
+DatabaseStore::DatabaseStore(std::string conninfo, std::string workgroup)
+    : conninfo_(std::move(conninfo)), workgroup_(std::move(workgroup)) {}
+
+StoreError DatabaseStore::Connect() {
+  if (connection_.connected()) return {};
+  StoreError error = connection_.Connect(conninfo_);
+  if (error.ok()) error = CheckSchema(connection_);
+  PgResult found;
+  if (error.ok())
+    error = connection_.Exec("SELECT id FROM workgroup WHERE name = $1",
+                             {PgParam::Text(workgroup_)}, &found);
+  if (error.ok() && found.rows() == 0)
+    error = Refused("The workgroup " + workgroup_ +
+                    " is not in the database. An administrator adds it with telvo-log db-add.");
+  // Checked afresh by the next operation, which may find it mended.
+  if (!error.ok()) {
+    connection_.Close();
+    return error;
+  }
+  workgroupId_ = static_cast<int32_t>(found.Integer(0, 0));
+  return {};
+}
+
+StoreError DatabaseStore::Begin(PgTransaction& transaction, const char* begin, const Person& person,
+                                int32_t* personId) {
+  const bool reused = connection_.connected();
+  StoreError error = Connect();
+  if (error.ok()) error = transaction.Begin(begin);
+  // A connection cut while it was idle (the server restarted, the network
+  // dropped it) is found out by BEGIN, which has changed nothing: a fresh
+  // one is tried once.
+  if (reused && error.kind == StoreError::Kind::kDatabaseUnreachable) {
+    connection_.Close();
+    error = Connect();
+    if (error.ok()) error = transaction.Begin(begin);
+  }
+  PgResult found;
+  if (error.ok())
+    error = connection_.Exec("SELECT id FROM person WHERE workgroup_id = $1 AND name = $2",
+                             {PgParam::Int32(workgroupId_), PgParam::Bytes(person.name)}, &found);
+  if (error.ok() && found.rows() == 0)
+    error = Refused(person.name + " is not in the workgroup " + workgroup_ + " in the database.");
+  if (error.ok()) *personId = static_cast<int32_t>(found.Integer(0, 0));
+  return error;
+}
+
+CallRead DatabaseStore::Find(int32_t personId, bool archive, const CallId& id, bool forUpdate) {
+  PgResult found;
+  CallRead read;
+  read.error = connection_.Exec(
+      forUpdate ? "SELECT body FROM call WHERE seq = $1 AND person_id = $2 AND book = $3 FOR UPDATE"
+                : "SELECT body FROM call WHERE seq = $1 AND person_id = $2 AND book = $3",
+      {PgParam::Int64(id.position), PgParam::Int32(personId), Book(archive)}, &found);
+  if (!read.error.ok()) return read;
+  // Gone, or another call than the one shown: the stale-record rule, the
+  // same comparison as in the folder store.
+  if (found.rows() == 0 || !id.Names(id.position, found.Bytes(0, 0))) {
+    read.error = StoreError::Stale();
+    return read;
+  }
+  const std::string body(found.Bytes(0, 0));
+  read.call = {CallId::Of(id.position, body), body};
+  return read;
+}
+
+StoreError DatabaseStore::Post(const Person& to, std::string_view body) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginWriting, to, &personId);
+  if (error.ok())
+    error = connection_.Exec("INSERT INTO call (person_id, book, body) VALUES ($1, 0, $2)",
+                             {PgParam::Int32(personId), PgParam::Bytes(body)});
+  // Sent by the server when the transaction commits, and only then. Any
+  // role may listen on any channel, so the payload names the person and
+  // nothing of the call.
+  if (error.ok())
+    error = connection_.Exec(
+        "SELECT pg_notify($1, $2)",
+        {PgParam::Text(NotifyChannel(workgroupId_)), PgParam::Text(std::to_string(personId))});
+  // The call is delivered once the server has said COMMIT. A connection
+  // lost during the COMMIT leaves it unknown: reported as not delivered, the
+  // call may be there after all, but one reported delivered always is.
+  if (error.ok()) error = transaction.Commit();
+  return error;
+}
+
+CallPage DatabaseStore::ReadPage(const CallBook& book, const CallId& from, PageDirection direction,
+                                 int count) {
+  CallPage page;
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  page.error = Begin(transaction, kBeginReading, book.owner, &personId);
+  if (!page.error.ok()) return page;
+  const bool older = direction == PageDirection::kOlder;
+  int64_t cursor = older ? std::numeric_limits<int64_t>::max() : 0;
+  if (from.position >= 0) {
+    const CallRead anchor = Find(personId, book.archive, from, /*forUpdate=*/false);
+    page.error = anchor.error;
+    if (!page.error.ok()) return page;
+    cursor = from.position;
+  }
+  // One more than asked, to know whether more lie beyond: a range of the
+  // index on (person_id, book, seq), whatever the number of calls.
+  PgResult rows;
+  page.error = connection_.Exec(
+      older ? "SELECT seq, body FROM call WHERE person_id = $1 AND book = $2 AND seq < $3 "
+              "ORDER BY seq DESC LIMIT $4"
+            : "SELECT seq, body FROM call WHERE person_id = $1 AND book = $2 AND seq > $3 "
+              "ORDER BY seq LIMIT $4",
+      {PgParam::Int32(personId), Book(book.archive), PgParam::Int64(cursor),
+       PgParam::Int64(int64_t{std::max(count, 0)} + 1)},
+      &rows);
+  if (page.error.ok()) page.error = transaction.Commit();
+  if (!page.error.ok()) return page;
+  for (int row = 0; row < std::min(rows.rows(), count); ++row) {
+    std::string body(rows.Bytes(row, 1));
+    page.calls.push_back({CallId::Of(rows.Integer(row, 0), body), std::move(body)});
+  }
+  page.more = rows.rows() > count;
+  // A cursor that was found is a call, so only a page from an end can tell.
+  page.logEmpty = from.position < 0 && rows.rows() == 0;
+  return page;
+}
+
+CallRead DatabaseStore::ReadCall(const CallBook& book, const CallId& id) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginReading, book.owner, &personId);
+  if (!error.ok()) return {error, {}};
+  CallRead read = Find(personId, book.archive, id, /*forUpdate=*/false);
+  if (read.error.ok()) read.error = transaction.Commit();
+  return read;
+}
+
+CallRead DatabaseStore::Mark(const CallBook& book, const CallId& id, char mark) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginWriting, book.owner, &personId);
+  if (!error.ok()) return {error, {}};
+  // Locked as it is checked, so nothing changes it between the check and
+  // the mark; a purge deleting it meanwhile makes it stale here.
+  CallRead read = Find(personId, book.archive, id, /*forUpdate=*/true);
+  if (!read.error.ok()) return read;
+  PgResult marked;
+  read.error = connection_.Exec(
+      "UPDATE call SET body = set_byte(body, 0, $2) WHERE seq = $1 "
+      "RETURNING body",
+      {PgParam::Int64(id.position), PgParam::Int32(static_cast<unsigned char>(mark))}, &marked);
+  if (read.error.ok()) read.error = transaction.Commit();
+  if (read.error.ok()) read.call.body = std::string(marked.Bytes(0, 0));
+  return read;
+}
+
+StoreError DatabaseStore::Export(const Person& owner, const Call& call) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginWriting, owner, &personId);
+  if (error.ok())
+    error = connection_.Exec("INSERT INTO export_line (person_id, line) VALUES ($1, $2)",
+                             {PgParam::Int32(personId), PgParam::Bytes(ExportLine(call.body))});
+  if (error.ok()) error = transaction.Commit();
+  return error;
+}
+
+StoreError DatabaseStore::RebuildArchivedBodies(int32_t personId) {
+  for (int64_t after = 0;;) {
+    PgResult batch;
+    StoreError error = connection_.Exec(
+        ArchivedBodiesSql().c_str(),
+        {PgParam::Int32(personId), PgParam::Int64(after), PgParam::Int32(kRebuildBatch)}, &batch);
+    for (int row = 0; error.ok() && row < batch.rows(); ++row) {
+      after = batch.Integer(row, 0);
+      const std::string_view body = batch.Bytes(row, 1);
+      const std::string archived = ArchivedBody(body);
+      if (archived == body) continue;
+      // Only while the body is the one read: a mark set meanwhile stands,
+      // and the purge judges the call by it.
+      error =
+          connection_.Exec("UPDATE call SET body = $3 WHERE seq = $1 AND body = $2",
+                           {PgParam::Int64(after), PgParam::Bytes(body), PgParam::Bytes(archived)});
+    }
+    if (!error.ok() || batch.rows() < kRebuildBatch) return error;
+  }
+}
+
+PurgeResult DatabaseStore::Purge(const CallBook& book) {
+  PurgeResult result;
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginWriting, book.owner, &personId);
+  // Every body the archive holds was written by the move below, so only
+  // calls about to move may need writing anew.
+  if (error.ok() && !book.archive) error = RebuildArchivedBodies(personId);
+  if (error.ok())
+    error = connection_.Exec((book.archive ? PurgeArchiveSql() : PurgeCallsSql()).c_str(),
+                             {PgParam::Int32(personId)});
+  PgResult newest;
+  if (error.ok())
+    error = connection_.Exec(
+        "SELECT coalesce(max(seq), 0) FROM call WHERE person_id = $1 AND book = $2",
+        {PgParam::Int32(personId), Book(book.archive)}, &newest);
+  if (error.ok()) error = transaction.Commit();
+  // Rolled back, the purge changed nothing: a failure of the log's kind.
+  if (!error.ok()) {
+    result.failure = PurgeResult::Failure::kLog;
+    result.error = error;
+    return result;
+  }
+  result.newLength = newest.Integer(0, 0);
+  return result;
+}
+
+AlertRead DatabaseStore::ReadAlert(const Person& owner) {
+  AlertRead alert;
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  PgResult found;
+  alert.error = Begin(transaction, kBeginReading, owner, &personId);
+  if (alert.error.ok())
+    alert.error = connection_.Exec("SELECT body FROM alert WHERE person_id = $1",
+                                   {PgParam::Int32(personId)}, &found);
+  if (alert.error.ok()) alert.error = transaction.Commit();
+  if (!alert.error.ok() || found.rows() == 0) return alert;
+  // All but the final line end, as from the alert file.
+  const std::string_view bytes = found.Bytes(0, 0);
+  alert.exists = true;
+  alert.text = std::string(bytes.substr(0, bytes.size() >= 2 ? bytes.size() - 2 : 0));
+  return alert;
+}
+
+StoreError DatabaseStore::WriteAlert(const Person& owner, std::string_view text,
+                                     const LocalDateTime& now) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginWriting, owner, &personId);
+  if (error.ok())
+    error = connection_.Exec(
+        "INSERT INTO alert (person_id, body) VALUES ($1, $2) "
+        "ON CONFLICT (person_id) DO UPDATE SET body = excluded.body",
+        {PgParam::Int32(personId), PgParam::Bytes(AlertFileBytes(text, now))});
+  if (error.ok()) error = transaction.Commit();
+  return error;
+}
+
+StoreError DatabaseStore::RemoveAlert(const Person& owner) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginWriting, owner, &personId);
+  if (error.ok())
+    error = connection_.Exec("DELETE FROM alert WHERE person_id = $1", {PgParam::Int32(personId)});
+  if (error.ok()) error = transaction.Commit();
+  return error;
+}
+
+StoreError DatabaseStore::Watermark(const Person& whose, int64_t* mark) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  PgResult newest;
+  StoreError error = Begin(transaction, kBeginReading, whose, &personId);
+  if (error.ok())
+    error =
+        connection_.Exec("SELECT coalesce(max(seq), 0) FROM call WHERE person_id = $1 AND book = 0",
+                         {PgParam::Int32(personId)}, &newest);
+  if (error.ok()) error = transaction.Commit();
+  if (error.ok()) *mark = newest.Integer(0, 0);
+  return error;
+}
+
+}  // namespace telvo
