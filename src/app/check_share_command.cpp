@@ -54,7 +54,7 @@ int Usage(std::ostream& err, const std::string& problem) {
   return UsageError(err, problem, &kCheckShareCommand);
 }
 
-int RunCheckShare(const CommandLine& line, std::ostream& out, std::ostream& err) {
+int RunCheckShare(const CommandLine& line, std::ostream& out, std::ostream& err, TerminalText) {
   if (line.positional.empty()) return Usage(err, "the FOLDER argument is missing");
   if (line.positional.size() > 2) return Usage(err, "check-share takes FOLDER [SECOND_MOUNT]");
   for (const std::string& folder : line.positional) {

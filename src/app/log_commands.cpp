@@ -7,12 +7,15 @@ namespace telvo {
 const char* const kLogToolUsage =
     "Usage: telvo-log COMMAND LOG [ARGUMENT]... [OPTION]...\n"
     "  or:  telvo-log check-share FOLDER [SECOND_MOUNT] [--tsv]\n"
+    "  or:  telvo-log db-init DATABASE\n"
+    "  or:  telvo-log db-add DATABASE WORKGROUP NAME [COMPUTER]\n"
     "  or:  telvo-log [COMMAND] -h|--help\n"
     "  or:  telvo-log help [COMMAND]\n"
     "  or:  telvo-log -V|--version\n"
     "\n"
     "Inspects and changes one phone log (a MESSAGES file) or archive, under the\n"
-    "same locks as the Telvo program, and checks the mount of a shared folder.\n"
+    "same locks as the Telvo program, checks the mount of a shared folder, and\n"
+    "prepares a PostgreSQL database for Telvo.\n"
     "Options may come before or after the arguments, as --name VALUE or\n"
     "--name=VALUE; -- ends them, so an argument after it may begin with a dash.\n"
     "Exit status: 0 done, 1 refused or failed, 2 a usage error.\n"
@@ -25,6 +28,8 @@ const char* const kLogToolUsage =
     "  export       appends one call to EXPORT.TXT beside the log\n"
     "  check        walks the whole file and reports every damaged region\n"
     "  check-share  tells whether a shared folder's mount can lose calls\n"
+    "  db-init      creates or updates Telvo's tables in a PostgreSQL database\n"
+    "  db-add       adds a person, and their workgroup, to such a database\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help, or with COMMAND that command's, and exit\n"
@@ -32,8 +37,8 @@ const char* const kLogToolUsage =
 
 const std::vector<const LogCommand*>& LogCommands() {
   static const std::vector<const LogCommand*> commands = {
-      &kListCommand,   &kPostCommand,  &kMarkCommand,      &kPurgeCommand,
-      &kExportCommand, &kCheckCommand, &kCheckShareCommand};
+      &kListCommand,  &kPostCommand,       &kMarkCommand,   &kPurgeCommand, &kExportCommand,
+      &kCheckCommand, &kCheckShareCommand, &kDbInitCommand, &kDbAddCommand};
   return commands;
 }
 

@@ -17,9 +17,10 @@ struct LogCommand {
   const char* options;  // as ParseCommandLine reads them
   const char* help;
   int (*run)(LogSession& session);  // returns the exit status
-  // Instead of `run`, for a command on a shared folder rather than a log:
-  // it has no log to open and no program to speak through.
-  int (*runOnFolder)(const CommandLine& line, std::ostream& out, std::ostream& err) = nullptr;
+  // Instead of `run`, for a command on a shared folder or a database rather
+  // than a log: it has no log to open and no program to speak through.
+  int (*runWithoutLog)(const CommandLine& line, std::ostream& out, std::ostream& err,
+                       TerminalText terminal) = nullptr;
 };
 
 extern const LogCommand kListCommand;
@@ -29,6 +30,8 @@ extern const LogCommand kPurgeCommand;
 extern const LogCommand kExportCommand;
 extern const LogCommand kCheckCommand;
 extern const LogCommand kCheckShareCommand;
+extern const LogCommand kDbInitCommand;
+extern const LogCommand kDbAddCommand;
 
 // The program's version, the About box's.
 inline constexpr char kLogToolVersion[] = "1.4.5";

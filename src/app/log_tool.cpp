@@ -80,7 +80,7 @@ int RunLogTool(const std::vector<std::string>& args, Env& env, std::ostream& out
     out << command->help;
     return 0;
   }
-  if (command->runOnFolder) return command->runOnFolder(*line, out, err);
+  if (command->runWithoutLog) return command->runWithoutLog(*line, out, err, terminal);
   if (line->positional.empty()) return UsageError(err, "the LOG argument is missing", command);
   return Run(*command, *line, env, out, err, terminal);
 }

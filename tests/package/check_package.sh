@@ -35,7 +35,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 # Qt's platform plugins, which no program links, come with libqt6gui6 (X11)
 # and qt6-wayland (Wayland).
-for needed in libqt6widgets6 libqt6gui6 libqt6printsupport6 libqt6dbus6 libc6; do
+for needed in libqt6widgets6 libqt6gui6 libqt6printsupport6 libqt6dbus6 libc6 libpq5; do
   grep -Eq "(^|, )$needed( |,|$)" <<< "$depends" || fail "Depends lacks $needed: $depends"
 done
 [ "$(field Recommends)" = qt6-wayland ] || fail "Recommends is '$(field Recommends)', not qt6-wayland"
