@@ -1,0 +1,276 @@
+// The database store where it differs from a folder: processes posting at
+// once, a poster killed inside its transaction, the notification, and the
+// schema's version and the names the store refuses.
+
+#include "store/database/database_store.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "app/log_tool.h"
+#include "core/call_fields.h"
+#include "database/test_database.h"
+#include "platform/posix_env.h"
+#include "service/store_messages.h"
+#include "store/database/database_schema.h"
+#include "support/records.h"
+
+namespace telvo::test {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+class DatabaseStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (conninfo_.empty()) GTEST_SKIP() << why_;
+    ASSERT_TRUE(admin_.Connect(conninfo_).ok());
+    ASSERT_TRUE(AddPerson(admin_, workgroup_, "Ann", "ANNPC").ok());
+    annId_ = QueryNumber(admin_,
+                         "SELECT p.id FROM person p JOIN workgroup w ON w.id = p.workgroup_id "
+                         "WHERE w.name = $1",
+                         {PgParam::Text(workgroup_)});
+  }
+
+  int64_t Rows() {
+    return QueryNumber(admin_, "SELECT count(*) FROM call WHERE person_id = $1",
+                       {PgParam::Int32(static_cast<int32_t>(annId_))});
+  }
+
+  // Polls `sql`, which gives one number, until `done` takes it, for up to
+  // ten seconds; gives the last number.
+  int64_t Await(const char* sql, std::initializer_list<PgParam> params,
+                const std::function<bool(int64_t)>& done) {
+    const auto end = steady_clock::now() + std::chrono::seconds(10);
+    int64_t value = QueryNumber(admin_, sql, params);
+    while (!done(value) && steady_clock::now() < end) {
+      std::this_thread::sleep_for(milliseconds(20));
+      value = QueryNumber(admin_, sql, params);
+    }
+    return value;
+  }
+
+  std::string why_;
+  const std::string conninfo_ = TestDatabase(&why_);
+  const std::string workgroup_ = UniqueName("db");
+  const Person ann_{.name = "Ann"};
+  PgConnection admin_;
+  int64_t annId_ = 0;
+};
+
+// Children that start together once the parent lets them go; each one's
+// exit status is what `work` returns.
+std::vector<pid_t> ForkTogether(int count, const std::function<int(int)>& work) {
+  int gate[2];
+  EXPECT_EQ(::pipe(gate), 0);
+  std::vector<pid_t> children;
+  for (int k = 0; k < count; ++k) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::close(gate[1]);
+      char c;
+      while (::read(gate[0], &c, 1) > 0) {
+      }
+      ::_exit(std::min(work(k), 100));
+    }
+    children.push_back(pid);
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);
+  return children;
+}
+
+int Failures(const std::vector<pid_t>& children) {
+  int failures = 0;
+  for (pid_t pid : children) {
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    failures += WIFEXITED(status) ? WEXITSTATUS(status) : 1000;
+  }
+  return failures;
+}
+
+TEST_F(DatabaseStoreTest, EightProcessesPostingAtOnceLoseAndDoubleNothing) {
+  constexpr int kPosters = 8, kEach = 250;
+  admin_.Close();  // no connection of the parent's goes into a child
+  const auto start = steady_clock::now();
+  const int failures = Failures(ForkTogether(kPosters, [&](int k) {
+    DatabaseStore store(conninfo_, workgroup_);
+    int failed = 0;
+    for (int i = 0; i < kEach; ++i)
+      failed += !store
+                     .Post(ann_, CallBody(TestCall{.caller = "Poster " + std::to_string(k),
+                                                   .message = std::to_string(i)}))
+                     .ok();
+    return failed;
+  }));
+  const double seconds = std::chrono::duration<double>(steady_clock::now() - start).count();
+  EXPECT_EQ(failures, 0);
+  std::printf("%d calls posted by %d processes in %.2f s: %.0f a second\n", kPosters * kEach,
+              kPosters, seconds, kPosters * kEach / seconds);
+
+  // Every call once, each poster's in the order it posted them, walked
+  // page by page from the newest as the call list walks them.
+  DatabaseStore store(conninfo_, workgroup_);
+  std::map<std::string, std::vector<int>> seen;  // poster -> messages, newest first
+  CallPage page;
+  do {
+    page = store.ReadPage({ann_, false}, page.calls.empty() ? CallId{} : page.calls.back().id,
+                          PageDirection::kOlder, 12);
+    ASSERT_TRUE(page.error.ok()) << page.error.detail;
+    for (const Call& call : page.calls) {
+      const CallFields fields = ParseCallBody(call.body);
+      seen[fields.caller].push_back(std::stoi(fields.message));
+    }
+  } while (page.more);
+  ASSERT_EQ(seen.size(), static_cast<size_t>(kPosters));
+  for (const auto& [poster, messages] : seen) {
+    std::vector<int> expected;
+    for (int i = kEach; i-- > 0;) expected.push_back(i);
+    EXPECT_EQ(messages, expected) << poster;
+  }
+}
+
+// The poster's INSERT waits for the row lock its foreign key needs, which
+// the test holds, so it is killed inside its transaction: nothing of it may
+// stay, nobody may hear of it, and the next post is delivered and announced.
+TEST_F(DatabaseStoreTest, APosterKilledInsideItsTransactionLeavesNothing) {
+  DatabaseStore probe(conninfo_, workgroup_);
+  ASSERT_TRUE(probe.Connect().ok());
+  const std::string channel = NotifyChannel(probe.workgroupId());
+  PgConnection listener, holder;
+  ASSERT_TRUE(listener.Connect(conninfo_).ok());
+  ASSERT_TRUE(listener.Exec(("LISTEN " + channel).c_str()).ok());
+  ASSERT_TRUE(holder.Connect(conninfo_).ok());
+  PgTransaction held(holder);
+  ASSERT_TRUE(held.Begin().ok());
+  ASSERT_TRUE(holder
+                  .Exec("SELECT id FROM person WHERE id = $1 FOR UPDATE",
+                        {PgParam::Int32(static_cast<int32_t>(annId_))})
+                  .ok());
+
+  const pid_t poster = ::fork();
+  if (poster == 0) {
+    DatabaseStore store(conninfo_, workgroup_);
+    ::_exit(store.Post(ann_, CallBody("Killed")).ok() ? 0 : 1);
+  }
+  const int64_t backend = Await(
+      "SELECT coalesce(max(pid), 0) FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
+      "AND query LIKE 'INSERT INTO call%'",
+      {}, [](int64_t pid) { return pid != 0; });
+  ASSERT_NE(backend, 0) << "the poster never reached its INSERT";
+  ::kill(poster, SIGKILL);
+  ::waitpid(poster, nullptr, 0);
+  ASSERT_TRUE(held.Commit().ok());
+  // Once the lock is free the server finds its client gone and rolls back.
+  ASSERT_EQ(Await("SELECT count(*) FROM pg_stat_activity WHERE pid = $1",
+                  {PgParam::Int32(static_cast<int32_t>(backend))},
+                  [](int64_t count) { return count == 0; }),
+            0);
+  EXPECT_EQ(Rows(), 0);
+  std::vector<PgConnection::Notification> heard;
+  ASSERT_TRUE(listener.TakeNotifications(&heard).ok());
+  EXPECT_TRUE(heard.empty());
+
+  DatabaseStore store(conninfo_, workgroup_);
+  ASSERT_TRUE(store.Post(ann_, CallBody("Delivered")).ok());
+  EXPECT_EQ(Rows(), 1);
+  for (auto end = steady_clock::now() + std::chrono::seconds(10);
+       heard.empty() && steady_clock::now() < end; std::this_thread::sleep_for(milliseconds(20)))
+    ASSERT_TRUE(listener.TakeNotifications(&heard).ok());
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0].channel, channel);
+  EXPECT_EQ(heard[0].payload, std::to_string(annId_));  // who, and nothing of the call
+}
+
+// A connection the server dropped while idle (a restart, an administrator
+// ending it) is found out by the next operation's BEGIN and replaced.
+TEST_F(DatabaseStoreTest, AConnectionDroppedWhileIdleIsReplaced) {
+  const std::string name = "t" + std::to_string(::getpid());
+  DatabaseStore store(conninfo_ + " application_name=" + name, workgroup_);
+  ASSERT_TRUE(store.Post(ann_, CallBody("Joe")).ok());
+  EXPECT_EQ(QueryNumber(admin_,
+                        "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                        "WHERE application_name = $1",
+                        {PgParam::Text(name)}),
+            1);
+  const StoreError posted = store.Post(ann_, CallBody("Kim"));
+  EXPECT_TRUE(posted.ok()) << posted.detail;
+  EXPECT_EQ(Rows(), 2);
+}
+
+// A schema of its own (search_path) stands for a database without Telvo's
+// tables, then for one whose tables are newer than this program.
+TEST_F(DatabaseStoreTest, RefusesMissingOrNewerTablesAndNamesItDoesNotHold) {
+  const std::string schema = "s" + std::to_string(::getpid());
+  ASSERT_TRUE(admin_.Exec(("CREATE SCHEMA " + schema).c_str()).ok());
+  struct Drop {
+    PgConnection& admin;
+    std::string sql;
+    ~Drop() { static_cast<void>(admin.Exec(sql.c_str())); }
+  } drop{admin_, "DROP SCHEMA " + schema + " CASCADE"};
+  const std::string inSchema = conninfo_ + " options='-c search_path=" + schema + "'";
+  const auto refusal = [&](const std::string& conninfo, const std::string& workgroup,
+                           const Person& to) {
+    return DatabaseStore(conninfo, workgroup).Post(to, CallBody("Joe"));
+  };
+
+  StoreError error = refusal(inSchema, workgroup_, ann_);
+  EXPECT_EQ(error.kind, StoreError::Kind::kDatabaseRefused);
+  EXPECT_EQ(NotDeliveredText(error),
+            "The message was not delivered.\rThe database refused the request.\rThe database "
+            "holds no Telvo tables. An administrator makes them with telvo-log db-init.");
+  // telvo-log makes the tables there, refuses to touch newer ones, and
+  // adds a person.
+  PosixEnv env;
+  const auto tool = [&](const std::vector<std::string>& args, std::string* out) {
+    std::ostringstream results, errors;
+    const int status = RunLogTool(args, env, results, errors);
+    *out = results.str() + errors.str();
+    return status;
+  };
+  std::string said;
+  EXPECT_EQ(tool({"db-init", inSchema}, &said), 0);
+  EXPECT_EQ(said, "Telvo's tables are now version " + std::to_string(KnownSchemaVersion()) +
+                      " (they were none).\n");
+  EXPECT_EQ(tool({"db-add", inSchema, workgroup_}, &said), 2);
+  EXPECT_EQ(tool({"db-add", inSchema, workgroup_, "Ann", "ANNPC"}, &said), 0);
+  EXPECT_TRUE(refusal(inSchema, workgroup_, ann_).ok());
+
+  PgConnection there;
+  ASSERT_TRUE(there.Connect(inSchema).ok());
+  ASSERT_TRUE(there.Exec("UPDATE schema_version SET version = version + 1").ok());
+  const std::string newer = "The database's Telvo tables are of version " +
+                            std::to_string(KnownSchemaVersion() + 1) +
+                            ", newer than this Telvo knows (version " +
+                            std::to_string(KnownSchemaVersion()) + "). Install the newer Telvo.";
+  EXPECT_EQ(refusal(inSchema, workgroup_, ann_).detail, newer);
+  EXPECT_EQ(tool({"db-init", inSchema}, &said), 1);
+  EXPECT_EQ(said, "telvo-log: The database refused the request.\n" + newer + "\n");
+  EXPECT_EQ(QueryNumber(there, "SELECT version FROM schema_version"), KnownSchemaVersion() + 1);
+
+  EXPECT_EQ(refusal(conninfo_, "Nobody's", ann_).detail,
+            "The workgroup Nobody's is not in the database. An administrator adds it with "
+            "telvo-log db-add.");
+  EXPECT_EQ(refusal(conninfo_, workgroup_, {.name = "Zo\xeb"}).detail,
+            "Zo\xeb is not in the workgroup " + workgroup_ + " in the database.");
+  error = refusal("host=/nonexistent port=5432 dbname=telvo", workgroup_, ann_);
+  EXPECT_EQ(error.kind, StoreError::Kind::kDatabaseUnreachable);
+  EXPECT_EQ(LogFailureText(error),
+            "The database could not be reached.\rconnection to server on socket "
+            "\"/nonexistent/.s.PGSQL.5432\" failed: No such file or directory\rIs the server "
+            "running locally and accepting connections on that socket?");
+}
+
+}  // namespace
+}  // namespace telvo::test
