@@ -22,6 +22,7 @@
 #include "platform/posix_env.h"
 #include "service/store_messages.h"
 #include "store/database/database_schema.h"
+#include "support/processes.h"
 #include "support/records.h"
 
 namespace telvo::test {
@@ -68,43 +69,11 @@ class DatabaseStoreTest : public ::testing::Test {
   int64_t annId_ = 0;
 };
 
-// Children that start together once the parent lets them go; each one's
-// exit status is what `work` returns.
-std::vector<pid_t> ForkTogether(int count, const std::function<int(int)>& work) {
-  int gate[2];
-  EXPECT_EQ(::pipe(gate), 0);
-  std::vector<pid_t> children;
-  for (int k = 0; k < count; ++k) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::close(gate[1]);
-      char c;
-      while (::read(gate[0], &c, 1) > 0) {
-      }
-      ::_exit(std::min(work(k), 100));
-    }
-    children.push_back(pid);
-  }
-  ::close(gate[0]);
-  ::close(gate[1]);
-  return children;
-}
-
-int Failures(const std::vector<pid_t>& children) {
-  int failures = 0;
-  for (pid_t pid : children) {
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    failures += WIFEXITED(status) ? WEXITSTATUS(status) : 1000;
-  }
-  return failures;
-}
-
 TEST_F(DatabaseStoreTest, EightProcessesPostingAtOnceLoseAndDoubleNothing) {
   constexpr int kPosters = 8, kEach = 250;
   admin_.Close();  // no connection of the parent's goes into a child
   const auto start = steady_clock::now();
-  const int failures = Failures(ForkTogether(kPosters, [&](int k) {
+  const int failures = WaitAll(ForkTogether(kPosters, [&](int k) {
     DatabaseStore store(conninfo_, workgroup_);
     int failed = 0;
     for (int i = 0; i < kEach; ++i)

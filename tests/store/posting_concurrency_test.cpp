@@ -1,8 +1,6 @@
 // Posting from several processes at once, as several workstations do.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <map>
 
@@ -10,6 +8,7 @@
 #include "service/delivery.h"
 #include "store/folder_store.h"
 #include "store/phone_log.h"
+#include "support/processes.h"
 #include "support/program_fixture.h"
 
 namespace telvo::test {
@@ -43,37 +42,6 @@ int PostFromChild(const Program& parent, int poster, int count) {
     failures += !delivered;
   }
   for (const MessageBox& box : boxes.shown()) failures += box.text != "Message file is locked up";
-  return failures;
-}
-
-// Forks `count` children that start together once the returned pipe closes.
-std::vector<pid_t> ForkTogether(int count, const std::function<int(int)>& work) {
-  int gate[2];
-  EXPECT_EQ(::pipe(gate), 0);
-  std::vector<pid_t> children;
-  for (int k = 0; k < count; ++k) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      ::close(gate[1]);
-      char c;
-      while (::read(gate[0], &c, 1) > 0) {
-      }
-      ::_exit(std::min(work(k), 100));
-    }
-    children.push_back(pid);
-  }
-  ::close(gate[0]);
-  ::close(gate[1]);
-  return children;
-}
-
-int WaitAll(const std::vector<pid_t>& children) {
-  int failures = 0;
-  for (pid_t pid : children) {
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    failures += WIFEXITED(status) ? WEXITSTATUS(status) : 1000;
-  }
   return failures;
 }
 
