@@ -10,6 +10,7 @@
 #include "bench_support.h"
 #include "core/program.h"
 #include "platform/posix_env.h"
+#include "store/folder_store.h"
 #include "ui/calllist/call_list_window.h"
 
 namespace telvo::bench {
@@ -24,8 +25,7 @@ double OpenWindowSeconds(Program& program) {
 }
 
 double OpenOn(Program& program, const std::string& log) {
-  program.state.viewed.path = log;
-  program.state.viewed.owner = "Ann";
+  program.state.viewed.book = FolderBook("Ann", log);
   return OpenWindowSeconds(program);
 }
 

@@ -51,8 +51,7 @@ int PrintChild(int argc, char** argv, const std::string& log, const std::string&
   Program program(env, boxes);
   FolderStore store(env);
   program.store = &store;
-  program.state.viewed.path = log;
-  program.state.viewed.owner = "Ann";
+  program.state.viewed.book = FolderBook("Ann", log);
   QTimer::singleShot(0, [] { AnswerPrintRange(); });
   RunPrintJobToFile(program, nullptr, QString::fromStdString(pdf));
   for (const MessageBox& box : boxes.shown())
@@ -75,9 +74,12 @@ void WriteNewestCalls(const std::string& source, size_t calls, const std::string
 }
 
 std::string Thousands(size_t n) {
-  std::string text = std::to_string(n);
-  for (int at = static_cast<int>(text.size()) - 3; at > 0; at -= 3)
-    text.insert(static_cast<size_t>(at), ",");
+  const std::string digits = std::to_string(n);
+  std::string text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
+  }
   return text;
 }
 

@@ -24,6 +24,7 @@
 #include "core/program.h"
 #include "platform/posix_env.h"
 #include "service/purge.h"
+#include "store/folder_store.h"
 
 namespace telvo::bench {
 namespace {
@@ -80,8 +81,7 @@ int Purge(const std::string& programPath) {
   ann.name = "Ann";
   ann.log = programPath;
   program.workgroup.Replace({ann}, -1, -1);
-  s.viewed.path = programPath;
-  s.viewed.owner = "Ann";
+  s.viewed.book = FolderBook("Ann", programPath);
   const bool purged = PurgeCalls(program);
   for (const MessageBox& box : boxes.shown())
     std::fprintf(stderr, "bench: the purge said: %s\n", box.text.c_str());

@@ -16,6 +16,7 @@
 
 #include "fuzz_support.h"
 #include "service/purge.h"
+#include "store/folder_store.h"
 
 namespace telvo::fuzz {
 namespace {
@@ -97,8 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzProgram p;
   p.env.Put(path, original);
   if (!purgeArchive && archiveExists) p.env.Put(kArchive, archiveBefore);
-  p.program.state.viewed.path = path;
-  p.program.state.viewed.owner = "Ann";
+  p.program.state.viewed.book = FolderBook("Ann", path);
   p.env.FailOperation(failAt, failCode);
   bool ended = false, purged = false;
   try {

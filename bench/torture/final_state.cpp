@@ -4,6 +4,7 @@
 #include "service/call_actions.h"
 #include "service/delivery.h"
 #include "service/purge.h"
+#include "store/folder_store.h"
 #include "store/log_scan.h"
 #include "store/phone_log.h"
 #include "workstation.h"
@@ -83,7 +84,7 @@ bool Settle(Workstation& station, const std::string& logPath, std::vector<std::s
   const bool marked = ApplyCallAction(station.program, view, 0, kActionArchive);
   ExpectNoBox(station, "mark", marked, faults);
 
-  s.viewed.path = logPath;
+  s.viewed.book = FolderBook("Ann", logPath);
   const bool purged = PurgeCalls(station.program);
   ExpectNoBox(station, "purge", purged, faults);
   return true;

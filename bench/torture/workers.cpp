@@ -10,6 +10,7 @@
 #include "service/call_actions.h"
 #include "service/delivery.h"
 #include "service/purge.h"
+#include "store/folder_store.h"
 #include "store/log_scan.h"
 #include "store/phone_log.h"
 #include "workstation.h"
@@ -124,7 +125,7 @@ class Worker {
   // carries out `action` on it; returns the texts of the boxes it showed.
   std::string Apply(const Listed& call, int16_t action, bool answerYes) {
     ProgramState& s = station_.program.state;
-    s.viewed.path = setup_.logPath;
+    s.viewed.book = FolderBook("Ann", setup_.logPath);
     station_.boxes.Clear();
     if (answerYes) station_.boxes.Answer(kAnswerYes);
     SingleCallView view({CallId::Of(call.start, call.body), call.body});
@@ -181,7 +182,7 @@ class Worker {
     Pause(100, 1200);
     journal_.Note("purge");
     station_.boxes.Clear();
-    station_.program.state.viewed.path = setup_.logPath;
+    station_.program.state.viewed.book = FolderBook("Ann", setup_.logPath);
     const bool purged = PurgeCalls(station_.program);
     const std::string texts = station_.BoxTexts();
     if (purged && texts.empty()) {

@@ -25,8 +25,7 @@ struct Workstation {
     program.workgroup.Replace({ann}, 0, -1);
     program.settings.name = "Torture";
     program.settings.initials = kInitials;
-    s.viewed.path = logPath;
-    s.viewed.owner = "Ann";
+    s.viewed.book = FolderBook("Ann", logPath);
   }
 
   // The text of every box shown since the last call, "|" between them.

@@ -36,7 +36,7 @@ int RunCheck(LogSession& session) {
   session.out << calls << " calls, " << length << " bytes, "
               << (regions ? std::to_string(regions) + " damaged regions" : "no damage") << "\n";
   // What repairs cut off the end (a writer killed in mid-append) is kept.
-  const std::string torn = TornBytesPath(session.program.state.viewed.path);
+  const std::string torn = TornBytesPath(session.program.state.viewed.book.file());
   int64_t tornBytes = 0;
   if (session.program.env.FileExists(torn) &&
       session.program.env.FileLength(torn, &tornBytes).ok()) {

@@ -103,9 +103,9 @@ int RunList(LogSession& session) {
   } while (page.error.ok() && page.more && shown < limit);
   if (!page.error.ok()) return session.ReportStoreError(page.error);
 
-  if (page.logEmpty && !session.program.env.FileExists(session.program.state.viewed.path)) {
+  if (page.logEmpty && !session.program.env.FileExists(session.program.state.viewed.book.file())) {
     session.err << "telvo-log: "
-                << session.program.env.ResolvePath(session.program.state.viewed.path)
+                << session.program.env.ResolvePath(session.program.state.viewed.book.file())
                 << " does not exist yet: no calls\n";
   }
   // Said to people only: a script reads an empty log as no lines at all.

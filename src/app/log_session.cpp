@@ -23,8 +23,8 @@ LogSession::LogSession(const CommandLine& commandLine, Env& env, std::ostream& r
   // The log named on the line is the owner's, named as typed so that the
   // store's messages name the log; the call actions read it as the log shown.
   const std::string typed = Text(line.positional.at(0));
-  program.state.viewed = {-1, LogProgramPath(env, typed), typed};
-  owner = BookShown(program.state.viewed).owner;
+  program.state.viewed = {-1, FolderBook(typed, LogProgramPath(env, typed))};
+  owner = program.state.viewed.book.owner;
   owner.computer = Input("--computer");
 }
 
@@ -44,7 +44,8 @@ int LogSession::Stop(const std::string& caption, const std::string& text) {
 
 int LogSession::Fail(const Status& status) {
   // The context is a native path, already in the terminal's encoding.
-  if (status.context().empty()) return Fail(program.state.viewed.owner + ": " + status.ToString());
+  if (status.context().empty())
+    return Fail(program.state.viewed.book.owner.name + ": " + status.ToString());
   err << "telvo-log: " << status.ToString() << "\n";
   return 1;
 }
@@ -58,7 +59,7 @@ std::string LogSession::Text(const std::string& typed) const {
 std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing) {
   const ViewedLog& viewed = program.state.viewed;
   std::unique_ptr<File> log;
-  Status status = store.opener().Open(viewed.path, FileAccess::kRead, &log);
+  Status status = store.opener().Open(viewed.book.file(), FileAccess::kRead, &log);
   if (status.ok()) status = log->Length(length);
   if (status.ok()) return log;
   log.reset();
@@ -69,7 +70,7 @@ std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing)
     return nullptr;
   }
   if (status.code() == kPermissionDenied) {
-    ShowStop(program, viewed.owner, "Message file is locked up");
+    ShowStop(program, viewed.book.owner.name, "Message file is locked up");
   } else {
     Fail(status);
   }
@@ -78,7 +79,7 @@ std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing)
 
 std::string CallIdentity(const Record& call) { return CallId::Of(call.start, call.body).ToText(); }
 
-CallBook LogSession::book() const { return BookShown(program.state.viewed); }
+CallBook LogSession::book() const { return program.state.viewed.book; }
 
 int LogSession::FindCall(const std::string& identity, Call* call) {
   const std::optional<CallId> id = CallId::FromText(identity);

@@ -13,7 +13,7 @@ namespace {
 int RunPurge(LogSession& session) {
   if (session.line.positional.size() != 1) return session.Usage("purge takes one LOG");
   if (!session.line.has("--yes")) return session.Fail("purge not confirmed: add --yes");
-  const PurgeResult result = session.store.Purge(BookShown(session.program.state.viewed));
+  const PurgeResult result = session.store.Purge(session.book());
   const std::string& owner = session.owner.name;
   if (result.ok()) {
     if (!result.unsynced.ok()) return session.Stop(owner, PurgeUnsyncedText(result.unsynced));

@@ -169,9 +169,8 @@ std::string Call(char mark, const std::string& date, const std::string& caller,
   return body;
 }
 
-bool RenderCallListOf(Program& program, const std::string& path, const QString& folder,
-                      const char* name) {
-  program.state.viewed.path = path;
+bool RenderCallListOf(Program& program, bool archive, const QString& folder, const char* name) {
+  program.state.viewed.book.archive = archive;
   CallListWindow list(program);
   list.show();
   QApplication::processEvents();
@@ -184,8 +183,7 @@ bool RenderCallListOf(Program& program, const std::string& path, const QString& 
 bool RenderCallList(Program& program, const QString& folder) {
   ProgramState& s = program.state;
   const Person me = program.workgroup.at(program.workgroup.myIndex());
-  s.viewed.person = static_cast<int16_t>(program.workgroup.myIndex());
-  s.viewed.owner = me.name;
+  s.viewed = {program.workgroup.myIndex(), {me}};
   const bool written =
       AppendCalls(program.env, me.archive,
                   {Call(MARK_ARCHIVE, "11-28-2026", "Northwind Traders", " 3:40 PM", "555-0170",
@@ -201,15 +199,15 @@ bool RenderCallList(Program& program, const QString& folder) {
                         "About Thursday's meeting. Please call. (AS)"),
                    Call(MARK_IMPORTANT, "12-06-2026", "Frank Lee", " 8:55 AM", "555-0101",
                         "The server room is too warm. Please call back at once. (BB)")});
-  return written && RenderCallListOf(program, me.log, folder, "calllist.png") &&
-         RenderCallListOf(program, me.archive, folder, "calllist-archive.png");
+  return written && RenderCallListOf(program, false, folder, "calllist.png") &&
+         RenderCallListOf(program, true, folder, "calllist-archive.png");
 }
 
 // The print range dialog as it opens, then the job it starts with every
 // date, into a PDF whose first page scripts/screenshots makes a picture of.
 bool RenderPrint(Program& program, const QString& folder) {
   ProgramState& s = program.state;
-  s.viewed.path = program.workgroup.at(program.workgroup.myIndex()).log;
+  s.viewed.book = {program.workgroup.at(program.workgroup.myIndex())};
   auto saved = std::make_shared<bool>(false);
   auto poll = std::make_shared<std::function<void(int)>>();
   *poll = [saved, folder, weak = std::weak_ptr(poll)](int left) {

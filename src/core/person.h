@@ -16,6 +16,17 @@ struct Person {
   std::string alert{};       // their alert file, as the list names it
 };
 
+// Whose calls, and which of their two books: the calls they work on, or
+// the archive that purges move calls into. A person without an archive (a
+// bare log named by telvo-log) keeps the calls marked for the archive.
+struct CallBook {
+  Person owner{};
+  bool archive = false;
+
+  // The file that holds the book on a shared folder.
+  const std::string& file() const { return archive ? owner.archive : owner.log; }
+};
+
 // The people of the workgroup list, in its order, and who among them this
 // workstation's user and default recipient are.
 class Workgroup {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/person.h"
+
 namespace telvo {
 
 inline constexpr int kPageRows = 12;
@@ -21,14 +23,13 @@ enum WindowCode : int16_t {
   kAlertWindow = 5,
 };
 
-// The calls the call list shows and the printout prints: a log (a phone
-// log or an archive) under its owner's name. The owner's place in the
-// people list is kept beside it; the path and the name are kept too, so
-// that a people list reloaded meanwhile cannot make them name someone else.
+// The calls the call list shows and the printout prints: a person's calls
+// or archive. The person's place in the people list is kept beside it; the
+// book holds the person as they were when it was chosen, so that a people
+// list reloaded meanwhile cannot make it name someone else.
 struct ViewedLog {
   int person = 0;  // -1 once the owner has left the people list
-  std::string path;
-  std::string owner;
+  CallBook book{};
 };
 
 struct ProgramState {

@@ -13,7 +13,7 @@ namespace {
 // then starts again from the newest call.
 bool Report(Program& program, CallPageView& view, const StoreError& error) {
   if (error.kind != StoreError::Kind::kStale) {
-    ShowStop(program, program.state.viewed.owner, LogFailureText(error));
+    ShowStop(program, program.state.viewed.book.owner.name, LogFailureText(error));
     return false;
   }
   ShowStop(program, "Telvo", StaleCallText(/*marking=*/true));
@@ -23,22 +23,13 @@ bool Report(Program& program, CallPageView& view, const StoreError& error) {
 
 }  // namespace
 
-CallBook BookShown(const ViewedLog& viewed) {
-  CallBook book{{.name = viewed.owner, .log = viewed.path}};
-  // The archive is found from the log's own path rather than from the
-  // people list, which may have been reloaded since the log was chosen.
-  if (IsPhoneLogPath(viewed.path)) book.owner.archive = BesideLog(viewed.path, "ARCHIVE");
-  book.owner.exportFile = BesideLog(viewed.path, "EXPORT.TXT");
-  return book;
-}
-
 bool ApplyCallAction(Program& program, CallPageView& view, int row, int action) {
   if (action < kActionDelete || action > kActionExport) return true;
   const Call* listed = view.ShownCall(row);
   if (!listed) return true;
 
   PhoneStore& store = *program.store;
-  const CallBook whose = BookShown(program.state.viewed);
+  const CallBook whose = program.state.viewed.book;
   const CallId id = listed->id;
   CallRead shown = store.ReadCall(whose, id);
   if (!shown.error.ok()) return Report(program, view, shown.error);

@@ -50,10 +50,6 @@ class SingleCallView : public CallPageView {
   Call call_;
 };
 
-// The book the call list shows: the viewed log under its owner's name, and
-// beside it the archive (for a phone log) and the export file.
-CallBook BookShown(const ViewedLog& viewed);
-
 // Carries out `action` on the call in `row` of the listing in the book
 // shown, and redraws that row from the store. Shows its own messages;
 // nothing is written when the call is no longer where the page says.

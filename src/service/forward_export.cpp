@@ -29,7 +29,7 @@ bool ForwardCall(Program& program, const Call& call) {
   pad.message = fields.message + " [Forwarded] " + FormatDate(program.env.Now());
   const bool delivered = program.hooks.ForwardThroughPad && program.hooks.ForwardThroughPad(pad);
 
-  viewed.person = program.workgroup.IndexOf(viewed.owner);
+  viewed.person = program.workgroup.IndexOf(viewed.book.owner.name);
   program.state.viewed = viewed;
   return delivered;
 }
@@ -40,7 +40,7 @@ bool ExportCall(Program& program, const Call& call) {
     ShowStop(program, "Telvo", "Message NOT exported");
     return false;
   }
-  const StoreError exported = program.store->Export(BookShown(program.state.viewed).owner, call);
+  const StoreError exported = program.store->Export(program.state.viewed.book.owner, call);
   if (!exported.ok()) {
     ShowStop(program, "Telvo", NotExportedText(exported));
     return false;

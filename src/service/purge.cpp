@@ -12,12 +12,12 @@ namespace telvo {
 
 bool PurgeCalls(Program& program) {
   const ViewedLog& viewed = program.state.viewed;
-  const PurgeResult result = program.store->Purge(BookShown(viewed));
-  const std::string& owner = viewed.owner;
+  const PurgeResult result = program.store->Purge(viewed.book);
+  const std::string& owner = viewed.book.owner.name;
   switch (result.failure) {
     case PurgeResult::Failure::kNone:
       if (!result.unsynced.ok()) ShowStop(program, owner, PurgeUnsyncedText(result.unsynced));
-      if (program.hooks.LogPurged) program.hooks.LogPurged(viewed.path, result.newLength);
+      if (program.hooks.LogPurged) program.hooks.LogPurged(viewed.book.file(), result.newLength);
       return true;
     case PurgeResult::Failure::kWorkFile:
     case PurgeResult::Failure::kArchiveFile:

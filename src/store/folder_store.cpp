@@ -45,6 +45,15 @@ std::string ExportLine(std::string_view body) {
          Quoted(call.phone) + "," + Quoted(call.message) + "\r\n";
 }
 
+CallBook FolderBook(const std::string& owner, const std::string& logFile) {
+  CallBook book{{.name = owner, .log = logFile}};
+  // The archive is found from the log's own path rather than from the
+  // people list, which may have been reloaded since the log was chosen.
+  if (IsPhoneLogPath(logFile)) book.owner.archive = BesideLog(logFile, "ARCHIVE");
+  book.owner.exportFile = BesideLog(logFile, "EXPORT.TXT");
+  return book;
+}
+
 FolderStore::OpenLog FolderStore::Open(const std::string& path) {
   OpenLog log;
   Status status = opener_.Open(path, FileAccess::kUpdate, &log.file);

@@ -16,6 +16,11 @@ namespace telvo {
 // separated by commas, ended by CR LF; the mark is left out.
 std::string ExportLine(std::string_view body);
 
+// The book of a log file named by its path, under `owner`'s name: beside a
+// phone log lie its archive and its export file; any other file is a book
+// of its own, whose archive-marked calls stay.
+CallBook FolderBook(const std::string& owner, const std::string& logFile);
+
 // An alert as it is kept: the text (lines ended by CR LF), CR LF, then
 // "Posted h:mm AM/PM mm-dd-yyyy" and CR LF. ReadAlert gives back all but
 // the final CR LF.
@@ -62,9 +67,7 @@ class FolderStore : public PhoneStore {
   // The log opened as reads_ says.
   OpenLog OpenToRead(const std::string& path);
   // The file that holds `book`.
-  static const std::string& PathOf(const CallBook& book) {
-    return book.archive ? book.owner.archive : book.owner.log;
-  }
+  static const std::string& PathOf(const CallBook& book) { return book.file(); }
   // The log open and the call `id` names read from it, or why not.
   CallRead Find(OpenLog& log, const CallId& id);
 

@@ -77,14 +77,6 @@ struct StoreError {
   static StoreError Database(Kind kind, std::string message);
 };
 
-// Whose calls, and which of their two books: the calls they work on, or
-// the archive that purges move calls into. A person without an archive (a
-// bare log named by telvo-log) keeps the calls marked for the archive.
-struct CallBook {
-  Person owner;
-  bool archive = false;
-};
-
 // A page of calls next to a cursor, and what lies beyond it.
 struct CallPage {
   StoreError error;

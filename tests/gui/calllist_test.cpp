@@ -71,8 +71,7 @@ class CallListTest : public ProgramTest {
     settings.defaultRecipient = "Ann";
     state.keepRunning = true;
     state.viewed.person = 0;
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
   }
   ~CallListTest() override { delete window; }
 
@@ -151,7 +150,7 @@ TEST_F(CallListTest, PagesThroughFortyCallsAsThePagingEngineLaysThemOut) {
   other.workgroup = workgroup;
   RecordingCanvas recorded(*window);
   CallPagingEngine engine(other, recorded);
-  engine.SetBook(BookShown(state.viewed));
+  engine.SetBook(state.viewed.book);
 
   auto same = [&](const char* step) {
     SCOPED_TRACE(step);

@@ -346,7 +346,7 @@ TEST_F(PadTest, ViewButtonsHandOverToTheCallList) {
   EXPECT_EQ(state.activeWindow, kCallList);
   EXPECT_TRUE(state.keepRunning);
   EXPECT_EQ(state.viewed.person, 0);
-  EXPECT_EQ(state.viewed.path, workgroup.at(0).log);
+  EXPECT_EQ(state.viewed.book.file(), workgroup.at(0).log);
 
   // An invalid date stops the view, and the pad is in charge again.
   Open();

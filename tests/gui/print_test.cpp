@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "gui/gui_support.h"
+#include "store/folder_store.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 #include "ui/common/windows_colour.h"
@@ -30,8 +31,7 @@ class PrintTest : public ProgramTest {
   PrintTest() {
     SetPeople({"Ann", "Bob"});
     state.viewed.person = 1;
-    state.viewed.path = workgroup.at(1).log;
-    state.viewed.owner = "Bob";
+    state.viewed.book = FolderBook("Bob", workgroup.at(1).log);
   }
 
   PrintRangeDialog& Open() {

@@ -113,7 +113,7 @@ TEST_F(StartupWindowTest, TheCallListAskedForOpensAndItsDoneReturnsToAFreshPad) 
 
   QWidget* list = Opened("callListWindow");
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(state.viewed.path, workgroup.at(1).log);
+  EXPECT_EQ(state.viewed.book.file(), workgroup.at(1).log);
   EXPECT_EQ(list->windowTitle(), "Calls for <b>Bob</b>");
   EXPECT_EQ(boxes.last().text, "No Phone Calls");  // Bob's log is empty
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "service/delivery.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
@@ -16,10 +17,9 @@ class CallActionsTest : public ProgramTest, public CallPageView {
  protected:
   CallActionsTest() {
     SetPeople({"Ann"});
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
     WriteWholeFile(LogFile(0), original);
-    rows = store.ReadPage(BookShown(state.viewed), {}, PageDirection::kOlder, kPageRows).calls;
+    rows = store.ReadPage(state.viewed.book, {}, PageDirection::kOlder, kPageRows).calls;
   }
   const Call* ShownCall(int row) const override {
     return row < static_cast<int>(rows.size()) ? &rows[static_cast<size_t>(row)] : nullptr;

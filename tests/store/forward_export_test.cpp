@@ -6,6 +6,7 @@
 
 #include "service/call_actions.h"
 #include "service/delivery.h"
+#include "store/folder_store.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 
@@ -21,8 +22,7 @@ class ForwardExportTest : public ProgramTest, public CallPageView {
   ForwardExportTest() {
     SetPeople({"Ann", "Bob"});
     settings.initials = "CW";
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
     WriteWholeFile(LogFile(0), original);
   }
   const Call* ShownCall(int row) const override { return row == 0 ? &shown : nullptr; }
@@ -110,14 +110,13 @@ TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) 
   program.hooks.ForwardThroughPad = [&](const PadValues&) {
     SetPeople({"Bob", "Carl", "Ann"});  // the list changed meanwhile
     state.viewed.person = 1;
-    state.viewed.path = workgroup.at(1).log;
-    state.viewed.owner = "Carl";
+    state.viewed.book = FolderBook("Carl", workgroup.at(1).log);
     return false;
   };
-  const std::string viewed = state.viewed.path;
+  const std::string viewed = state.viewed.book.file();
   Apply(kActionForward);
-  EXPECT_EQ(state.viewed.path, viewed);
-  EXPECT_EQ(state.viewed.owner, "Ann");
+  EXPECT_EQ(state.viewed.book.file(), viewed);
+  EXPECT_EQ(state.viewed.book.owner.name, "Ann");
   EXPECT_EQ(state.viewed.person, 2);
 
   // Ann has left the list: her log is still the one viewed, but no index
@@ -128,8 +127,8 @@ TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) 
     return false;
   };
   Apply(kActionForward);
-  EXPECT_EQ(state.viewed.path, viewed);
-  EXPECT_EQ(state.viewed.owner, "Ann");
+  EXPECT_EQ(state.viewed.book.file(), viewed);
+  EXPECT_EQ(state.viewed.book.owner.name, "Ann");
   EXPECT_EQ(state.viewed.person, -1);
 }
 

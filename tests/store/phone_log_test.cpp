@@ -8,6 +8,7 @@
 #include "core/call_fields.h"
 #include "service/delivery.h"
 #include "service/store_messages.h"
+#include "store/folder_store.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
 
@@ -18,8 +19,7 @@ class PhoneLogTest : public ProgramTest {
  protected:
   PhoneLogTest() {
     SetPeople({"Ann"});
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
   }
 
   // What the call list meets first when it opens Ann's log: a torn tail is

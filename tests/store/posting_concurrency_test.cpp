@@ -51,8 +51,7 @@ class PostingConcurrencyTest : public ProgramTest {
     SetPeople({"Ann"});
     // No workstation to notify: the children send no datagrams.
     ClearComputers();
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
   }
 };
 

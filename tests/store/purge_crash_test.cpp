@@ -72,8 +72,7 @@ class PurgeCrashTest : public ProgramTest {
   PurgeCrashTest() {
     SetPeople({"Ann"});
     ClearComputers();
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
   }
 
   // Appends calls "C<number>" numbered on from the last one, their marks in turn.

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "service/poller.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
@@ -22,8 +23,7 @@ class PurgeTest : public ProgramTest {
   PurgeTest() {
     SetPeople({"Ann", "Bob"});
     SetUserIndex(0);
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
   }
 
   std::string ArchiveFile() const { return temp.file("ann") + "/ARCHIVE"; }
@@ -75,7 +75,7 @@ TEST_F(PurgeTest, EachMarkGoesWhereItsTableSays) {
   // ones; the phone log and every other archive stay untouched.
   WriteWholeFile(ArchiveFile(), archived + Rec("ArcDel", MARK_DELETE) + Rec("ArcNew", MARK_NEW) +
                                     Rec("Odd2", '\x7f'));
-  state.viewed.path = workgroup.at(0).archive;
+  state.viewed.book.archive = true;
   EXPECT_TRUE(Purge());
   EXPECT_EQ(Archive(), archived + Rec("ArcNew", MARK_NEW));
   EXPECT_EQ(Log(0), kept);
@@ -149,7 +149,7 @@ TEST_F(PurgeTest, NewLogIsRenamedIntoPlaceUnderTheOldOnesLock) {
   faults.BeforeReplace([&](const std::string& replaced) {
     // A poster on another workstation, at the moment of the rename.
     std::unique_ptr<File> poster;
-    if (replaced == state.viewed.path)
+    if (replaced == state.viewed.book.file())
       meanwhile = posix.OpenFile(replaced, FileAccess::kUpdate, &poster);
   });
   Purge();
@@ -213,7 +213,7 @@ TEST_F(PurgeTest, PollBaselineFollowsOnlyTheWatchedLog) {
     WriteWholeFile(ArchiveFile(), Rec("Keep", MARK_NEW) + Rec("Del", MARK_DELETE));
     poller.watchedLog = watched;
     poller.lastLength = 777;
-    state.viewed.path = archive ? workgroup.at(0).archive : workgroup.at(0).log;
+    state.viewed.book = {workgroup.at(0), archive};
     EXPECT_TRUE(Purge());
     EXPECT_EQ(poller.lastLength, refreshed ? static_cast<int64_t>(Log(0).size()) : 777);
   }
@@ -225,7 +225,7 @@ TEST_F(PurgeTest, ArchiveUnderAFolderNamedMessagesIsNoPhoneLog) {
   const std::string folder = temp.path() + "/MESSAGES/ANN";
   fs::create_directories(folder);
   WriteWholeFile(folder + "/ARCHIVE", Rec("Arc", MARK_ARCHIVE) + Rec("Del", MARK_DELETE));
-  state.viewed.path = temp.path() + "\\MESSAGES\\ANN\\ARCHIVE";
+  state.viewed.book = FolderBook("Ann", temp.path() + "\\MESSAGES\\ANN\\ARCHIVE");
   Purge();
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(ReadWholeFile(folder + "/ARCHIVE"), Rec("Arc", MARK_ARCHIVE));

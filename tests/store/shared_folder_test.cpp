@@ -29,8 +29,7 @@ class SharedFolderTest : public ProgramTest {
     ClearComputers();
     settings.initials = "CW";
     SetUserIndex(-1);
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
   }
   ~SharedFolderTest() override { SetFolderSyncHookForTesting(nullptr); }
 

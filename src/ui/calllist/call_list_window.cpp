@@ -160,7 +160,7 @@ void CallListWindow::Load() {
   for (QPushButton* button : buttons_) button->setFont(font);
   buttonWidth_ = std::round(TextWidth("Old Calls      "));
   LayOut();
-  engine_.SetBook(BookShown(s.viewed));
+  engine_.SetBook(s.viewed.book);
   engine_.ShowCallPage();
 }
 
@@ -171,7 +171,7 @@ void CallListWindow::LayOut() {
     units.PlaceControl(rowIcons_[row], iconTop_[row], 1, 3, 4);
 }
 
-bool CallListWindow::PhoneLogShown() const { return IsPhoneLogPath(program_.state.viewed.path); }
+bool CallListWindow::PhoneLogShown() const { return !program_.state.viewed.book.archive; }
 
 // --- the canvas -------------------------------------------------------------
 
@@ -321,14 +321,14 @@ void CallListWindow::PurgeAfterAsking() {
 // Between the phone log and the archive.
 void CallListWindow::ToggleOldCalls() {
   ShowView(PhoneLogShown());
-  engine_.SetBook(BookShown(program_.state.viewed));
+  engine_.SetBook(program_.state.viewed.book);
   engine_.ShowCallPage();
 }
 
 void CallListWindow::ShowView(bool archive) {
   ProgramState& s = program_.state;
   const Person& person = program_.workgroup.at(s.viewed.person);
-  s.viewed.path = archive ? person.archive : person.log;
+  s.viewed.book = {person, archive};
   buttons_[kOldCalls]->setText(archive ? QStringLiteral("Active Calls")
                                        : QStringLiteral("Old Calls"));
   background_ = archive ? ToQColor(kArchiveBackground) : palette().color(QPalette::Base);

@@ -45,7 +45,7 @@ class CallListWindow : public QWidget, public CallCanvas {
   Q_OBJECT
 
  public:
-  // Loads the window over the phone log in viewed.path and lists its
+  // Loads the window over the viewed book and lists its
   // newest calls. May end the program when no font fits the screen.
   explicit CallListWindow(Program& program, QWidget* parent = nullptr);
 

@@ -199,7 +199,7 @@ void MessagePad::onViewLogClicked(WhoseLog whose) {
   if (probe.kind == StoreError::Kind::kUnreadable) return;
   s_.activeWindow = kCallList;
   if (CloseAction() != Next::kUnload) return;
-  s_.viewed = {person, people.at(person).log, people.NameOf(person)};
+  s_.viewed = {person, {people.at(person)}};
   Unload();
 }
 

@@ -60,7 +60,7 @@ void RunJob(Program& program, QWidget* parent, const Output& output) {
       // The columns are laid out for a letter-size page.
       printer->setPageSize(QPageSize(QPageSize::Letter));
     }
-    printer->setDocName(ToQt("Telvo calls " + program.state.viewed.owner));
+    printer->setDocName(ToQt("Telvo calls " + program.state.viewed.book.owner.name));
     auto started = std::make_unique<QtPrintCanvas>(*printer);
     if (!started->Started()) {
       ReportPrinterFailure(
@@ -132,7 +132,7 @@ void RunPrintJob(Program& program, QWidget* parent) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
     QDir().mkpath(folder);
-    output.pdfFile = UnusedPdfPath(folder, ToQt(program.state.viewed.owner),
+    output.pdfFile = UnusedPdfPath(folder, ToQt(program.state.viewed.book.owner.name),
                                    ToQt(FormatDate(program.env.Now())));
     output.tellWhere = true;
   }

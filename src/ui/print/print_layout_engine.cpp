@@ -116,7 +116,7 @@ void PrintCalls(Program& program, const PrintJobWindows& windows) {
 
   // Page by page from the newest call; the calls newer than a damaged
   // region are sound, so they are printed and the damage reported after.
-  const CallBook book = BookShown(s.viewed);
+  const CallBook book = s.viewed.book;
   CallPage page;
   CallId from;
   do {

@@ -82,7 +82,7 @@ void PrintRangeDialog::Load() {
   // off, or none, leaves the title to the owner of the log.
   const int person = s.viewed.person;
   const bool listed = person >= 0 && person <= program_.workgroup.size();
-  const std::string name = listed ? program_.workgroup.NameOf(person) : s.viewed.owner;
+  const std::string name = listed ? program_.workgroup.NameOf(person) : s.viewed.book.owner.name;
   setWindowTitle(ToQt("Print Calls for " + name));
 
   SizeAndCentre(this, 0.5, 1.0 / 3.0);

@@ -91,8 +91,7 @@ void SwitchWindow::onActivated() {
 void SwitchWindow::OpenCallList() {
   ProgramState& s = program_.state;
   const Person& person = program_.workgroup.at(s.viewed.person);
-  s.viewed.path = person.log;
-  s.viewed.owner = person.name;
+  s.viewed.book = {person};
   // Loading the window lists the calls; it may end the program when no font
   // fits the screen.
   auto* list = new CallListWindow(program_);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
@@ -42,9 +43,8 @@ class CallPagingEngineTest : public ProgramTest, public CallCanvas {
  protected:
   CallPagingEngineTest() {
     SetPeople({"Ann"});
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
-    engine.SetBook(BookShown(state.viewed));
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
+    engine.SetBook(state.viewed.book);
   }
   void Clear() override { texts.clear(), icons.clear(); }
   double TextWidth(std::string_view text) override { return static_cast<double>(text.size()); }

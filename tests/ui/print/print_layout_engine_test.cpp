@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
@@ -51,12 +52,11 @@ std::string Body(char mark, std::string date, std::string caller, std::string ti
 struct PrintLayoutTest : ProgramTest, ScriptedMessageBoxes {
   PrintLayoutTest() {
     SetPeople({"Ann"});
-    state.viewed.path = workgroup.at(0).log;
-    state.viewed.owner = "Ann";
+    state.viewed.book = FolderBook("Ann", workgroup.at(0).log);
   }
   int Show(const MessageBox& box) override {
     std::unique_ptr<File> file;
-    logFree.push_back(env.OpenFile(state.viewed.path, FileAccess::kRead, &file).ok());
+    logFree.push_back(env.OpenFile(state.viewed.book.file(), FileAccess::kRead, &file).ok());
     return ScriptedMessageBoxes::Show(box);
   }
 
