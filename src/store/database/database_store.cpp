@@ -127,6 +127,25 @@ StoreError DatabaseStore::Begin(PgTransaction& transaction, const char* begin, c
   return error;
 }
 
+StoreError DatabaseStore::WriteFor(const Person& person,
+                                   const std::function<StoreError(int32_t personId)>& write) {
+  PgTransaction transaction(connection_);
+  int32_t personId = 0;
+  StoreError error = Begin(transaction, kBeginWriting, person, &personId);
+  if (error.ok()) error = write(personId);
+  if (error.ok()) error = transaction.Commit();
+  return error;
+}
+
+StoreError DatabaseStore::NewestSeq(int32_t personId, bool archive, int64_t* seq) {
+  PgResult newest;
+  StoreError error =
+      connection_.Exec("SELECT coalesce(max(seq), 0) FROM call WHERE person_id = $1 AND book = $2",
+                       {PgParam::Int32(personId), Book(archive)}, &newest);
+  if (error.ok()) *seq = newest.Integer(0, 0);
+  return error;
+}
+
 CallRead DatabaseStore::Find(int32_t personId, bool archive, const CallId& id, bool forUpdate) {
   PgResult found;
   CallRead read;
@@ -147,24 +166,22 @@ CallRead DatabaseStore::Find(int32_t personId, bool archive, const CallId& id, b
 }
 
 StoreError DatabaseStore::Post(const Person& to, std::string_view body) {
-  PgTransaction transaction(connection_);
-  int32_t personId = 0;
-  StoreError error = Begin(transaction, kBeginWriting, to, &personId);
-  if (error.ok())
-    error = connection_.Exec("INSERT INTO call (person_id, book, body) VALUES ($1, 0, $2)",
-                             {PgParam::Int32(personId), PgParam::Bytes(body)});
-  // Sent by the server when the transaction commits, and only then. Any
-  // role may listen on any channel, so the payload names the person and
-  // nothing of the call.
-  if (error.ok())
-    error = connection_.Exec(
-        "SELECT pg_notify($1, $2)",
-        {PgParam::Text(NotifyChannel(workgroupId_)), PgParam::Text(std::to_string(personId))});
   // The call is delivered once the server has said COMMIT. A connection
   // lost during the COMMIT leaves it unknown: reported as not delivered, the
   // call may be there after all, but one reported delivered always is.
-  if (error.ok()) error = transaction.Commit();
-  return error;
+  return WriteFor(to, [&](int32_t personId) {
+    StoreError error =
+        connection_.Exec("INSERT INTO call (person_id, book, body) VALUES ($1, 0, $2)",
+                         {PgParam::Int32(personId), PgParam::Bytes(body)});
+    // Sent by the server when the transaction commits, and only then. Any
+    // role may listen on any channel, so the payload names the person and
+    // nothing of the call.
+    if (error.ok())
+      error = connection_.Exec(
+          "SELECT pg_notify($1, $2)",
+          {PgParam::Text(NotifyChannel(workgroupId_)), PgParam::Text(std::to_string(personId))});
+    return error;
+  });
 }
 
 CallPage DatabaseStore::ReadPage(const CallBook& book, const CallId& from, PageDirection direction,
@@ -235,14 +252,10 @@ CallRead DatabaseStore::Mark(const CallBook& book, const CallId& id, char mark) 
 }
 
 StoreError DatabaseStore::Export(const Person& owner, const Call& call) {
-  PgTransaction transaction(connection_);
-  int32_t personId = 0;
-  StoreError error = Begin(transaction, kBeginWriting, owner, &personId);
-  if (error.ok())
-    error = connection_.Exec("INSERT INTO export_line (person_id, line) VALUES ($1, $2)",
-                             {PgParam::Int32(personId), PgParam::Bytes(ExportLine(call.body))});
-  if (error.ok()) error = transaction.Commit();
-  return error;
+  return WriteFor(owner, [&](int32_t personId) {
+    return connection_.Exec("INSERT INTO export_line (person_id, line) VALUES ($1, $2)",
+                            {PgParam::Int32(personId), PgParam::Bytes(ExportLine(call.body))});
+  });
 }
 
 StoreError DatabaseStore::RebuildArchivedBodies(int32_t personId) {
@@ -277,11 +290,7 @@ PurgeResult DatabaseStore::Purge(const CallBook& book) {
   if (error.ok())
     error = connection_.Exec((book.archive ? PurgeArchiveSql() : PurgeCallsSql()).c_str(),
                              {PgParam::Int32(personId)});
-  PgResult newest;
-  if (error.ok())
-    error = connection_.Exec(
-        "SELECT coalesce(max(seq), 0) FROM call WHERE person_id = $1 AND book = $2",
-        {PgParam::Int32(personId), Book(book.archive)}, &newest);
+  if (error.ok()) error = NewestSeq(personId, book.archive, &result.newLength);
   if (error.ok()) error = transaction.Commit();
   // Rolled back, the purge changed nothing: a failure of the log's kind.
   if (!error.ok()) {
@@ -289,7 +298,6 @@ PurgeResult DatabaseStore::Purge(const CallBook& book) {
     result.error = error;
     return result;
   }
-  result.newLength = newest.Integer(0, 0);
   return result;
 }
 
@@ -313,39 +321,28 @@ AlertRead DatabaseStore::ReadAlert(const Person& owner) {
 
 StoreError DatabaseStore::WriteAlert(const Person& owner, std::string_view text,
                                      const LocalDateTime& now) {
-  PgTransaction transaction(connection_);
-  int32_t personId = 0;
-  StoreError error = Begin(transaction, kBeginWriting, owner, &personId);
-  if (error.ok())
-    error = connection_.Exec(
+  return WriteFor(owner, [&](int32_t personId) {
+    return connection_.Exec(
         "INSERT INTO alert (person_id, body) VALUES ($1, $2) "
         "ON CONFLICT (person_id) DO UPDATE SET body = excluded.body",
         {PgParam::Int32(personId), PgParam::Bytes(AlertFileBytes(text, now))});
-  if (error.ok()) error = transaction.Commit();
-  return error;
+  });
 }
 
 StoreError DatabaseStore::RemoveAlert(const Person& owner) {
-  PgTransaction transaction(connection_);
-  int32_t personId = 0;
-  StoreError error = Begin(transaction, kBeginWriting, owner, &personId);
-  if (error.ok())
-    error = connection_.Exec("DELETE FROM alert WHERE person_id = $1", {PgParam::Int32(personId)});
-  if (error.ok()) error = transaction.Commit();
-  return error;
+  return WriteFor(owner, [&](int32_t personId) {
+    return connection_.Exec("DELETE FROM alert WHERE person_id = $1", {PgParam::Int32(personId)});
+  });
 }
 
 StoreError DatabaseStore::Watermark(const Person& whose, int64_t* mark) {
   PgTransaction transaction(connection_);
   int32_t personId = 0;
-  PgResult newest;
   StoreError error = Begin(transaction, kBeginReading, whose, &personId);
-  if (error.ok())
-    error =
-        connection_.Exec("SELECT coalesce(max(seq), 0) FROM call WHERE person_id = $1 AND book = 0",
-                         {PgParam::Int32(personId)}, &newest);
+  int64_t newest = 0;
+  if (error.ok()) error = NewestSeq(personId, /*archive=*/false, &newest);
   if (error.ok()) error = transaction.Commit();
-  if (error.ok()) *mark = newest.Integer(0, 0);
+  if (error.ok()) *mark = newest;
   return error;
 }
 

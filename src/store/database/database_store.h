@@ -8,6 +8,7 @@
 // operation to its statements.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "store/database/pg_connection.h"
@@ -51,6 +52,12 @@ class DatabaseStore : public PhoneStore {
   // `person` in it: their id goes to `personId`.
   [[nodiscard]] StoreError Begin(PgTransaction& transaction, const char* begin,
                                  const Person& person, int32_t* personId);
+  // One writing transaction for `person`: `write` with their id, then
+  // COMMIT, unless something failed first.
+  [[nodiscard]] StoreError WriteFor(const Person& person,
+                                    const std::function<StoreError(int32_t personId)>& write);
+  // The newest sequence number in `book` of `personId`, 0 for none.
+  [[nodiscard]] StoreError NewestSeq(int32_t personId, bool archive, int64_t* seq);
   // The call `id` names in `book` of `personId`, or kStale.
   CallRead Find(int32_t personId, bool archive, const CallId& id, bool forUpdate);
   // Book 0's calls marked for the archive whose bodies ArchivedBody would
