@@ -88,6 +88,8 @@ void PgConnection::Close() {
 
 bool PgConnection::connected() const { return conn_ && PQstatus(conn_) == CONNECTION_OK; }
 
+int PgConnection::socket() const { return conn_ ? PQsocket(conn_) : -1; }
+
 StoreError PgConnection::Connect(const std::string& conninfo) {
   Close();
   // Read in order, a later word overriding an earlier one: the connection

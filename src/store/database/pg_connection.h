@@ -73,6 +73,9 @@ class PgConnection {
   // cut while idle is only found out by the next statement.
   bool connected() const;
   void Close();
+  // The connection's socket, for waiting on notifications with poll() or
+  // an event loop; -1 when there is no connection.
+  int socket() const;
 
   // Runs one statement with `params`; its rows, in binary, go to `result`
   // when given. A lost connection is kDatabaseUnreachable, anything the
