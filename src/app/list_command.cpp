@@ -96,23 +96,25 @@ int RunList(LogSession& session) {
   CallPage page;
   do {
     const int piece = static_cast<int>(std::min<int64_t>(limit - shown, kPieceCalls));
-    page = session.store.ReadPage(session.book(), from, PageDirection::kOlder, piece);
+    page = session.store().ReadPage(session.book(), from, PageDirection::kOlder, piece);
     for (const Call& call : page.calls) PrintCall(session, call);
     shown += static_cast<int64_t>(page.calls.size());
     if (!page.calls.empty()) from = page.calls.back().id;
   } while (page.error.ok() && page.more && shown < limit);
   if (!page.error.ok()) return session.ReportStoreError(page.error);
 
-  if (page.logEmpty && !session.program.env.FileExists(session.program.state.viewed.book.file())) {
-    session.err << "telvo-log: "
-                << session.program.env.ResolvePath(session.program.state.viewed.book.file())
+  const std::string& file = session.program.state.viewed.book.file();
+  if (page.logEmpty && !file.empty() && !session.program.env.FileExists(file)) {
+    session.err << "telvo-log: " << session.program.env.ResolvePath(file)
                 << " does not exist yet: no calls\n";
   }
   // Said to people only: a script reads an empty log as no lines at all.
   if (shown == 0 && !line.has("--before") && !line.has("--tsv")) session.out << "No Phone Calls\n";
   if (page.more)
-    session.err << "telvo-log: more calls: telvo-log list " << line.positional[0] << " --before "
-                << from.ToText() << "\n";
+    session.err << "telvo-log: more calls: telvo-log list " << line.positional[0]
+                << (line.has("--person") ? " --person '" + line.get("--person") + "'" : "")
+                << (line.has("--archive") ? " --archive" : "") << " --before " << from.ToText()
+                << "\n";
   return 0;
 }
 
@@ -120,7 +122,7 @@ int RunList(LogSession& session) {
 
 const LogCommand kListCommand = {
     "list",
-    "--all/a --count=/n --before= --tsv",
+    "--all/a --count=/n --before= --tsv --person= --archive",
     "Usage: telvo-log list LOG [-a|--all | -n|--count N] [--before CALL] [--tsv]\n"
     "\n"
     "Shows the newest 12 calls of LOG, a page as the call list shows them, newest\n"
@@ -137,6 +139,9 @@ const LogCommand kListCommand = {
     "      --tsv          write one call a line: call, mark, date, time, caller,\n"
     "                     phone and message separated by tabs, with \\r, \\n, \\t\n"
     "                     and \\\\ escaped\n"
+    "      --person NAME  LOG is a workgroup list, of a shared folder or of a\n"
+    "                     database: the calls of NAME in it\n"
+    "      --archive      with --person: NAME's archive\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n",
     RunList,

@@ -4,6 +4,8 @@
 
 #include "app/log_commands.h"
 #include "app/log_path.h"
+#include "core/text.h"
+#include "core/workgroup.h"
 #include "platform/code_page.h"
 #include "service/call_actions.h"
 #include "service/store_messages.h"
@@ -17,15 +19,44 @@ LogSession::LogSession(const CommandLine& commandLine, Env& env, std::ostream& r
       err(errors),
       boxes(results, errors, terminal, commandLine.has("--yes")),
       program(env, boxes),
-      store(env, LogReads::kLookOnly),
+      stores(env, LogReads::kLookOnly),
       terminal_(terminal) {
-  program.store = &store;
+  program.store = &stores.folder();
+  program.stores = &stores;
+  if (line.has("--person")) {
+    ready_ = FindPerson();
+    return;
+  }
+  if (line.has("--archive")) {
+    ready_ = Usage("--archive goes with --person");
+    return;
+  }
   // The log named on the line is the owner's, named as typed so that the
   // store's messages name the log; the call actions read it as the log shown.
   const std::string typed = Text(line.positional.at(0));
   program.state.viewed = {-1, FolderBook(typed, LogProgramPath(env, typed))};
   owner = program.state.viewed.book.owner;
   owner.computer = Input("--computer");
+}
+
+int LogSession::FindPerson() {
+  const std::string list = Text(line.positional.at(0));
+  const std::string name = Input("--person");
+  if (name.empty()) return Usage("--person takes a NAME");
+  program.settings.workgroupPath = LogProgramPath(program.env, list);
+  std::vector<std::string> names;
+  // An unreadable list, or a database that cannot be reached, is told as
+  // the program tells it.
+  if (!LoadWorkgroup(program, names).ok()) return 1;
+  // Matched ignoring case, as the program matches its user's Name.
+  int index = program.workgroup.IndexOf(name);
+  for (int i = 0; index < 0 && i < program.workgroup.size(); ++i)
+    if (EqualIgnoringCase(program.workgroup.NameOf(i), name)) index = i;
+  if (index < 0) return Fail(name + " is not in the workgroup list " + list);
+  program.state.viewed = {index, {program.workgroup.at(index), line.has("--archive")}};
+  owner = program.workgroup.at(index);
+  if (line.has("--computer")) owner.computer = Input("--computer");
+  return 0;
 }
 
 int LogSession::Usage(const std::string& problem) {
@@ -59,7 +90,7 @@ std::string LogSession::Text(const std::string& typed) const {
 std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing) {
   const ViewedLog& viewed = program.state.viewed;
   std::unique_ptr<File> log;
-  Status status = store.opener().Open(viewed.book.file(), FileAccess::kRead, &log);
+  Status status = stores.folder().opener().Open(viewed.book.file(), FileAccess::kRead, &log);
   if (status.ok()) status = log->Length(length);
   if (status.ok()) return log;
   log.reset();
@@ -84,7 +115,7 @@ CallBook LogSession::book() const { return program.state.viewed.book; }
 int LogSession::FindCall(const std::string& identity, Call* call) {
   const std::optional<CallId> id = CallId::FromText(identity);
   if (!id) return Usage(kIdentityForm);
-  CallRead read = store.ReadCall(book(), *id);
+  CallRead read = store().ReadCall(book(), *id);
   if (read.error.ok()) {
     *call = std::move(read.call);
     return 0;
@@ -101,6 +132,9 @@ int LogSession::ReportStoreError(const StoreError& error) {
     case StoreError::Kind::kLocked:
     case StoreError::Kind::kDamaged:
       return Stop(owner.name, LogFailureText(error));
+    case StoreError::Kind::kDatabaseUnreachable:
+    case StoreError::Kind::kDatabaseRefused:
+      return Stop(owner.name, DatabaseFailureText(error));
     default:
       return Fail(error.status);
   }

@@ -12,6 +12,7 @@
 #include "app/console_boxes.h"
 #include "app/log_tool.h"
 #include "core/program.h"
+#include "service/workgroup_stores.h"
 #include "store/folder_store.h"
 #include "store/phone_log.h"
 
@@ -31,6 +32,11 @@ class LogSession {
  public:
   LogSession(const CommandLine& commandLine, Env& env, std::ostream& results, std::ostream& errors,
              TerminalText terminal);
+
+  // 0 when the line named calls that can be worked on, else the exit status
+  // after saying why: with --person, the workgroup list (LOG) could not be
+  // read, or does not name the person.
+  int ready() const { return ready_; }
 
   // The exit status of a command line that makes no sense, after naming the
   // problem and the command's usage.
@@ -75,13 +81,21 @@ class LogSession {
   std::ostream& err;
   ConsoleBoxes boxes;
   Program program;
-  FolderStore store;
+  WorkgroupStores stores;
+  // Where the calls are kept: the shared folder's store, or the database
+  // the workgroup list names.
+  PhoneStore& store() { return *program.store; }
   // The person whose log the line names: its archive and export file lie
-  // beside it, its computer is --computer.
+  // beside it, its computer is --computer. With --person, the person of
+  // that name in the workgroup list LOG, wherever the list keeps them.
   Person owner;
 
  private:
+  // --person NAME: LOG is a workgroup list, of people or of a database.
+  int FindPerson();
+
   TerminalText terminal_;
+  int ready_ = 0;
 };
 
 }  // namespace telvo

@@ -27,7 +27,7 @@ int Run(const LogCommand& command, const CommandLine& line, Env& env, std::ostre
   ToolEnv toolEnv(&env);
   LogSession session(line, toolEnv, out, err, terminal);
   try {
-    const int status = command.run(session);
+    const int status = session.ready() ? session.ready() : command.run(session);
     session.boxes.FinishAsResults();
     return status;
   } catch (const ProgramEnded& ended) {

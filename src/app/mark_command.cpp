@@ -47,7 +47,7 @@ int RunExport(LogSession& session) {
 
 const LogCommand kMarkCommand = {
     "mark",
-    "",
+    "--person= --archive",
     "Usage: telvo-log mark LOG CALL new|important|delete|archive\n"
     "\n"
     "Writes the mark of CALL, named OFFSET:DIGEST as list shows it: new,\n"
@@ -56,6 +56,9 @@ const LogCommand kMarkCommand = {
     "is no longer there (a purge elsewhere moved it).\n"
     "\n"
     "Options:\n"
+    "      --person NAME  LOG is a workgroup list, of a shared folder or of a\n"
+    "                     database: the calls of NAME in it\n"
+    "      --archive      with --person: NAME's archive\n"
     "  -h, --help     show this help and exit\n"
     "  -V, --version  show the version and exit\n",
     RunMark,
@@ -63,7 +66,7 @@ const LogCommand kMarkCommand = {
 
 const LogCommand kExportCommand = {
     "export",
-    "--yes/y",
+    "--yes/y --person= --archive",
     "Usage: telvo-log export LOG CALL -y|--yes\n"
     "\n"
     "Appends CALL, named OFFSET:DIGEST as list shows it, as one line to EXPORT.TXT\n"
@@ -71,6 +74,9 @@ const LogCommand kExportCommand = {
     "\n"
     "Options:\n"
     "  -y, --yes      confirm the export; without it nothing is done\n"
+    "      --person NAME  LOG is a workgroup list, of a shared folder or of a\n"
+    "                     database: the calls of NAME in it\n"
+    "      --archive      with --person: NAME's archive\n"
     "  -h, --help     show this help and exit\n"
     "  -V, --version  show the version and exit\n",
     RunExport,

@@ -34,7 +34,7 @@ int RunPost(LogSession& session) {
   const std::string refusal = DeliveryRefusal(pad, /*hasRecipient=*/true, body);
   if (!refusal.empty()) return session.Stop("Telvo", refusal);
   const StoreError delivered =
-      Delivery(session.store, session.program.env)
+      Delivery(session.store(), session.program.env)
           .Deliver(session.owner, body, session.Input("--sender"), pad.caller);
   if (!delivered.ok()) return session.Stop(session.owner.name, NotDeliveredText(delivered));
   session.out << "Message delivered.\n";
@@ -45,7 +45,8 @@ int RunPost(LogSession& session) {
 
 const LogCommand kPostCommand = {
     "post",
-    "--caller= --phone= --message= --urgent --initials= --date= --time= --sender= --computer=",
+    "--caller= --phone= --message= --urgent --initials= --date= --time= --sender= --computer= "
+    "--person= --archive",
     "Usage: telvo-log post LOG --caller TEXT [OPTION]...\n"
     "\n"
     "Appends a call to LOG as the message pad delivers it, and says \"Message\n"
@@ -65,6 +66,9 @@ const LogCommand kPostCommand = {
     "      --sender NAME      the sender the notification names (with --computer)\n"
     "      --computer NAME    the workstation the notification goes to (with\n"
     "                         --sender)\n"
+    "      --person NAME  LOG is a workgroup list, of a shared folder or of a\n"
+    "                     database: the calls of NAME in it\n"
+    "      --archive      with --person: NAME's archive\n"
     "  -h, --help             show this help and exit\n"
     "  -V, --version          show the version and exit\n",
     RunPost,

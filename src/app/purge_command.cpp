@@ -13,7 +13,7 @@ namespace {
 int RunPurge(LogSession& session) {
   if (session.line.positional.size() != 1) return session.Usage("purge takes one LOG");
   if (!session.line.has("--yes")) return session.Fail("purge not confirmed: add --yes");
-  const PurgeResult result = session.store.Purge(session.book());
+  const PurgeResult result = session.store().Purge(session.book());
   const std::string& owner = session.owner.name;
   if (result.ok()) {
     if (!result.unsynced.ok()) return session.Stop(owner, PurgeUnsyncedText(result.unsynced));
@@ -33,7 +33,7 @@ int RunPurge(LogSession& session) {
 
 const LogCommand kPurgeCommand = {
     "purge",
-    "--yes/y",
+    "--yes/y --person= --archive",
     "Usage: telvo-log purge LOG -y|--yes\n"
     "\n"
     "Drops the calls marked delete. Purging a phone log (a file named MESSAGES)\n"
@@ -42,6 +42,9 @@ const LogCommand kPurgeCommand = {
     "\n"
     "Options:\n"
     "  -y, --yes      confirm the purge; without it nothing is done\n"
+    "      --person NAME  LOG is a workgroup list, of a shared folder or of a\n"
+    "                     database: the calls of NAME in it\n"
+    "      --archive      with --person: NAME's archive\n"
     "  -h, --help     show this help and exit\n"
     "  -V, --version  show the version and exit\n",
     RunPurge,

@@ -5,7 +5,7 @@
 
 #include "core/program.h"
 #include "platform/posix_env.h"
-#include "store/folder_store.h"
+#include "service/workgroup_stores.h"
 #include "ui/common/qt_message_boxes.h"
 #include "ui/options/options_dialog.h"
 #include "ui/splash/splash_pictures.h"
@@ -22,8 +22,10 @@ void RunTelvo(QApplication& app) {
   Env& env = *DefaultEnv();
   QtMessageBoxes boxes;
   Program program(env, boxes);
-  FolderStore store(env);
-  program.store = &store;
+  // The shared folder's until the workgroup list names a database.
+  WorkgroupStores stores(env);
+  program.store = &stores.folder();
+  program.stores = &stores;
   program.hooks.ShowSplash = [&program] { ShowSplashScreen(program); };
   program.hooks.ShowOptions = [&program] {
     ShowOptionsDialog(program, QApplication::activeWindow());

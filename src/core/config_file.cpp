@@ -132,6 +132,14 @@ std::string ConfigFilePath(Program& program) {
   return UpperCase(WindowsDir(program)) + "TELVO.INI";
 }
 
+Status PeekIniFile(Program& program) {
+  ResetForReading(program.settings);
+  std::string bytes;
+  const Status read = ReadTextFile(program.env, ConfigFilePath(program), &bytes);
+  for (std::string_view line : SplitLines(bytes)) ApplyLine(program.settings, line);
+  return read;
+}
+
 void ReadIniFile(Program& program) {
   for (;;) {
     const std::string complaint = ReadOnce(program);

@@ -34,6 +34,10 @@ std::string ConfigFilePath(Program& program);
 // hooks and reads again, or ends the program.
 void ReadIniFile(Program& program);
 
+// The settings as the file holds them, unchecked, with no box and no
+// question: for telvo-popup, which only follows them. The failure to read.
+Status PeekIniFile(Program& program);
+
 // Replaces the configuration file with the ten lines for `choices`. The new
 // file is written beside the old one and renamed over it, so a failure leaves
 // the old file whole; the failure then ends the program through

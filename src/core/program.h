@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/message_boxes.h"
 #include "core/pad_values.h"
@@ -16,6 +17,24 @@
 namespace telvo {
 
 class PhoneStore;
+class Program;
+struct DatabaseWorkgroup;
+
+// Where the calls of the workgroup just read are kept: the workgroup list
+// decides, and whoever makes the program owns the stores it can choose.
+class StoreChoice {
+ public:
+  virtual ~StoreChoice() = default;
+  // The list names people on a shared folder: program.store becomes the
+  // folder store.
+  virtual void UseFolder(Program& program) = 0;
+  // The list names a workgroup in a database: its people, in their order,
+  // go to `people` and program.store becomes that database's store. On
+  // failure the text to show (the store stays as it was).
+  [[nodiscard]] virtual std::string UseDatabase(Program& program,
+                                                const DatabaseWorkgroup& workgroup,
+                                                std::vector<Person>* people) = 0;
+};
 
 struct ProgramHooks {
   std::function<void()> ClearPad;     // empties the pad after a delivery
@@ -50,6 +69,9 @@ class Program {
   // Where the calls are kept (store/phone_store.h); set by whoever makes
   // the program, before any window opens.
   PhoneStore* store = nullptr;
+  // Switches `store` as the workgroup list says; null where only a shared
+  // folder's workgroup can be used.
+  StoreChoice* stores = nullptr;
 };
 
 // The configuration folder, always ending in "/".

@@ -1,6 +1,7 @@
 #include "core/workgroup.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/text.h"
 
@@ -70,12 +71,61 @@ int CountPeople(std::string_view bytes) {
   return static_cast<int>(std::min<long>(count, kMostPeople));
 }
 
+constexpr char kListCaption[] = "Telvo error Reading Workgroup list";
+
 Status ReportFailure(Program& program, const Status& failure) {
   if (program.state.activeWindow != kOptionsDialog) {
-    ShowStop(program, "Telvo error Reading Workgroup list",
-             failure.description() + std::to_string(failure.code()));
+    ShowStop(program, kListCaption, failure.description() + std::to_string(failure.code()));
   }
   return failure;
+}
+
+// A database workgroup that cannot be used is told in the list's box with
+// the store's own words; the code is the one an unreadable list gives.
+Status ReportDatabaseFailure(Program& program, const std::string& text) {
+  if (program.state.activeWindow != kOptionsDialog) ShowStop(program, kListCaption, text);
+  return Status::Error(kDeviceUnavailable);
+}
+
+constexpr std::string_view kDatabaseWord = "DATABASE ";
+
+// libpq's keyword=value pairs, blank-separated; a value may be in single
+// quotes with backslash escapes, as libpq reads it.
+std::vector<std::pair<std::string, std::string>> ConnectionWords(std::string_view line) {
+  std::vector<std::pair<std::string, std::string>> words;
+  size_t pos = 0;
+  const auto blank = [&] { return pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'); };
+  for (;;) {
+    while (blank()) ++pos;
+    if (pos >= line.size()) return words;
+    const size_t equals = line.find('=', pos);
+    std::string key(TrimBlanks(line.substr(
+        pos, equals == std::string_view::npos ? std::string_view::npos : equals - pos)));
+    pos = equals == std::string_view::npos ? line.size() : equals + 1;
+    while (blank()) ++pos;
+    std::string value;
+    if (pos < line.size() && line[pos] == '\'') {
+      for (++pos; pos < line.size() && line[pos] != '\''; ++pos) {
+        if (line[pos] == '\\' && pos + 1 < line.size()) ++pos;
+        value += line[pos];
+      }
+      ++pos;
+    } else {
+      while (pos < line.size() && !blank()) value += line[pos++];
+    }
+    words.emplace_back(std::move(key), std::move(value));
+  }
+}
+
+// A value as libpq reads it back: quoted whenever it is not one plain word.
+std::string ConnectionValue(const std::string& value) {
+  if (!value.empty() && value.find_first_of(" \t'\\") == std::string::npos) return value;
+  std::string quoted = "'";
+  for (char c : value) {
+    if (c == '\'' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "'";
 }
 
 // The people the list names, in its order. `count` is how many it counts:
@@ -121,7 +171,49 @@ void StartPollerForTheUser(Program& program) {
   }
 }
 
+// The people of a database workgroup, through the program's stores.
+Status LoadDatabasePeople(Program& program, const DatabaseWorkgroup& database,
+                          std::vector<Person>* people) {
+  if (!program.stores)
+    return ReportDatabaseFailure(program, "This program cannot use a workgroup in a database.");
+  const std::string failure = program.stores->UseDatabase(program, database, people);
+  if (!failure.empty()) return ReportDatabaseFailure(program, failure);
+  return Status::Ok();
+}
+
 }  // namespace
+
+std::optional<DatabaseWorkgroup> DatabaseWorkgroupOf(std::string_view bytes, std::string* refusal) {
+  refusal->clear();
+  const std::vector<std::string_view> lines = SplitLines(bytes);
+  if (lines.empty() || lines[0].substr(0, kDatabaseWord.size()) != kDatabaseWord)
+    return std::nullopt;
+  DatabaseWorkgroup database;
+  std::string service;
+  for (const auto& [key, value] : ConnectionWords(lines[0].substr(kDatabaseWord.size()))) {
+    if (key == "workgroup") {
+      database.name = value;
+      continue;
+    }
+    if (key == "password") {
+      *refusal =
+          "The workgroup list holds a database password, which everyone who reads the list "
+          "could use. Keep it in the user's .pgpass file instead.";
+      return std::nullopt;
+    }
+    if (key == "service") service = value;
+    database.conninfo +=
+        (database.conninfo.empty() ? "" : " ") + key + "=" + ConnectionValue(value);
+  }
+  if (database.name.empty()) database.name = service;
+  if (database.name.empty()) {
+    *refusal =
+        "The workgroup list names a database but no workgroup: add service=NAME or "
+        "workgroup=NAME to its first line.";
+    return std::nullopt;
+  }
+  return database;
+}
 
 Status LoadWorkgroup(Program& program, std::vector<std::string>& names) {
   names.clear();
@@ -134,7 +226,23 @@ Status LoadWorkgroup(Program& program, std::vector<std::string>& names) {
     program.workgroup.Replace(program.workgroup.people(), -1, -1);
     return ReportFailure(program, read);
   }
-  std::vector<Person> people = ReadPeople(bytes, CountPeople(bytes));
+  std::string refusal;
+  const std::optional<DatabaseWorkgroup> database = DatabaseWorkgroupOf(bytes, &refusal);
+  if (!refusal.empty()) {
+    program.workgroup.Replace(program.workgroup.people(), -1, -1);
+    return ReportDatabaseFailure(program, refusal);
+  }
+  std::vector<Person> people;
+  if (database) {
+    const Status listed = LoadDatabasePeople(program, *database, &people);
+    if (!listed.ok()) {
+      program.workgroup.Replace(program.workgroup.people(), -1, -1);
+      return listed;
+    }
+  } else {
+    people = ReadPeople(bytes, CountPeople(bytes));
+    if (program.stores) program.stores->UseFolder(program);
+  }
   for (const Person& person : people) names.push_back(person.name);
   const int me = LastNamed(people, program.settings.name);
   const int recipient = LastNamed(people, program.settings.defaultRecipient);

@@ -25,7 +25,8 @@ std::string DeliveryRefusal(const PadValues& pad, bool hasRecipient, std::string
 StoreError Delivery::Deliver(const Person& to, std::string_view body, const std::string& sender,
                              const std::string& caller) {
   StoreError stored = store_.Post(to, body);
-  if (stored.ok()) SendMailslot(env_, sender, to.computer, caller);
+  // A database's post has rung the recipient's listener in its commit.
+  if (stored.ok() && !store_.NotifiesRecipients()) SendMailslot(env_, sender, to.computer, caller);
   return stored;
 }
 

@@ -1,7 +1,10 @@
 #include "service/poller.h"
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
+#include "service/store_messages.h"
 #include "store/phone_store.h"
 
 namespace telvo {
@@ -39,11 +42,36 @@ void AnnounceNewCalls(Program& program, PollerState& poller) {
   ShowBox(program, poller, box);
 }
 
+// The user's calls as the store's listener tells of them: it sets its own
+// starting point, so calls that were waiting are not announced, and after a
+// lost connection it brings the calls posted meanwhile.
+void ListenerTick(Program& program, PollerState& poller, const Person& me) {
+  if (me.name.empty()) return;
+  if (!poller.listener || poller.listenerStore != program.store || poller.listenerFor != me.name) {
+    poller.listener = program.store->ListenFor(me);
+    poller.listenerStore = program.store;
+    poller.listenerFor = me.name;
+    poller.failureShown = false;
+  }
+  std::vector<Call> news;
+  const StoreError looked = poller.listener->TakeNews(&news);
+  if (!looked.ok()) {
+    if (std::exchange(poller.failureShown, true)) return;
+    return ShowBox(
+        program, poller,
+        {"Telvo", DatabaseFailureText(looked), BoxIcon::kStop, BoxButtons::kOk, kAnswerOk});
+  }
+  poller.failureShown = false;
+  if (!news.empty()) AnnounceNewCalls(program, poller);
+}
+
 }  // namespace
 
 void PollerTick(Program& program, PollerState& poller) {
   if (poller.boxOpen) return;
   const Person& me = Me(program);
+  if (program.store->NotifiesRecipients()) return ListenerTick(program, poller, me);
+  poller.listener.reset();
   const std::string& log = me.log;
   if (log.empty()) return;
   if (log != poller.watchedLog) {

@@ -1,11 +1,15 @@
 #pragma once
 // The internal popup: every tick of the switch window's timer looks at the
-// length of the user's own phone log and announces growth in a box.
+// length of the user's own phone log and announces growth in a box. Where
+// the store rings by itself (a database), the tick asks the store's
+// listener for news instead.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/program.h"
+#include "store/phone_store.h"
 
 namespace telvo {
 
@@ -23,6 +27,11 @@ struct PollerState {
   std::string watchedLog;
   // A box of this poller is open; a tick meanwhile must not stack another.
   bool boxOpen = false;
+  // The listener of a store that rings, for the user named and the store
+  // it was made by; made again when either changes.
+  std::unique_ptr<CallListener> listener;
+  const PhoneStore* listenerStore = nullptr;
+  std::string listenerFor;
 };
 
 // One tick. Does nothing unless the user chose the internal popup and is in

@@ -123,6 +123,27 @@ struct PurgeResult {
   bool ok() const { return failure == Failure::kNone; }
 };
 
+// Tells of calls posted to one person, on a connection of its own, for a
+// store that can ring: the program's poller and telvo-popup wait on it
+// instead of looking at the store again and again.
+class CallListener {
+ public:
+  virtual ~CallListener() = default;
+  // The calls posted since the last look, oldest first, waiting for
+  // nothing. The first look that reaches the store only sets the starting
+  // point: calls already there are no news. After a failure the next look
+  // is tried only once RetryDelayMs() has passed (until then it gives the
+  // failure again), and the first one that reaches the store again brings
+  // the calls posted meanwhile.
+  virtual StoreError TakeNews(std::vector<Call>* news) = 0;
+  // A socket that becomes readable when news may have come; -1 while the
+  // store is not reached.
+  virtual int socket() const = 0;
+  // How long to wait after a failure before looking again; it grows with
+  // each failure in a row.
+  virtual int RetryDelayMs() const = 0;
+};
+
 class PhoneStore {
  public:
   virtual ~PhoneStore() = default;
@@ -154,6 +175,13 @@ class PhoneStore {
   // A number that grows with every call posted to `whose` and may fall
   // after a purge: the poller announces growth.
   virtual StoreError Watermark(const Person& whose, int64_t* mark) = 0;
+
+  // Whether a post tells the recipient by itself, so that no notification
+  // datagram is to be sent after it.
+  virtual bool NotifiesRecipients() const { return false; }
+  // A listener for calls posted to `whose`, or null where the store cannot
+  // ring and the Watermark must be watched instead.
+  virtual std::unique_ptr<CallListener> ListenFor(const Person& /*whose*/) { return nullptr; }
 };
 
 }  // namespace telvo

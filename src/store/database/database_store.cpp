@@ -1,11 +1,13 @@
 #include "store/database/database_store.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <utility>
 
 #include "core/call_fields.h"
 #include "core/marks.h"
+#include "store/database/call_listener.h"
 #include "store/database/database_schema.h"
 #include "store/folder_store.h"
 
@@ -101,6 +103,80 @@ StoreError DatabaseStore::Connect() {
     return error;
   }
   workgroupId_ = static_cast<int32_t>(found.Integer(0, 0));
+  ++connectionsMade_;
+  return {};
+}
+
+StoreError DatabaseStore::ListPeople(std::vector<Person>* people) {
+  PgTransaction transaction(connection_);
+  const bool reused = connection_.connected();
+  StoreError error = Connect();
+  if (error.ok()) error = transaction.Begin(kBeginReading);
+  if (reused && error.kind == StoreError::Kind::kDatabaseUnreachable) {
+    connection_.Close();
+    error = Connect();
+    if (error.ok()) error = transaction.Begin(kBeginReading);
+  }
+  PgResult rows;
+  if (error.ok())
+    error = connection_.Exec(
+        "SELECT name, computer FROM person WHERE workgroup_id = $1 ORDER BY position, id",
+        {PgParam::Int32(workgroupId_)}, &rows);
+  if (error.ok()) error = transaction.Commit();
+  if (!error.ok()) return error;
+  people->clear();
+  for (int row = 0; row < rows.rows(); ++row) {
+    Person person;
+    person.name = std::string(rows.Bytes(row, 0));
+    person.computer = std::string(rows.Bytes(row, 1));
+    people->push_back(std::move(person));
+  }
+  return {};
+}
+
+StoreError DatabaseStore::Listen() {
+  StoreError error = Connect();
+  // The channel is a name the store makes from a number, never a text from
+  // outside, so it may stand in the statement.
+  if (error.ok()) error = connection_.Exec(("LISTEN " + NotifyChannel(workgroupId_)).c_str());
+  if (!error.ok()) connection_.Close();
+  return error;
+}
+
+StoreError DatabaseStore::TakeNotifiedPeople(std::vector<int32_t>* people) {
+  std::vector<PgConnection::Notification> arrived;
+  StoreError error = connection_.TakeNotifications(&arrived);
+  if (!error.ok()) {
+    connection_.Close();
+    return error;
+  }
+  const std::string channel = NotifyChannel(workgroupId_);
+  for (const PgConnection::Notification& notification : arrived) {
+    if (notification.channel != channel) continue;
+    char* end = nullptr;
+    const long id = std::strtol(notification.payload.c_str(), &end, 10);
+    if (*end == '\0' && id > 0 && id <= std::numeric_limits<int32_t>::max())
+      people->push_back(static_cast<int32_t>(id));
+  }
+  return {};
+}
+
+StoreError DatabaseStore::CallsAfter(const Person& person, int64_t seq, int count,
+                                     int32_t* personId, std::vector<Call>* calls) {
+  PgTransaction transaction(connection_);
+  StoreError error = Begin(transaction, kBeginReading, person, personId);
+  PgResult rows;
+  if (error.ok())
+    error = connection_.Exec(
+        "SELECT seq, body FROM call WHERE person_id = $1 AND book = 0 AND seq > $2 "
+        "ORDER BY seq LIMIT $3",
+        {PgParam::Int32(*personId), PgParam::Int64(seq), PgParam::Int32(count)}, &rows);
+  if (error.ok()) error = transaction.Commit();
+  if (!error.ok()) return error;
+  for (int row = 0; row < rows.rows(); ++row) {
+    std::string body(rows.Bytes(row, 1));
+    calls->push_back({CallId::Of(rows.Integer(row, 0), body), std::move(body)});
+  }
   return {};
 }
 
@@ -336,14 +412,22 @@ StoreError DatabaseStore::RemoveAlert(const Person& owner) {
 }
 
 StoreError DatabaseStore::Watermark(const Person& whose, int64_t* mark) {
-  PgTransaction transaction(connection_);
   int32_t personId = 0;
-  StoreError error = Begin(transaction, kBeginReading, whose, &personId);
+  return NewestFor(whose, &personId, mark);
+}
+
+StoreError DatabaseStore::NewestFor(const Person& person, int32_t* personId, int64_t* seq) {
+  PgTransaction transaction(connection_);
+  StoreError error = Begin(transaction, kBeginReading, person, personId);
   int64_t newest = 0;
-  if (error.ok()) error = NewestSeq(personId, /*archive=*/false, &newest);
+  if (error.ok()) error = NewestSeq(*personId, /*archive=*/false, &newest);
   if (error.ok()) error = transaction.Commit();
-  if (error.ok()) *mark = newest;
+  if (error.ok()) *seq = newest;
   return error;
+}
+
+std::unique_ptr<CallListener> DatabaseStore::ListenFor(const Person& whose) {
+  return std::make_unique<DatabaseCallListener>(conninfo_, workgroup_, whose);
 }
 
 }  // namespace telvo

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "store/database/pg_connection.h"
 #include "store/phone_store.h"
@@ -41,11 +43,35 @@ class DatabaseStore : public PhoneStore {
                         const LocalDateTime& now) override;
   StoreError RemoveAlert(const Person& owner) override;
   StoreError Watermark(const Person& whose, int64_t* mark) override;
+  bool NotifiesRecipients() const override { return true; }
+  std::unique_ptr<CallListener> ListenFor(const Person& whose) override;
+
+  // The workgroup's people in their order, as a workgroup list gives them:
+  // name and computer; a database person has no files.
+  [[nodiscard]] StoreError ListPeople(std::vector<Person>* people);
 
   // Connects when not connected: the schema's version checked and the
   // workgroup found, or why not.
   [[nodiscard]] StoreError Connect();
   int32_t workgroupId() const { return workgroupId_; }
+  const std::string& conninfo() const { return conninfo_; }
+  const std::string& workgroup() const { return workgroup_; }
+
+  // --- For a listener, on this store's own connection -----------------------
+  // LISTENs on the workgroup's channel, connecting first when needed. A
+  // connection made anew by any later operation has lost the LISTEN: the
+  // count of connections made tells a listener to listen again.
+  [[nodiscard]] StoreError Listen();
+  int64_t connectionsMade() const { return connectionsMade_; }
+  int socket() const { return connection_.socket(); }
+  // The ids of the people whose calls the notifications that came name.
+  [[nodiscard]] StoreError TakeNotifiedPeople(std::vector<int32_t>* people);
+  // `person`'s id and the sequence number of their newest call (0 for none).
+  [[nodiscard]] StoreError NewestFor(const Person& person, int32_t* personId, int64_t* seq);
+  // `person`'s id, and up to `count` of their calls newer than `seq`,
+  // oldest first.
+  [[nodiscard]] StoreError CallsAfter(const Person& person, int64_t seq, int count,
+                                      int32_t* personId, std::vector<Call>* calls);
 
  private:
   // Connects, begins an operation's transaction with `begin` and finds
@@ -68,6 +94,7 @@ class DatabaseStore : public PhoneStore {
   const std::string workgroup_;
   PgConnection connection_;
   int32_t workgroupId_ = 0;
+  int64_t connectionsMade_ = 0;
 };
 
 }  // namespace telvo
