@@ -149,5 +149,35 @@ TEST_F(WorkgroupTest, ReadersShareTheListAndAWriterExcludesThem) {
   for (int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);
 }
 
+// A list naming a database hands libpq the line without the list's own
+// word, and refuses a password written into a file everyone reads; without
+// a StoreChoice the program says it cannot use such a list, and keeps the
+// people it had.
+TEST_F(WorkgroupTest, ADatabaseLineNamesTheConnectionAndTheWorkgroup) {
+  std::string refusal;
+  const auto parsed = [&](const std::string& text) {
+    const auto database = DatabaseWorkgroupOf(text, &refusal);
+    return database ? database->conninfo + "|" + database->name : "none";
+  };
+  EXPECT_EQ(parsed("DATABASE service=telvo\r\nAnn Smith,C:\\A,X,Y\r\n"), "service=telvo|telvo");
+  EXPECT_EQ(parsed("DATABASE host=db  workgroup='Front desk' sslmode=verify-full"),
+            "host=db sslmode=verify-full|Front desk");
+  EXPECT_EQ(parsed("DATABASE options='-c a=b\\'c' service=x workgroup=W"),
+            "options='-c a=b\\'c' service=x|W");
+  EXPECT_EQ(parsed("Database service=telvo,C:\\A,X,Y"), "none");
+  EXPECT_TRUE(refusal.empty());
+  EXPECT_EQ(parsed("DATABASE host=db"), "none");
+  EXPECT_NE(refusal.find("names a database but no workgroup"), std::string::npos);
+  EXPECT_EQ(parsed("DATABASE service=telvo password=secret"), "none");
+  EXPECT_NE(refusal.find("Keep it in the user's .pgpass file"), std::string::npos);
+
+  WriteList("Ann Smith,C:\\A,X,Y\r\n");
+  ASSERT_OK(Load());
+  WriteList("DATABASE service=telvo\r\n");
+  EXPECT_EQ(Load().code(), kDeviceUnavailable);
+  EXPECT_EQ(boxes.last().text, "This program cannot use a workgroup in a database.");
+  EXPECT_EQ(Each(&Person::name), (Names{"Ann Smith"}));
+}
+
 }  // namespace
 }  // namespace telvo::test

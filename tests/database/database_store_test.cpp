@@ -1,10 +1,12 @@
 // The database store where it differs from a folder: processes posting at
-// once, a poster killed inside its transaction, the notification, and the
-// schema's version and the names the store refuses.
+// once, a poster killed inside its transaction, the notification and the
+// listener that waits for it, and the schema's version and the names the
+// store refuses.
 
 #include "store/database/database_store.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,10 +22,14 @@
 #include "core/call_fields.h"
 #include "database/test_database.h"
 #include "platform/posix_env.h"
+#include "service/delivery.h"
+#include "service/poller.h"
 #include "service/store_messages.h"
+#include "store/database/call_listener.h"
 #include "store/database/database_schema.h"
 #include "support/processes.h"
 #include "support/records.h"
+#include "support/test_env.h"
 
 namespace telvo::test {
 namespace {
@@ -176,6 +182,138 @@ TEST_F(DatabaseStoreTest, AConnectionDroppedWhileIdleIsReplaced) {
   const StoreError posted = store.Post(ann_, CallBody("Kim"));
   EXPECT_TRUE(posted.ok()) << posted.detail;
   EXPECT_EQ(Rows(), 2);
+}
+
+// Waits up to ten seconds for `listener`'s socket to have something to read.
+void AwaitBell(const CallListener& listener) {
+  pollfd bell{listener.socket(), POLLIN, 0};
+  ASSERT_GE(bell.fd, 0);
+  ASSERT_EQ(::poll(&bell, 1, 10000), 1) << "no notification came";
+}
+
+std::vector<std::string> Messages(const std::vector<Call>& calls) {
+  std::vector<std::string> messages;
+  for (const Call& call : calls) messages.push_back(ParseCallBody(call.body).message);
+  return messages;
+}
+
+// The listener's starting point, a post rung, and its connection cut: while
+// it is down the listener tries again only after its back-off, and the first
+// look that reaches the server brings every call posted meanwhile.
+TEST_F(DatabaseStoreTest, TheListenerCatchesUpAfterItsConnectionWasCut) {
+  DatabaseStore store(conninfo_, workgroup_);
+  ASSERT_TRUE(store.Post(ann_, CallBody("Waiting")).ok());
+  const std::string name = "l" + std::to_string(::getpid());
+  int64_t now = 0;
+  DatabaseCallListener listener(conninfo_ + " application_name=" + name, workgroup_, ann_,
+                                [&] { return now; });
+  std::vector<Call> news;
+  ASSERT_TRUE(listener.TakeNews(&news).ok());
+  EXPECT_TRUE(news.empty());  // waiting before it started: no news
+  ASSERT_TRUE(store.Post(ann_, CallBody(TestCall{.caller = "Joe", .message = "First"})).ok());
+  AwaitBell(listener);
+  ASSERT_TRUE(listener.TakeNews(&news).ok());
+  EXPECT_EQ(Messages(news), (std::vector<std::string>{"First"}));
+
+  const auto connections = [&] {
+    return QueryNumber(admin_, "SELECT count(*) FROM pg_stat_activity WHERE application_name = $1",
+                       {PgParam::Text(name)});
+  };
+  ASSERT_EQ(QueryNumber(admin_,
+                        "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                        "WHERE application_name = $1",
+                        {PgParam::Text(name)}),
+            1);
+  std::vector<std::string> missed;
+  for (int i = 0; i < 50; ++i) {
+    missed.push_back("Missed " + std::to_string(i));
+    ASSERT_TRUE(
+        store.Post(ann_, CallBody(TestCall{.caller = "Kim", .message = missed.back()})).ok());
+  }
+  news.clear();
+  AwaitBell(listener);  // the server's word that it ended the connection
+  EXPECT_EQ(listener.TakeNews(&news).kind, StoreError::Kind::kDatabaseUnreachable);
+  EXPECT_EQ(listener.socket(), -1);
+  EXPECT_EQ(listener.RetryDelayMs(), DatabaseCallListener::kFirstRetryMs);
+  now += DatabaseCallListener::kFirstRetryMs - 1;
+  EXPECT_FALSE(listener.TakeNews(&news).ok());
+  EXPECT_EQ(connections(), 0);  // not tried before its time
+  now += 1;
+  ASSERT_TRUE(listener.TakeNews(&news).ok());
+  EXPECT_EQ(Messages(news), missed);
+  EXPECT_EQ(connections(), 1);
+
+  news.clear();
+  ASSERT_TRUE(store.Post(ann_, CallBody(TestCall{.caller = "Joe", .message = "After"})).ok());
+  AwaitBell(listener);
+  ASSERT_TRUE(listener.TakeNews(&news).ok());
+  EXPECT_EQ(Messages(news), (std::vector<std::string>{"After"}));
+}
+
+// Records the datagrams a delivery sends instead of sending them.
+class DatagramRecordingEnv : public EnvWrapper {
+ public:
+  using EnvWrapper::EnvWrapper;
+  void SendDatagram(const std::string& host, std::string) override { sentTo.push_back(host); }
+  std::vector<std::string> sentTo;
+};
+
+// A delivery to a database workgroup rings through the database alone, and
+// the program's internal popup hears it through its listener: calls that
+// were waiting are not announced, a new one is, once.
+TEST_F(DatabaseStoreTest, TheInternalPopupHearsADeliveryWithoutADatagram) {
+  PosixEnv posix;
+  DatagramRecordingEnv env(&posix);
+  ScriptedMessageBoxes boxes;
+  Program program(env, boxes);
+  DatabaseStore store(conninfo_, workgroup_);
+  program.store = &store;
+  program.settings.notification = Notification::kInternal;
+  program.workgroup.Replace({{.name = "Ann", .computer = "ANNPC"}}, 0, 0);
+  Delivery delivery(store, env);
+  ASSERT_TRUE(delivery.Deliver(program.workgroup.at(0), CallBody("Waiting"), "Bob", "Joe").ok());
+  PollerState poller;
+  PollerTick(program, poller);
+  ASSERT_TRUE(delivery.Deliver(program.workgroup.at(0), CallBody("New"), "Bob", "Joe").ok());
+  AwaitBell(*poller.listener);
+  PollerTick(program, poller);
+  PollerTick(program, poller);
+  EXPECT_TRUE(env.sentTo.empty());
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].text, "Telvo message posted.");
+}
+
+// telvo-log works on a person of a database workgroup as on a log, named
+// through the workgroup list: post, list, mark and purge, and the database's
+// own words when it cannot be reached.
+TEST_F(DatabaseStoreTest, TelvoLogWorksOnAPersonOfADatabaseWorkgroup) {
+  TempDir temp;
+  const std::string list = temp.file("team.wgl");
+  WriteWholeFile(list, "DATABASE " + conninfo_ + " workgroup='" + workgroup_ + "'\r\n");
+  PosixEnv env;
+  std::string said;
+  const auto tool = [&](std::vector<std::string> args) {
+    args.insert(args.end(), {"--person", "ann"});
+    std::ostringstream results, errors;
+    const int status = RunLogTool(args, env, results, errors);
+    said = results.str() + errors.str();
+    return status;
+  };
+  ASSERT_EQ(tool({"post", list, "--caller", "Joe", "--message", "Call back", "--date", "12-08-2026",
+                  "--time", "9:05 AM"}),
+            0)
+      << said;
+  ASSERT_EQ(tool({"list", list, "--tsv"}), 0) << said;
+  const std::string id = said.substr(0, said.find('\t'));
+  EXPECT_EQ(said, id + "\tnew\t12-08-2026\t9:05 AM\tJoe\t\tCall back ()\n");
+  EXPECT_EQ(tool({"mark", list, id, "delete"}), 0) << said;
+  EXPECT_EQ(tool({"purge", list, "--yes"}), 0) << said;
+  EXPECT_EQ(Rows(), 0);
+
+  WriteWholeFile(list, "DATABASE host=/nonexistent workgroup=x\r\n");
+  EXPECT_EQ(tool({"list", list}), 1);
+  EXPECT_EQ(said.substr(0, said.find('\n')),
+            "telvo-log: Telvo error Reading Workgroup list: The database could not be reached.");
 }
 
 // A schema of its own (search_path) stands for a database without Telvo's

@@ -1,12 +1,17 @@
 #include "store/database/pg_connection.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <utility>
 #include <vector>
 
 namespace telvo {
 namespace {
+
+// Reads of waiting input by one look for notifications, so a flood of them
+// cannot hold the look for ever.
+constexpr int kMostReadsPerLook = 16;
 
 // The types' Oids, fixed in PostgreSQL's catalogue (pg_type.dat).
 constexpr Oid kByteaOid = 17;
@@ -153,7 +158,15 @@ StoreError PgConnection::ExecScript(const std::string& sql) {
 }
 
 StoreError PgConnection::TakeNotifications(std::vector<Notification>* arrived) {
-  if (!conn_ || !PQconsumeInput(conn_)) return Unreachable(conn_ ? PQerrorMessage(conn_) : "");
+  // A server that ends the connection (an administrator, a shutdown) first
+  // says so, which libpq takes as a notice, then closes: input is read while
+  // more is waiting, so the close is found out by this look, not the next.
+  for (int reads = 0; reads < kMostReadsPerLook; ++reads) {
+    if (!conn_ || !PQconsumeInput(conn_)) return Unreachable(conn_ ? PQerrorMessage(conn_) : "");
+    if (PQstatus(conn_) == CONNECTION_BAD) return Unreachable(PQerrorMessage(conn_));
+    pollfd more{PQsocket(conn_), POLLIN, 0};
+    if (::poll(&more, 1, 0) != 1) break;
+  }
   while (PGnotify* notification = PQnotifies(conn_)) {
     arrived->push_back({notification->relname, notification->extra});
     PQfreemem(notification);
