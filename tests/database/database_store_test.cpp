@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -30,6 +32,7 @@
 #include "support/processes.h"
 #include "support/records.h"
 #include "support/test_env.h"
+#include "ui/popup/call_feed.h"
 
 namespace telvo::test {
 namespace {
@@ -248,6 +251,55 @@ TEST_F(DatabaseStoreTest, TheListenerCatchesUpAfterItsConnectionWasCut) {
   AwaitBell(listener);
   ASSERT_TRUE(listener.TakeNews(&news).ok());
   EXPECT_EQ(Messages(news), (std::vector<std::string>{"After"}));
+}
+
+// telvo-popup's feed on a database: the socket wakes it for a new call,
+// shown from its caller as plain text; after the server ended its
+// connection it looks again after the back-off and shows what was missed.
+TEST_F(DatabaseStoreTest, ThePopupFeedShowsNewCallsAlsoAfterALostConnection) {
+  int argc = 1;
+  char program[] = "telvo-popup";
+  char* argv[] = {program, nullptr};
+  QCoreApplication app(argc, argv);
+  DatabaseStore store(conninfo_, workgroup_);
+  ASSERT_TRUE(store.Post(ann_, CallBody("Waiting")).ok());
+  const std::string name = "p" + std::to_string(::getpid());
+  PosixEnv env;
+  CallFeed feed(env,
+                std::make_unique<DatabaseCallListener>(conninfo_ + " application_name=" + name,
+                                                       workgroup_, ann_),
+                QStringLiteral("Ann"));
+  std::vector<PopupMessage> shown;
+  QObject::connect(&feed, &CallFeed::arrived, [&](const std::vector<PopupMessage>& messages) {
+    shown.insert(shown.end(), messages.begin(), messages.end());
+  });
+  const auto runUntil = [&](size_t count) {
+    QElapsedTimer waited;
+    waited.start();
+    while (shown.size() < count && waited.elapsed() < 10000)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  };
+  feed.Look();  // the first look, which announces nothing
+  ASSERT_TRUE(shown.empty());
+  ASSERT_TRUE(
+      store.Post(ann_, CallBody(TestCall{.caller = "<b>Joe</b>", .message = "Call\tme"})).ok());
+  runUntil(1);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].sender, QStringLiteral("<b>Joe</b>"));
+  EXPECT_EQ(shown[0].computer, QStringLiteral("Ann"));
+  EXPECT_EQ(shown[0].text, QStringLiteral("Call me"));
+
+  ASSERT_EQ(QueryNumber(admin_,
+                        "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                        "WHERE application_name = $1",
+                        {PgParam::Text(name)}),
+            1);
+  for (const char* caller : {"Kim", "Lou"}) ASSERT_TRUE(store.Post(ann_, CallBody(caller)).ok());
+  runUntil(3);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[1].sender, QStringLiteral("Kim"));
+  EXPECT_EQ(shown[2].sender, QStringLiteral("Lou"));
+  EXPECT_TRUE(feed.problem().isEmpty());
 }
 
 // Records the datagrams a delivery sends instead of sending them.
