@@ -56,7 +56,8 @@ int RunDbAdd(const CommandLine& line, std::ostream& out, std::ostream& err, Term
   StoreError error = connection.Connect(words[0]);
   if (error.ok()) error = CheckSchema(connection);
   if (error.ok())
-    error = AddPerson(connection, workgroup, name, words.size() > 3 ? text(words[3]) : "");
+    error = AddPerson(connection, workgroup, name, words.size() > 3 ? text(words[3]) : "",
+                      line.get("--role"));
   if (!error.ok()) return Failed(out, err, terminal, error);
   out << words[2] << " is in the workgroup " << words[1] << ".\n";
   return 0;
@@ -84,8 +85,8 @@ const LogCommand kDbInitCommand = {
 
 const LogCommand kDbAddCommand = {
     "db-add",
-    "",
-    "Usage: telvo-log db-add DATABASE WORKGROUP NAME [COMPUTER]\n"
+    "--role=",
+    "Usage: telvo-log db-add DATABASE WORKGROUP NAME [COMPUTER] [--role ROLE]\n"
     "\n"
     "Adds the person NAME to WORKGROUP in a PostgreSQL database with Telvo's\n"
     "tables, making the workgroup when it is new; notifications of their calls\n"
@@ -94,6 +95,9 @@ const LogCommand kDbAddCommand = {
     "DATABASE is a libpq connection string, such as \"service=telvo\".\n"
     "\n"
     "Options:\n"
+    "      --role ROLE  the database role the person logs in as: made when it does\n"
+    "                   not exist (with no password), and given the rights of a\n"
+    "                   member of the workgroup (the role telvo_member)\n"
     "  -h, --help     show this help and exit\n"
     "  -V, --version  show the version and exit\n",
     nullptr,

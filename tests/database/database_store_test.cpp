@@ -419,8 +419,8 @@ TEST_F(DatabaseStoreTest, RefusesMissingOrNewerTablesAndNamesItDoesNotHold) {
   EXPECT_EQ(QueryNumber(there, "SELECT version FROM schema_version"), KnownSchemaVersion() + 1);
 
   EXPECT_EQ(refusal(conninfo_, "Nobody's", ann_).detail,
-            "The workgroup Nobody's is not in the database. An administrator adds it with "
-            "telvo-log db-add.");
+            "The workgroup Nobody's is not in the database, or this user is not one of its "
+            "members. An administrator adds people with telvo-log db-add.");
   EXPECT_EQ(refusal(conninfo_, workgroup_, {.name = "Zo\xeb"}).detail,
             "Zo\xeb is not in the workgroup " + workgroup_ + " in the database.");
   error = refusal("host=/nonexistent port=5432 dbname=telvo", workgroup_, ann_);

@@ -35,6 +35,27 @@ std::string Newer(int version) {
          "). Install the newer Telvo.";
 }
 
+// Runs the statement the server itself writes from `format` and a name, so
+// the name is quoted as an identifier by the server, whatever it holds.
+StoreError ExecFormatted(PgConnection& connection, const char* format, const std::string& name) {
+  PgResult statement;
+  StoreError error =
+      connection.Exec("SELECT format($1, $2)", {PgParam::Text(format), PgParam::Text(name)},
+                      &statement);
+  if (error.ok()) error = connection.Exec(std::string(statement.Bytes(0, 0)).c_str());
+  return error;
+}
+
+StoreError MakeMemberRole(PgConnection& connection, const std::string& role) {
+  PgResult found;
+  StoreError error = connection.Exec("SELECT count(*) FROM pg_roles WHERE rolname = $1",
+                                     {PgParam::Text(role)}, &found);
+  if (error.ok() && found.Integer(0, 0) == 0)
+    error = ExecFormatted(connection, "CREATE ROLE %I LOGIN", role);
+  if (error.ok()) error = ExecFormatted(connection, "GRANT telvo_member TO %I", role);
+  return error;
+}
+
 }  // namespace
 
 int KnownSchemaVersion() { return static_cast<int>(std::size(kMigrations)); }
@@ -80,7 +101,8 @@ StoreError MigrateSchema(PgConnection& connection, int* before, int* after) {
 }
 
 StoreError AddPerson(PgConnection& connection, const std::string& workgroup,
-                     const std::string& name, const std::string& computer) {
+                     const std::string& name, const std::string& computer,
+                     const std::string& role) {
   PgTransaction transaction(connection);
   StoreError error = transaction.Begin();
   if (error.ok())
@@ -93,11 +115,15 @@ StoreError AddPerson(PgConnection& connection, const std::string& workgroup,
                             {PgParam::Text(workgroup)}, &found);
   if (!error.ok()) return error;
   const PgParam id = PgParam::Int32(static_cast<int32_t>(found.Integer(0, 0)));
-  error = connection.Exec(
-      "INSERT INTO person (workgroup_id, name, computer, position) "
-      "SELECT $1, $2, $3, coalesce(max(position) + 1, 0) FROM person WHERE workgroup_id = $1 "
-      "ON CONFLICT (workgroup_id, name) DO UPDATE SET computer = excluded.computer",
-      {id, PgParam::Bytes(name), PgParam::Text(computer)});
+  if (!role.empty()) error = MakeMemberRole(connection, role);
+  if (error.ok())
+    error = connection.Exec(
+        "INSERT INTO person (workgroup_id, name, computer, position, role) "
+        "SELECT $1, $2, $3, coalesce(max(position) + 1, 0), nullif($4, '') FROM person "
+        "WHERE workgroup_id = $1 "
+        "ON CONFLICT (workgroup_id, name) DO UPDATE SET computer = excluded.computer, "
+        "role = coalesce(excluded.role, person.role)",
+        {id, PgParam::Bytes(name), PgParam::Text(computer), PgParam::Text(role)});
   if (error.ok()) error = transaction.Commit();
   return error;
 }

@@ -28,8 +28,13 @@ int KnownSchemaVersion();
 
 // Adds `name` (in the program's code page) to `workgroup`, making the
 // workgroup when it is new, last in its order; a person already there keeps
-// their place and takes `computer`.
+// their place and takes `computer`. Given a `role`, the person logs in as
+// that role: it is made (able to log in, with no password: the
+// administrator gives it one, a certificate or Kerberos) when it does not
+// exist, and made a member of telvo_member, whose rights the tables' policies
+// give; a person added again without a role keeps theirs.
 [[nodiscard]] StoreError AddPerson(PgConnection& connection, const std::string& workgroup,
-                                   const std::string& name, const std::string& computer);
+                                   const std::string& name, const std::string& computer,
+                                   const std::string& role = "");
 
 }  // namespace telvo

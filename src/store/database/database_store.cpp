@@ -96,7 +96,8 @@ StoreError DatabaseStore::Connect() {
                              {PgParam::Text(workgroup_)}, &found);
   if (error.ok() && found.rows() == 0)
     error = Refused("The workgroup " + workgroup_ +
-                    " is not in the database. An administrator adds it with telvo-log db-add.");
+                    " is not in the database, or this user is not one of its members. An "
+                    "administrator adds people with telvo-log db-add.");
   // Checked afresh by the next operation, which may find it mended.
   if (!error.ok()) {
     connection_.Close();
@@ -213,6 +214,17 @@ StoreError DatabaseStore::WriteFor(const Person& person,
   return error;
 }
 
+StoreError DatabaseStore::Audit(int32_t personId, const char* action, int64_t callSeq,
+                                std::string_view detail) {
+  // Who and when are the row's defaults: the role of this connection and
+  // the transaction's start, which the table's policy holds members to.
+  return connection_.Exec(
+      "INSERT INTO audit (person_id, action, call_seq, detail) "
+      "VALUES ($1, $2, nullif($3, -1), $4)",
+      {PgParam::Int32(personId), PgParam::Text(action), PgParam::Int64(callSeq),
+       PgParam::Bytes(detail)});
+}
+
 StoreError DatabaseStore::NewestSeq(int32_t personId, bool archive, int64_t* seq) {
   PgResult newest;
   StoreError error =
@@ -322,6 +334,8 @@ CallRead DatabaseStore::Mark(const CallBook& book, const CallId& id, char mark) 
       "UPDATE call SET body = set_byte(body, 0, $2) WHERE seq = $1 "
       "RETURNING body",
       {PgParam::Int64(id.position), PgParam::Int32(static_cast<unsigned char>(mark))}, &marked);
+  if (read.error.ok())
+    read.error = Audit(personId, "mark", id.position, std::string(1, mark));
   if (read.error.ok()) read.error = transaction.Commit();
   if (read.error.ok()) read.call.body = std::string(marked.Bytes(0, 0));
   return read;
@@ -329,8 +343,10 @@ CallRead DatabaseStore::Mark(const CallBook& book, const CallId& id, char mark) 
 
 StoreError DatabaseStore::Export(const Person& owner, const Call& call) {
   return WriteFor(owner, [&](int32_t personId) {
-    return connection_.Exec("INSERT INTO export_line (person_id, line) VALUES ($1, $2)",
-                            {PgParam::Int32(personId), PgParam::Bytes(ExportLine(call.body))});
+    StoreError error =
+        connection_.Exec("INSERT INTO export_line (person_id, line) VALUES ($1, $2)",
+                         {PgParam::Int32(personId), PgParam::Bytes(ExportLine(call.body))});
+    return error.ok() ? Audit(personId, "export", call.id.position, "") : error;
   });
 }
 
@@ -367,6 +383,7 @@ PurgeResult DatabaseStore::Purge(const CallBook& book) {
     error = connection_.Exec((book.archive ? PurgeArchiveSql() : PurgeCallsSql()).c_str(),
                              {PgParam::Int32(personId)});
   if (error.ok()) error = NewestSeq(personId, book.archive, &result.newLength);
+  if (error.ok()) error = Audit(personId, "purge", -1, book.archive ? "archive" : "calls");
   if (error.ok()) error = transaction.Commit();
   // Rolled back, the purge changed nothing: a failure of the log's kind.
   if (!error.ok()) {

@@ -82,6 +82,10 @@ class DatabaseStore : public PhoneStore {
   // COMMIT, unless something failed first.
   [[nodiscard]] StoreError WriteFor(const Person& person,
                                     const std::function<StoreError(int32_t personId)>& write);
+  // Records in the transaction under way that this connection's role did
+  // `action` to `personId`'s call `callSeq` (-1: to no one call).
+  [[nodiscard]] StoreError Audit(int32_t personId, const char* action, int64_t callSeq,
+                                 std::string_view detail);
   // The newest sequence number in `book` of `personId`, 0 for none.
   [[nodiscard]] StoreError NewestSeq(int32_t personId, bool archive, int64_t* seq);
   // The call `id` names in `book` of `personId`, or kStale.
