@@ -2,9 +2,21 @@
 // What the message pad holds when OK is pressed. Core code passes it to the
 // pad's window (a forward fills the pad with a call) and the store posts it.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "core/person.h"
+
 namespace telvo {
+
+// The call a forward's pad was filled from: the book it stands in and its
+// position there, so that a store which keeps an audit trail records the
+// forward with the delivery itself.
+struct ForwardedCall {
+  CallBook from;
+  int64_t position = -1;
+};
 
 struct PadValues {
   int selectedIndex = -1;  // the recipient in the person list, -1 for none
@@ -14,6 +26,7 @@ struct PadValues {
   std::string phone;
   std::string message;
   bool urgent = false;
+  std::optional<ForwardedCall> forwarded;  // set in a forward's pad
 };
 
 }  // namespace telvo

@@ -23,8 +23,9 @@ std::string DeliveryRefusal(const PadValues& pad, bool hasRecipient, std::string
 }
 
 StoreError Delivery::Deliver(const Person& to, std::string_view body, const std::string& sender,
-                             const std::string& caller) {
-  StoreError stored = store_.Post(to, body);
+                             const std::string& caller,
+                             const std::optional<ForwardedCall>& forwarded) {
+  StoreError stored = forwarded ? store_.PostForward(to, body, *forwarded) : store_.Post(to, body);
   // A database's post has rung the recipient's listener in its commit.
   if (stored.ok() && !store_.NotifiesRecipients()) SendMailslot(env_, sender, to.computer, caller);
   return stored;
@@ -42,7 +43,8 @@ bool PostMessage(Program& program, const PadValues& pad) {
 
   const Person to = program.workgroup.at(person);
   const StoreError delivered =
-      Delivery(*program.store, program.env).Deliver(to, body, program.settings.name, pad.caller);
+      Delivery(*program.store, program.env)
+          .Deliver(to, body, program.settings.name, pad.caller, pad.forwarded);
   if (!delivered.ok()) {
     // Under the recipient's name, as every failure to write their log.
     ShowStop(program, to.name, NotDeliveredText(delivered));

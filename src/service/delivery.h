@@ -4,6 +4,7 @@
 // workstation. The pad, a forward and telvo-log post all deliver here, so
 // the store and the notifier never need to know of each other.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,8 +28,10 @@ class Delivery {
   // delivered and `to`'s workstation hears of it from `sender`, the
   // notification naming `caller`. A notification is never sent for a call
   // that is not stored.
+  // `forwarded`: the call a forward passes on, which the store may record.
   StoreError Deliver(const Person& to, std::string_view body, const std::string& sender,
-                     const std::string& caller);
+                     const std::string& caller,
+                     const std::optional<ForwardedCall>& forwarded = std::nullopt);
 
  private:
   PhoneStore& store_;

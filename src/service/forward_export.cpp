@@ -27,6 +27,7 @@ bool ForwardCall(Program& program, const Call& call) {
   pad.date = fields.date;
   pad.time = fields.time;
   pad.message = fields.message + " [Forwarded] " + FormatDate(program.env.Now());
+  pad.forwarded = ForwardedCall{viewed.book, call.id.position};
   const bool delivered = program.hooks.ForwardThroughPad && program.hooks.ForwardThroughPad(pad);
 
   viewed.person = program.workgroup.IndexOf(viewed.book.owner.name);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/pad_values.h"
 #include "core/person.h"
 #include "platform/env.h"
 #include "platform/status.h"
@@ -151,6 +152,13 @@ class PhoneStore {
   // Appends a call to `to`'s phone log. When this returns without an error
   // the call is on the recipient's disk: it is delivered.
   virtual StoreError Post(const Person& to, std::string_view body) = 0;
+  // Posts a forward of `forwarded` as Post does. A store with an audit
+  // trail records the forward in the same transaction; the folder's has
+  // none, and only posts.
+  virtual StoreError PostForward(const Person& to, std::string_view body,
+                                 const ForwardedCall& /*forwarded*/) {
+    return Post(to, body);
+  }
 
   // Up to `count` calls next to `from` in `direction`. A default CallId
   // stands for the end beyond the newest call. A `from` that no longer

@@ -97,7 +97,8 @@ TEST_F(DatabaseRolesTest, MembersWorkOnTheirWorkgroupAndNobodyElseSeesIt) {
 }
 
 // A member sets a colleague's mark but cannot rewrite the rest of the
-// call; the audit rows name who did what, and nobody can change them.
+// call; the audit rows of a mark, an export, a forward and a purge name who
+// did what, and nobody can change them.
 TEST_F(DatabaseRolesTest, OnlyMarksOfOthersChangeAndTheAuditStaysAsWritten) {
   DatabaseStore ann(As("ann"), front_);
   ASSERT_TRUE(ann.Post(bob_, CallBody("Joe")).ok());
@@ -114,6 +115,7 @@ TEST_F(DatabaseRolesTest, OnlyMarksOfOthersChangeAndTheAuditStaysAsWritten) {
   ASSERT_EQ(page.calls.size(), 1u);
   ASSERT_TRUE(ann.Mark({bob_, false}, page.calls[0].id, '\x01').error.ok());
   ASSERT_TRUE(ann.Export(bob_, page.calls[0]).ok());
+  ASSERT_TRUE(ann.PostForward(ann_, CallBody("Joe"), {{bob_, false}, seq}).ok());
   ASSERT_TRUE(DatabaseStore(As("bob"), front_).Purge({bob_, false}).ok());
   PgResult rows;
   ASSERT_TRUE(admin_
@@ -127,9 +129,10 @@ TEST_F(DatabaseRolesTest, OnlyMarksOfOthersChangeAndTheAuditStaysAsWritten) {
     audit.push_back(std::string(rows.Bytes(row, 0)) + " " + std::string(rows.Bytes(row, 1)) + " " +
                     std::to_string(rows.Integer(row, 2)) + " " + std::string(rows.Bytes(row, 3)));
   const std::string call = std::to_string(seq);
-  EXPECT_EQ(audit, (std::vector<std::string>{Role("ann") + " mark " + call + " \x01",
-                                             Role("ann") + " export " + call + " ",
-                                             Role("bob") + " purge 0 calls"}));
+  EXPECT_EQ(audit,
+            (std::vector<std::string>{
+                Role("ann") + " mark " + call + " \x01", Role("ann") + " export " + call + " ",
+                Role("ann") + " forward " + call + " Ann", Role("bob") + " purge 0 calls"}));
 
   for (const char* change : {"UPDATE audit SET role = current_user", "DELETE FROM audit"})
     EXPECT_NE(Refusal("ann", change).find("permission denied"), std::string::npos) << change;

@@ -253,21 +253,38 @@ CallRead DatabaseStore::Find(int32_t personId, bool archive, const CallId& id, b
   return read;
 }
 
+StoreError DatabaseStore::InsertCall(int32_t personId, std::string_view body) {
+  StoreError error = connection_.Exec("INSERT INTO call (person_id, book, body) VALUES ($1, 0, $2)",
+                                      {PgParam::Int32(personId), PgParam::Bytes(body)});
+  // Sent by the server when the transaction commits, and only then. Any
+  // role may listen on any channel, so the payload names the person and
+  // nothing of the call.
+  if (error.ok())
+    error = connection_.Exec(
+        "SELECT pg_notify($1, $2)",
+        {PgParam::Text(NotifyChannel(workgroupId_)), PgParam::Text(std::to_string(personId))});
+  return error;
+}
+
 StoreError DatabaseStore::Post(const Person& to, std::string_view body) {
   // The call is delivered once the server has said COMMIT. A connection
   // lost during the COMMIT leaves it unknown: reported as not delivered, the
   // call may be there after all, but one reported delivered always is.
-  return WriteFor(to, [&](int32_t personId) {
+  return WriteFor(to, [&](int32_t personId) { return InsertCall(personId, body); });
+}
+
+StoreError DatabaseStore::PostForward(const Person& to, std::string_view body,
+                                      const ForwardedCall& forwarded) {
+  // The audit row is the forwarded call's owner's: whose call went where.
+  return WriteFor(forwarded.from.owner, [&](int32_t ownerId) {
+    PgResult found;
     StoreError error =
-        connection_.Exec("INSERT INTO call (person_id, book, body) VALUES ($1, 0, $2)",
-                         {PgParam::Int32(personId), PgParam::Bytes(body)});
-    // Sent by the server when the transaction commits, and only then. Any
-    // role may listen on any channel, so the payload names the person and
-    // nothing of the call.
-    if (error.ok())
-      error = connection_.Exec(
-          "SELECT pg_notify($1, $2)",
-          {PgParam::Text(NotifyChannel(workgroupId_)), PgParam::Text(std::to_string(personId))});
+        connection_.Exec("SELECT id FROM person WHERE workgroup_id = $1 AND name = $2",
+                         {PgParam::Int32(workgroupId_), PgParam::Bytes(to.name)}, &found);
+    if (error.ok() && found.rows() == 0)
+      error = Refused(to.name + " is not in the workgroup " + workgroup_ + " in the database.");
+    if (error.ok()) error = InsertCall(static_cast<int32_t>(found.Integer(0, 0)), body);
+    if (error.ok()) error = Audit(ownerId, "forward", forwarded.position, to.name);
     return error;
   });
 }
@@ -334,8 +351,7 @@ CallRead DatabaseStore::Mark(const CallBook& book, const CallId& id, char mark) 
       "UPDATE call SET body = set_byte(body, 0, $2) WHERE seq = $1 "
       "RETURNING body",
       {PgParam::Int64(id.position), PgParam::Int32(static_cast<unsigned char>(mark))}, &marked);
-  if (read.error.ok())
-    read.error = Audit(personId, "mark", id.position, std::string(1, mark));
+  if (read.error.ok()) read.error = Audit(personId, "mark", id.position, std::string(1, mark));
   if (read.error.ok()) read.error = transaction.Commit();
   if (read.error.ok()) read.call.body = std::string(marked.Bytes(0, 0));
   return read;

@@ -10,6 +10,7 @@
 // deletes itself once closed.
 
 #include <QWidget>
+#include <optional>
 
 #include "core/pad_values.h"
 #include "core/program.h"
@@ -113,6 +114,7 @@ class MessagePad : public QWidget {
   // A forward's pad: modal over the call list, which it does not hand over
   // to when it closes.
   bool forward_ = false;
+  std::optional<ForwardedCall> forwarded_;  // what a forward's pad was filled from
   bool forwardDelivered_ = false;
   // The last delivery the pad tried was refused or failed: its close box
   // then leaves it open with the call, whatever the handler said.

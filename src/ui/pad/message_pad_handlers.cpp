@@ -51,6 +51,7 @@ PadValues MessagePad::Values() const {
   pad.phone = FromQt(phoneEdit_->text());
   pad.message = StoredMessage(FromQt(messageEdit_->toPlainText()));
   pad.urgent = urgentCheck_->isChecked();
+  pad.forwarded = forwarded_;
   return pad;
 }
 
