@@ -8,7 +8,8 @@ const char* const kLogToolUsage =
     "Usage: telvo-log COMMAND LOG [ARGUMENT]... [OPTION]...\n"
     "  or:  telvo-log check-share FOLDER [SECOND_MOUNT] [--tsv]\n"
     "  or:  telvo-log db-init DATABASE\n"
-    "  or:  telvo-log db-add DATABASE WORKGROUP NAME [COMPUTER]\n"
+    "  or:  telvo-log db-add DATABASE WORKGROUP NAME [COMPUTER] [--role ROLE]\n"
+    "  or:  telvo-log audit WORKGROUP_LIST [--person NAME] [--tsv]\n"
     "  or:  telvo-log [COMMAND] -h|--help\n"
     "  or:  telvo-log help [COMMAND]\n"
     "  or:  telvo-log -V|--version\n"
@@ -30,6 +31,7 @@ const char* const kLogToolUsage =
     "  check-share  tells whether a shared folder's mount can lose calls\n"
     "  db-init      creates or updates Telvo's tables in a PostgreSQL database\n"
     "  db-add       adds a person, and their workgroup, to such a database\n"
+    "  audit        lists what was done to a database workgroup's calls\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help, or with COMMAND that command's, and exit\n"
@@ -38,7 +40,7 @@ const char* const kLogToolUsage =
 const std::vector<const LogCommand*>& LogCommands() {
   static const std::vector<const LogCommand*> commands = {
       &kListCommand,  &kPostCommand,       &kMarkCommand,   &kPurgeCommand, &kExportCommand,
-      &kCheckCommand, &kCheckShareCommand, &kDbInitCommand, &kDbAddCommand};
+      &kCheckCommand, &kCheckShareCommand, &kDbInitCommand, &kDbAddCommand, &kAuditCommand};
   return commands;
 }
 

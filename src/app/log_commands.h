@@ -32,6 +32,7 @@ extern const LogCommand kCheckCommand;
 extern const LogCommand kCheckShareCommand;
 extern const LogCommand kDbInitCommand;
 extern const LogCommand kDbAddCommand;
+extern const LogCommand kAuditCommand;
 
 // The program's version, the About box's.
 inline constexpr char kLogToolVersion[] = "1.4.5";

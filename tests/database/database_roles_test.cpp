@@ -5,14 +5,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/log_tool.h"
 #include "core/call_fields.h"
 #include "database/test_database.h"
+#include "platform/posix_env.h"
 #include "store/database/database_schema.h"
 #include "store/database/database_store.h"
 #include "support/records.h"
+#include "support/test_env.h"
 
 namespace telvo::test {
 namespace {
@@ -117,22 +121,21 @@ TEST_F(DatabaseRolesTest, OnlyMarksOfOthersChangeAndTheAuditStaysAsWritten) {
   ASSERT_TRUE(ann.Export(bob_, page.calls[0]).ok());
   ASSERT_TRUE(ann.PostForward(ann_, CallBody("Joe"), {{bob_, false}, seq}).ok());
   ASSERT_TRUE(DatabaseStore(As("bob"), front_).Purge({bob_, false}).ok());
-  PgResult rows;
-  ASSERT_TRUE(admin_
-                  .Exec("SELECT a.role::text, action, coalesce(call_seq, 0), detail FROM audit a "
-                        "JOIN person p ON p.id = a.person_id JOIN workgroup w ON "
-                        "w.id = p.workgroup_id WHERE w.name = $1 ORDER BY a.seq",
-                        {PgParam::Text(front_)}, &rows)
-                  .ok());
+  // The administrator's list of it, a row a line.
+  TempDir temp;
+  const std::string list = temp.file("front.wgl");
+  WriteWholeFile(list, "DATABASE " + conninfo_ + " workgroup=" + front_ + "\r\n");
+  PosixEnv env;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunLogTool({"audit", list, "--person", "BOB", "--tsv"}, env, out, err), 0) << err.str();
   std::vector<std::string> audit;
-  for (int row = 0; row < rows.rows(); ++row)
-    audit.push_back(std::string(rows.Bytes(row, 0)) + " " + std::string(rows.Bytes(row, 1)) + " " +
-                    std::to_string(rows.Integer(row, 2)) + " " + std::string(rows.Bytes(row, 3)));
+  std::istringstream lines(out.str());
+  for (std::string row; std::getline(lines, row);) audit.push_back(row.substr(row.find('\t') + 1));
   const std::string call = std::to_string(seq);
-  EXPECT_EQ(audit,
-            (std::vector<std::string>{
-                Role("ann") + " mark " + call + " \x01", Role("ann") + " export " + call + " ",
-                Role("ann") + " forward " + call + " Ann", Role("bob") + " purge 0 calls"}));
+  EXPECT_EQ(audit, (std::vector<std::string>{Role("ann") + "\tBob\tmark\t" + call + "\tnew",
+                                             Role("ann") + "\tBob\texport\t" + call + "\t",
+                                             Role("ann") + "\tBob\tforward\t" + call + "\tAnn",
+                                             Role("bob") + "\tBob\tpurge\t\tcalls"}));
 
   for (const char* change : {"UPDATE audit SET role = current_user", "DELETE FROM audit"})
     EXPECT_NE(Refusal("ann", change).find("permission denied"), std::string::npos) << change;
