@@ -10,6 +10,8 @@ const char* const kLogToolUsage =
     "  or:  telvo-log db-init DATABASE\n"
     "  or:  telvo-log db-add DATABASE WORKGROUP NAME [COMPUTER] [--role ROLE]\n"
     "  or:  telvo-log audit WORKGROUP_LIST [--person NAME] [--tsv]\n"
+    "  or:  telvo-log import FOLDER_LIST DATABASE_LIST\n"
+    "  or:  telvo-log export-log DATABASE_LIST NAME FILE [--archive]\n"
     "  or:  telvo-log [COMMAND] -h|--help\n"
     "  or:  telvo-log help [COMMAND]\n"
     "  or:  telvo-log -V|--version\n"
@@ -32,6 +34,8 @@ const char* const kLogToolUsage =
     "  db-init      creates or updates Telvo's tables in a PostgreSQL database\n"
     "  db-add       adds a person, and their workgroup, to such a database\n"
     "  audit        lists what was done to a database workgroup's calls\n"
+    "  import       brings a shared folder's workgroup into a database\n"
+    "  export-log   writes a person's calls from a database as a phone log\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help, or with COMMAND that command's, and exit\n"
@@ -39,8 +43,9 @@ const char* const kLogToolUsage =
 
 const std::vector<const LogCommand*>& LogCommands() {
   static const std::vector<const LogCommand*> commands = {
-      &kListCommand,  &kPostCommand,       &kMarkCommand,   &kPurgeCommand, &kExportCommand,
-      &kCheckCommand, &kCheckShareCommand, &kDbInitCommand, &kDbAddCommand, &kAuditCommand};
+      &kListCommand,   &kPostCommand,  &kMarkCommand,       &kPurgeCommand,
+      &kExportCommand, &kCheckCommand, &kCheckShareCommand, &kDbInitCommand,
+      &kDbAddCommand,  &kAuditCommand, &kImportCommand,     &kExportLogCommand};
   return commands;
 }
 

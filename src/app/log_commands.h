@@ -33,6 +33,8 @@ extern const LogCommand kCheckShareCommand;
 extern const LogCommand kDbInitCommand;
 extern const LogCommand kDbAddCommand;
 extern const LogCommand kAuditCommand;
+extern const LogCommand kImportCommand;
+extern const LogCommand kExportLogCommand;
 
 // The program's version, the About box's.
 inline constexpr char kLogToolVersion[] = "1.4.5";

@@ -27,7 +27,11 @@ LogSession::LogSession(const CommandLine& commandLine, Env& env, std::ostream& r
     ready_ = FindPerson();
     return;
   }
-  if (line.has("--archive")) {
+  // A command that names its person otherwise has an --archive of its own.
+  const LogCommand* command = FindLogCommand(line.command);
+  const bool namesPeople = command && std::string_view(command->options).find("--person=") !=
+                                          std::string_view::npos;
+  if (namesPeople && line.has("--archive")) {
     ready_ = Usage("--archive goes with --person");
     return;
   }

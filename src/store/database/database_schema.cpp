@@ -39,9 +39,8 @@ std::string Newer(int version) {
 // the name is quoted as an identifier by the server, whatever it holds.
 StoreError ExecFormatted(PgConnection& connection, const char* format, const std::string& name) {
   PgResult statement;
-  StoreError error =
-      connection.Exec("SELECT format($1, $2)", {PgParam::Text(format), PgParam::Text(name)},
-                      &statement);
+  StoreError error = connection.Exec("SELECT format($1, $2)",
+                                     {PgParam::Text(format), PgParam::Text(name)}, &statement);
   if (error.ok()) error = connection.Exec(std::string(statement.Bytes(0, 0)).c_str());
   return error;
 }
