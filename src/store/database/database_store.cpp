@@ -110,14 +110,7 @@ StoreError DatabaseStore::Connect() {
 
 StoreError DatabaseStore::ListPeople(std::vector<Person>* people) {
   PgTransaction transaction(connection_);
-  const bool reused = connection_.connected();
-  StoreError error = Connect();
-  if (error.ok()) error = transaction.Begin(kBeginReading);
-  if (reused && error.kind == StoreError::Kind::kDatabaseUnreachable) {
-    connection_.Close();
-    error = Connect();
-    if (error.ok()) error = transaction.Begin(kBeginReading);
-  }
+  StoreError error = ConnectAndBegin(transaction, kBeginReading);
   PgResult rows;
   if (error.ok())
     error = connection_.Exec(
@@ -181,8 +174,7 @@ StoreError DatabaseStore::CallsAfter(const Person& person, int64_t seq, int coun
   return {};
 }
 
-StoreError DatabaseStore::Begin(PgTransaction& transaction, const char* begin, const Person& person,
-                                int32_t* personId) {
+StoreError DatabaseStore::ConnectAndBegin(PgTransaction& transaction, const char* begin) {
   const bool reused = connection_.connected();
   StoreError error = Connect();
   if (error.ok()) error = transaction.Begin(begin);
@@ -194,6 +186,12 @@ StoreError DatabaseStore::Begin(PgTransaction& transaction, const char* begin, c
     error = Connect();
     if (error.ok()) error = transaction.Begin(begin);
   }
+  return error;
+}
+
+StoreError DatabaseStore::Begin(PgTransaction& transaction, const char* begin, const Person& person,
+                                int32_t* personId) {
+  StoreError error = ConnectAndBegin(transaction, begin);
   PgResult found;
   if (error.ok())
     error = connection_.Exec("SELECT id FROM person WHERE workgroup_id = $1 AND name = $2",

@@ -76,6 +76,9 @@ class DatabaseStore : public PhoneStore {
                                       int32_t* personId, std::vector<Call>* calls);
 
  private:
+  // Connects when needed and begins a transaction with `begin`, on a fresh
+  // connection when the one kept turns out to be cut.
+  [[nodiscard]] StoreError ConnectAndBegin(PgTransaction& transaction, const char* begin);
   // Connects, begins an operation's transaction with `begin` and finds
   // `person` in it: their id goes to `personId`.
   [[nodiscard]] StoreError Begin(PgTransaction& transaction, const char* begin,
