@@ -265,24 +265,6 @@ TEST_F(OptionsDialogTest, SavesWhatTheControlsShowByteForByte) {
   EXPECT_EQ(ReadWholeFile(IniFile()), saved);
 }
 
-TEST_F(OptionsDialogTest, CancelLeavesTheFileAsItWas) {
-  WriteWholeFile(IniFile(), "Name=Ann\r\n");
-  Open();
-  dialogs.AnswerColor(kBlack);
-  Click("chooseColourButton");
-  Click("cancelButton");
-  EXPECT_EQ(dialog->result(), QDialog::Rejected);
-
-  // Shown modally: the caller waits until it is closed.
-  WhenModalShows([](QWidget* modal) {
-    EXPECT_EQ(modal->objectName(), "optionsDialog");
-    Find<QPushButton>(modal, "cancelButton")->click();
-  });
-  ShowOptionsDialog(program, nullptr);
-  EXPECT_EQ(ReadWholeFile(IniFile()), "Name=Ann\r\n");
-  EXPECT_TRUE(boxes.shown().empty());
-}
-
 TEST_F(OptionsDialogTest, ThePollerIsLeftOffUnlessTheInternalChoiceIsSaved) {
   // Loading the list switches it on again for a user on the internal choice.
   Open();
