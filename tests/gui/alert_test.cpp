@@ -22,7 +22,7 @@ class AlertWindowTest : public ProgramTest {
   AlertWindowTest() { SetPeople({"<b>Ann"}); }
 
   std::string AlertFile() const { return temp.file("<b>ann/ALERT.TXT"); }
-  std::string Stored() const { return ReadWholeFile(AlertFile()); }
+  std::string Stored() { return Alert(0).value_or("none"); }
 
   // What the pad does before it opens the window.
   std::unique_ptr<AlertWindow> Open(AlertUse use) {
@@ -36,7 +36,7 @@ class AlertWindowTest : public ProgramTest {
 };
 
 TEST_F(AlertWindowTest, ShowsTheAlertToTheTakerAsPlainText) {
-  WriteWholeFile(AlertFile(), kStored);
+  PutAlert(0, kStored);
   auto window = Open(AlertUse::kShowToTaker);
   EXPECT_EQ(window->windowTitle(), "Alert for <b>Ann");
   EXPECT_EQ(state.activeWindow, kAlertWindow);
@@ -55,7 +55,7 @@ TEST_F(AlertWindowTest, ShowsTheAlertToTheTakerAsPlainText) {
   window = Open(AlertUse::kShowToTaker);
   Click(window.get(), "removeButton");
   EXPECT_FALSE(window->isVisible());
-  EXPECT_FALSE(std::filesystem::exists(AlertFile()));
+  EXPECT_EQ(Alert(0), std::nullopt);
 }
 
 TEST_F(AlertWindowTest, EditorWritesOnlyWhatChanged) {
@@ -67,7 +67,7 @@ TEST_F(AlertWindowTest, EditorWritesOnlyWhatChanged) {
   QTest::mouseDClick(AlertEdit(window.get())->viewport(), Qt::LeftButton);
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Be sure to enter an alert"}));
   Click(window.get(), "okButton");
-  EXPECT_FALSE(std::filesystem::exists(AlertFile()));
+  EXPECT_EQ(Alert(0), std::nullopt);
 
   window = Open(AlertUse::kEdit);
   QTest::keyClicks(AlertEdit(window.get()), "Out");

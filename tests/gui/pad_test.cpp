@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -12,9 +11,9 @@
 #include <map>
 
 #include "gui/gui_support.h"
+#include "store/database/database_store.h"
 #include "support/program_fixture.h"
 #include "support/records.h"
-#include "ui/common/fonts.h"
 #include "ui/pad/message_pad.h"
 
 namespace telvo::test {
@@ -167,7 +166,29 @@ TEST_F(PadTest, RefusedDeliveriesKeepThePadAsItWas) {
   EXPECT_EQ(boxes.shown().size(), 3u);
   EXPECT_EQ(Edit("callerEdit")->text(), "Joe");
   EXPECT_EQ(Edit("dateEdit")->text(), "12-31-2026 noon");
-  EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
+  EXPECT_EQ(Log(kAnn), "");
+}
+
+TEST_F(PadTest, AnUnreachableDatabaseIsNamedAndThePadKeepsTheCall) {
+  Open();
+  PhoneStore* reachable = program.store;
+  DatabaseStore unreachable("host=" + temp.file("no-server") + " dbname=telvo", "team");
+  program.store = &unreachable;
+  Choose(kBob);
+  Type("callerEdit", "Joe");
+  Click("deliverButton");
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.last().caption, "Bob");
+  EXPECT_EQ(boxes.last().icon, BoxIcon::kStop);
+  // The program's sentences, then libpq's own words naming the socket.
+  const std::string said = "The message was not delivered.\rThe database could not be reached.\r";
+  EXPECT_EQ(boxes.last().text.substr(0, said.size()), said);
+  EXPECT_NE(boxes.last().text.find("no-server/.s.PGSQL.5432"), std::string::npos);
+  EXPECT_EQ(Edit("callerEdit")->text(), "Joe");
+  EXPECT_EQ(Log(kBob), "");
+  program.store = reachable;
+  Click("deliverButton");
+  EXPECT_EQ(Log(kBob), CallRecord({MARK_NEW, "12-06-2026", "Joe", "9:05 AM", "", " (CW)"}));
 }
 
 TEST_F(PadTest, CloseOffersToDeliverWhatThePadHolds) {
@@ -293,8 +314,7 @@ TEST_F(PadTest, AnAlertIsShownOnceWhenItsPersonIsChosen) {
 }
 
 TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {
-  WriteWholeFile(LogFile(kBob).substr(0, LogFile(kBob).size() - 8) + "ALERT.TXT",
-                 "<b>Out</b> today\r\nPosted 8:00 AM 12-06-2026\r\n");
+  PutAlert(kBob, "<b>Out</b> today\r\nPosted 8:00 AM 12-06-2026\r\n");
   Open(true);
   Type("callerEdit", "Joe");
   QString shown;
@@ -389,7 +409,7 @@ TEST_F(PadTest, OptionsFirstOfferToDeliverThenReloadTheSettings) {
   Click("optionsButton");
   EXPECT_EQ(optionsShown, 1);
   EXPECT_EQ(boxes.last().text, "Do you want to deliver this message");
-  EXPECT_FALSE(env.FileExists(workgroup.at(0).log));
+  EXPECT_EQ(Log(kAnn), "");
   EXPECT_TRUE(Closed());
   EXPECT_EQ(unloads, 1);
   EXPECT_TRUE(state.keepRunning);
@@ -436,30 +456,11 @@ TEST_F(PadTest, ForwardIsDeliveredOnlyWhenPosted) {
 TEST_F(PadTest, LooksAsConfigured) {
   Open();
   EXPECT_EQ(pad->windowTitle(), "Message Pad");
-  for (const auto& [label, caption] : {std::pair{"forLabel", "For:"},
-                                       {"callerLabel", "Caller"},
-                                       {"messageLabel", "Message"},
-                                       {"phoneLabel", "Phone"}})
-    EXPECT_EQ(Find<QLabel>(pad, label)->text(), caption);
   const QColor pink(0xFF, 0xC0, 0xC0);
   // What is drawn beside the Urgent box's text, and in the window's corner.
   QCheckBox* urgent = Find<QCheckBox>(pad, "urgentCheck");
   EXPECT_EQ(urgent->grab().toImage().pixelColor(urgent->width() - 2, 2), pink);
   EXPECT_EQ(pad->grab().toImage().pixelColor(2, 2), pink);
-
-  // On a small screen the fonts step down until 24 lines fit in 90 units;
-  // the buttons take the next step down.
-  const double points = Edit("callerEdit")->font().pointSizeF();
-  const auto step = std::find(kFontLadder.begin(), kFontLadder.end(), points);
-  ASSERT_TRUE(step != kFontLadder.end() && step != kFontLadder.begin());
-  auto units = [&](double size) {
-    return 24 * QFontMetricsF(MsSansSerif(size)).height() / (pad->height() / 100.0);
-  };
-  EXPECT_GT(units(*(step - 1)), 90);
-  if (points > 8.25) {
-    EXPECT_LE(units(points), 90);
-  }
-  EXPECT_EQ(Button("deliverButton")->font().pointSizeF(), points == 8.25 ? 8.25 : *(step + 1));
 
   // Names are shown as written: no markup, no shortcut letters.
   EXPECT_EQ(List()->item(2)->text(), "Cy & <b>Di</b>");
