@@ -2,17 +2,37 @@
 # A person at a desktop with a window manager: telvo starts on a sample
 # workgroup, and a call is typed as a person types it, caller, Tab, message,
 # Tab, phone number, and delivered with Alt+D; Escape closes the pad, and the
-# recipient's log is read back with telvo-log.
-#   deliver_by_keyboard.sh TELVO TELVO-LOG
+# recipient's calls are read back with telvo-log.
+#   deliver_by_keyboard.sh TELVO TELVO-LOG [database]
+# With "database" the workgroup is made with db-init and db-add in the test
+# cluster of $TELVO_TEST_DATABASE_DIR (Database.ClusterStart), and the
+# workgroup list names it.
 set -euo pipefail
 telvo=$1
 log_tool=$2
-command -v openbox >/dev/null || { echo "SKIP: openbox is not installed"; exit 77; }
+for tool in xvfb-run xdotool openbox; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+if [ "${3:-}" = database ]; then
+  conninfo=$(cat "${TELVO_TEST_DATABASE_DIR:-/nonexistent}/conninfo" 2>/dev/null || true)
+  [ -n "$conninfo" ] ||
+    { echo "SKIP: no PostgreSQL test cluster: Database.ClusterStart says why"; exit 77; }
+fi
 source "$(dirname "$0")/sample_workgroup.sh"
-log=$work/phone/ann/MESSAGES
+list=("$log_tool" list "$work/phone/ann/MESSAGES" --tsv)
+if [ "${3:-}" = database ]; then
+  group=e2e-$$
+  "$log_tool" db-init "$conninfo" >/dev/null
+  "$log_tool" db-add "$conninfo" "$group" "Ann Smith" >/dev/null
+  "$log_tool" db-add "$conninfo" "$group" "Bob Brown" >/dev/null
+  printf 'DATABASE %s workgroup=%s\r\n' "$conninfo" "$group" >"$work/team.wgl"
+  list=("$log_tool" list "$work/team.wgl" --person "Ann Smith" --tsv)
+fi
 
 timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -euo pipefail
+  # What this display runs ends with it, also when a step fails.
+  trap "kill \$(jobs -p) 2>/dev/null || true" EXIT
   # eventually SECONDS COMMAND...: polls COMMAND until it succeeds.
   eventually() {
     local deadline=$((SECONDS + $1)); shift
@@ -24,25 +44,27 @@ timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   openbox >/dev/null 2>&1 &
   eventually 20 sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q \"window id\""
   "$1" & pid=$!
+  shift
   eventually 20 sh -c "xdotool search --onlyvisible --name \"^Message Pad\\$\" | grep -q ."
   pad=$(xdotool search --onlyvisible --name "^Message Pad$" | head -n 1)
   # The window manager hands the new pad the keyboard; the caller box has it.
   eventually 10 sh -c "[ \"\$(xdotool getactivewindow)\" = $pad ]"
-  xdotool type --delay 30 "Joe Caller"
+  xdotool type --delay 30 "Joe <b>Caller</b>"
   xdotool key Tab
   xdotool type --delay 30 "Call back today"
   xdotool key Tab
   xdotool type --delay 30 "555-0199"
   xdotool key alt+d
-  eventually 10 sh -c "\"$2\" list \"$3\" --tsv | grep -q ."
+  eventually 10 sh -c "\"\$@\" | grep -q ." sh "$@"
   xdotool key Escape
   wait "$pid"
-' e2e "$telvo" "$log_tool" "$log"
+' e2e "$telvo" "${list[@]}"
 
-calls=$("$log_tool" list "$log" --tsv)
-today=$(date +%m-%d-%Y)
+calls=$("${list[@]}")
 echo "$calls"
 [ "$(printf '%s\n' "$calls" | wc -l)" -eq 1 ]
-# The phone number in its own field, and no tab typed into the message.
+# Each field as typed, the phone number in its own and no tab in the
+# message; the time is the clock's.
 [ "$(printf '%s' "$calls" | cut -f2,3,5,6,7)" = \
-  "$(printf 'new\t%s\tJoe Caller\t555-0199\tCall back today (CW)' "$today")" ]
+  "$(printf 'new\t%s\tJoe <b>Caller</b>\t555-0199\tCall back today (CW)' "$(date +%m-%d-%Y)")" ]
+printf '%s' "$calls" | cut -f4 | grep -Eqx '1?[0-9]:[0-5][0-9] [AP]M'
