@@ -13,21 +13,6 @@ namespace {
 
 class AboutBoxTest : public ProgramTest {};
 
-TEST_F(AboutBoxTest, NamesTheVersionAndTheRightsInAPlainBox) {
-  ShowAboutBox(program, nullptr);
-
-  ASSERT_EQ(boxes.shown().size(), 1u);
-  const MessageBox& box = boxes.last();
-  // Windows-1252 bytes: 0xA9 is the copyright sign, right after the name.
-  EXPECT_EQ(box.caption, "About  Telvo\xA9");
-  // The empty line is two carriage returns and nothing else.
-  EXPECT_EQ(box.text,
-            "Telvo Version 1.4.5\r\r"
-            "Copyright \xA9 2026 the Telvo developers. All rights reserved.");
-  EXPECT_EQ(box.icon, BoxIcon::kNone);
-  EXPECT_EQ(box.buttons, BoxButtons::kOk);
-}
-
 TEST_F(AboutBoxTest, APersonSeesTheSignAndOneEmptyLineAndOnlyOk) {
   QtMessageBoxes real;
   Program shown(env, real);

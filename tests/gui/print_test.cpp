@@ -94,20 +94,14 @@ std::function<void(QWidget*)> PrintRange(const char* begin, const char* end) {
   };
 }
 
-TEST_F(PrintTest, DialogStartsAtTodayInTabOrderAndGreysTheDatesForAllDates) {
+TEST_F(PrintTest, DialogStartsAtTodayAndGreysTheDatesForAllDates) {
   env.SetNow({2026, 3, 9, 14, 30, 0});
   Open();
   EXPECT_EQ(dialog->windowTitle(), "Print Calls for Bob");
   EXPECT_EQ(Box("beginningDateEdit")->text(), "03-09-2026");
   EXPECT_EQ(Box("endingDateEdit")->text(), "03-09-2026");
-  EXPECT_EQ(dialog->palette().color(QPalette::Window), ToQColor(kPaleYellow));
-  EXPECT_EQ(Box("endingDateEdit")->palette().color(QPalette::Base), ToQColor(kPaleYellow));
   EXPECT_FALSE(Get<QCheckBox>("printAllCheck")->isChecked());
-
   EXPECT_EQ(FocusName(), "beginningDateEdit");
-  std::string order;
-  for (int i = 0; i < 5; ++i, Tab()) order += FocusName() + " ";
-  EXPECT_EQ(order, "beginningDateEdit endingDateEdit printAllCheck printButton cancelButton ");
 
   // "Print All Dates" greys both dates and their labels; the texts stay.
   Get<QCheckBox>("printAllCheck")->click();

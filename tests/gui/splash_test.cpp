@@ -30,26 +30,6 @@ int TicksThroughStep(SplashScreen& splash) {
   return ticks;
 }
 
-TEST(SplashScreenTest, KeepsItsGridAndTexts) {
-  SplashScreen splash;
-  // The line joins its two end pictures, whatever the screen's size.
-  auto* leftEnd = Find<QLabel>(&splash, "leftPhonePicture");
-  auto* rightEnd = Find<QLabel>(&splash, "rightPhonePicture");
-  auto* line = Find<QWidget>(&splash, "telephoneLine");
-  EXPECT_NEAR(line->x(), leftEnd->geometry().right() + 1, 1);
-  EXPECT_NEAR(line->geometry().right() + 1, rightEnd->x(), 1);
-  EXPECT_NEAR(line->geometry().center().y(), leftEnd->geometry().center().y(), 1);
-
-  auto* start = Find<QPushButton>(&splash, "startButton");
-  auto* title = Find<QLabel>(&splash, "titleLabel");
-  EXPECT_TRUE(title->font().bold());
-  EXPECT_NEAR(start->x() + start->width() / 2.0, splash.width() / 2.0, 1);
-  EXPECT_NEAR(title->x() + title->width() / 2.0, splash.width() / 2.0, 1);
-  EXPECT_EQ((QStringList{start->text(), title->text(),
-                         Find<QLabel>(&splash, "disclaimerLabel")->text().left(40)}),
-            (QStringList{"Start Telvo", "Telvo", "There is no warranty or claim of fitness"}));
-}
-
 TEST(SplashScreenTest, PlaysTheMessageAlongTheLineAndClosesFiveSecondsLater) {
   SplashScreen splash;
   splash.show();
