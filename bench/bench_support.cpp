@@ -528,6 +528,12 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
 }
 
+double Percentile(std::vector<double> values, int percent) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[std::min(values.size() - 1, values.size() * static_cast<size_t>(percent) / 100)];
+}
+
 void PrintTitle(const std::string& title, const std::string& floor) {
   std::printf("\n%s\n  floor: %s\n", title.c_str(), floor.c_str());
   std::printf("  %-54s %11s %11s %9s %9s  %s\n", "figure", "value", "floor", "ratio", "target",

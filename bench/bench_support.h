@@ -86,6 +86,9 @@ struct ProcessRun {
 ProcessRun RunProgram(const std::vector<std::string>& argv);
 
 double Median(std::vector<double> values);
+// The value `percent` of the way up the sorted values: 99 for the 99th
+// percentile.
+double Percentile(std::vector<double> values, int percent);
 
 // --- The table ------------------------------------------------------------------
 

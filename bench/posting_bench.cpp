@@ -284,12 +284,6 @@ void BM_TryAHeldLock(benchmark::State& state) {
   }
 }
 
-double Percentile(std::vector<double> values, int percent) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[std::min(values.size() - 1, values.size() * static_cast<size_t>(percent) / 100)];
-}
-
 }  // namespace
 }  // namespace telvo::bench
 
