@@ -609,10 +609,13 @@ void PrintNotifications() {
   const double p50 = Median(figures.notified), floor50 = Median(figures.notifyingPost);
   const double p99 = Percentile(figures.notified, 99);
   const double floor99 = Percentile(figures.notifyingPost, 99);
-  PrintRow("notification, median", Seconds(p50), Seconds(floor50), Ratio(p50 / floor50), "-",
-           Verdict::kNone);
-  PrintRow("notification, 99th percentile", Seconds(p99), Seconds(floor99), Ratio(p99 / floor99),
-           "<= 100 ms", AtMost(p99, 0.1));
+  // With none taken there is no latency to show, and the target is missed.
+  const bool any = !figures.notified.empty();
+  PrintRow("notification, median", any ? Seconds(p50) : "-", Seconds(floor50),
+           any ? Ratio(p50 / floor50) : "-", "-", Verdict::kNone);
+  PrintRow("notification, 99th percentile", any ? Seconds(p99) : "-", Seconds(floor99),
+           any ? Ratio(p99 / floor99) : "-", "<= 100 ms",
+           any ? AtMost(p99, 0.1) : Verdict::kMissed);
   PrintRow("notifications lost", Count(figures.lost), "-", "-", "0", AtMost(figures.lost, 0));
 }
 
