@@ -42,15 +42,14 @@ int Notifications() { return quick ? 200 : 1000; }
 constexpr int kPosters = 8;
 int PostsEach() { return quick ? 60 : 250; }
 int Rounds() { return quick ? 1 : 3; }
-int PageIterations() { return quick ? 300 : 1000; }
-constexpr int kPageRepetitions = 3;
+int PageRounds() { return quick ? 500 : 2000; }
 constexpr int kPageCalls = 12;
 constexpr int64_t kBookSizes[] = {10, 10'000, 1'000'000};
 constexpr int64_t kLargest = 1'000'000;
 // Calls of another person posted after the largest book's: a page of that
 // book is read again behind each number of them.
 constexpr int64_t kNewerCalls[] = {10'000, 100'000};
-int BehindIterations() { return quick ? 100 : 200; }
+int BehindRounds() { return quick ? 100 : 200; }
 // A notification not taken by then counts as lost.
 constexpr int kNotificationWaitMs = 5000;
 constexpr char kWorkgroup[] = "bench";
@@ -327,22 +326,48 @@ CallId MiddleCall(int64_t calls) {
   return CallId::Of(row.Integer(0, 0), row.Bytes(0, 1));
 }
 
-// The newest page, or the page of calls older than the middle call, as
-// "Next" asks for it; 100 untimed pages first.
-void ListPages(benchmark::State& state, int64_t calls, bool middle, int64_t newer = 0) {
+// A page to read: the newest of the book of `calls`, or the one older than
+// its middle call, while `newer` calls of another person are newer.
+struct PageCase {
+  int64_t calls = 0;
+  bool middle = false;
+  int64_t newer = 0;
+};
+
+// Reads each case's page in turn, page by page, beginning with another case
+// each round, so that every case sees the same moments of a busy machine:
+// pages as "Latest" and "Next" ask for them, through one store, as a
+// program reads several books. 100 untimed rounds first.
+void ListPagesInTurns(benchmark::State& state, const std::vector<PageCase>& cases) {
   DatabaseStore store(db.conninfo, kWorkgroup);
-  const CallBook book{.owner = {.name = BookName(calls)}};
-  const CallId from = middle ? MiddleCall(calls) : CallId{};
-  auto read = [&] { return store.ReadPage(book, from, PageDirection::kOlder, kPageCalls); };
-  for (int i = 0; i < 100; ++i) Check(read().error, "ReadPage");
-  const std::string key = PageKey(middle, calls, newer);
-  std::vector<double>& seconds = figures.pages[key];
+  struct Reader {
+    CallBook book;
+    CallId from;
+    std::string key;
+  };
+  std::vector<Reader> readers;
+  for (const PageCase& page : cases) {
+    readers.push_back({{.owner = {.name = BookName(page.calls)}},
+                       page.middle ? MiddleCall(page.calls) : CallId{},
+                       PageKey(page.middle, page.calls, page.newer)});
+  }
+  auto read = [&](const Reader& reader) {
+    return store.ReadPage(reader.book, reader.from, PageDirection::kOlder, kPageCalls);
+  };
+  for (int i = 0; i < 100; ++i) {
+    for (const Reader& reader : readers) Check(read(reader).error, "ReadPage");
+  }
+  size_t first = 0;
   for (auto _ : state) {
-    const Stamp start = Now();
-    const CallPage page = read();
-    seconds.push_back(SecondsBetween(start, Now()));
-    if (!page.error.ok()) return state.SkipWithError(Why(page.error).c_str());
-    figures.pageCalls[key] = static_cast<int>(page.calls.size());
+    for (size_t i = 0; i < readers.size(); ++i) {
+      const Reader& reader = readers[(first + i) % readers.size()];
+      const Stamp start = Now();
+      const CallPage page = read(reader);
+      figures.pages[reader.key].push_back(SecondsBetween(start, Now()));
+      if (!page.error.ok()) return state.SkipWithError(Why(page.error).c_str());
+      figures.pageCalls[reader.key] = static_cast<int>(page.calls.size());
+    }
+    ++first;
   }
 }
 
@@ -577,36 +602,35 @@ void PrintPosts() {
            "-", "-", Verdict::kNone);
 }
 
-void PrintPageRow(const std::string& figure, const std::string& key, double floor, bool targeted) {
-  if (!figures.pages.count(key)) return;
-  const double seconds = Median(figures.pages[key]);
+// A page against its floor, both read in the same turns.
+void PrintPageRow(const std::string& figure, const std::string& key, const std::string& floorKey,
+                  bool targeted) {
+  if (!figures.pages.count(key) || !figures.pages.count(floorKey)) return;
+  const double seconds = Median(figures.pages[key]), floor = Median(figures.pages[floorKey]);
   PrintRow(figure, Seconds(seconds), Seconds(floor), Ratio(seconds / floor),
            targeted ? "<= 5 ms" : "-", targeted ? AtMost(seconds, 5e-3) : Verdict::kNone);
 }
 
 void PrintPages() {
-  const auto floorOf = [](bool middle) { return figures.pages.find(PageKey(middle, 10)); };
   if (figures.pages.empty()) return;
   PrintTitle("Database store: ReadPage of " + std::to_string(kPageCalls) +
                  " calls, older than the newest or the middle call; median of " +
-                 Count(PageIterations() * kPageRepetitions) + " pages (" +
-                 Count(BehindIterations()) + " behind others' calls)",
-             "the same page of the book of 10 calls");
+                 Count(PageRounds()) + " pages each, in turns (" + Count(BehindRounds()) +
+                 " behind others' calls)",
+             "the same page of the book of 10 calls, read in the same turns");
+  const int64_t smallest = kBookSizes[0];
   for (bool middle : {false, true}) {
-    if (floorOf(middle) == figures.pages.end()) continue;
-    const double floor = Median(floorOf(middle)->second);
     for (int64_t calls : kBookSizes) {
       const std::string key = PageKey(middle, calls);
       PrintPageRow(std::string(middle ? "middle page" : "newest page") + " (" +
                        std::to_string(figures.pageCalls[key]) + " calls), book of " + Count(calls),
-                   key, floor, calls == kLargest && !middle);
+                   key, PageKey(middle, smallest), calls == kLargest && !middle);
     }
-    for (int64_t newer : kNewerCalls) {
-      if (middle) continue;
-      PrintPageRow(
-          "newest page, book of " + Count(kLargest) + ", " + Count(newer) + " newer elsewhere",
-          PageKey(middle, kLargest, newer), floor, true);
-    }
+  }
+  for (int64_t newer : kNewerCalls) {
+    PrintPageRow(
+        "newest page, book of " + Count(kLargest) + ", " + Count(newer) + " newer elsewhere",
+        PageKey(false, kLargest, newer), PageKey(false, smallest, newer), true);
   }
 }
 
@@ -659,13 +683,8 @@ void PrintEight() {
 int main(int argc, char** argv) {
   using namespace telvo::bench;
   quick = TakeQuickFlag(&argc, argv);
-  std::vector<char*> args(argv, argv + argc);
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave.data());
-  int count = static_cast<int>(args.size());
-  args.push_back(nullptr);
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
   std::string server;
   db.conninfo = StartCluster(&server);
@@ -677,18 +696,13 @@ int main(int argc, char** argv) {
   FillBooks(admin);
   SettleDisk(admin);
   QuietReporter reporter;
-  // The pages' repetitions run in random order, so a disturbance of the
-  // machine is shared among the books.
-  for (int64_t calls : kBookSizes) {
-    for (bool middle : {false, true}) {
-      const std::string name =
-          (middle ? "BM_MiddlePage/" : "BM_NewestPage/") + std::to_string(calls);
-      benchmark::RegisterBenchmark(
-          name.c_str(), [=](benchmark::State& state) { ListPages(state, calls, middle); })
-          ->Iterations(PageIterations())
-          ->Repetitions(kPageRepetitions);
-    }
+  std::vector<PageCase> cases;
+  for (bool middle : {false, true}) {
+    for (int64_t calls : kBookSizes) cases.push_back({calls, middle, 0});
   }
+  benchmark::RegisterBenchmark("BM_Pages", [=](benchmark::State& state) {
+    ListPagesInTurns(state, cases);
+  })->Iterations(PageRounds());
   RunRegistered(reporter);
   // A workgroup's other people go on receiving calls: the largest book's
   // newest page again, once its calls are no longer the newest in the table.
@@ -696,10 +710,10 @@ int main(int argc, char** argv) {
   for (int64_t newer : kNewerCalls) {
     AddCalls(admin, "Newer", newer - added);
     added = newer;
-    benchmark::RegisterBenchmark(
-        ("BM_NewestPageBehind/" + std::to_string(newer)).c_str(),
-        [=](benchmark::State& state) { ListPages(state, kLargest, false, newer); })
-        ->Iterations(BehindIterations());
+    const std::vector<PageCase> behind = {{kBookSizes[0], false, newer}, {kLargest, false, newer}};
+    benchmark::RegisterBenchmark(("BM_PagesBehind/" + std::to_string(newer)).c_str(),
+                                 [=](benchmark::State& state) { ListPagesInTurns(state, behind); })
+        ->Iterations(BehindRounds());
     RunRegistered(reporter);
   }
   SettleDisk(admin);
