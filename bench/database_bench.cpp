@@ -709,6 +709,7 @@ int main(int argc, char** argv) {
   int64_t added = 0;
   for (int64_t newer : kNewerCalls) {
     AddCalls(admin, "Newer", newer - added);
+    SettleDisk(admin);
     added = newer;
     const std::vector<PageCase> behind = {{kBookSizes[0], false, newer}, {kLargest, false, newer}};
     benchmark::RegisterBenchmark(("BM_PagesBehind/" + std::to_string(newer)).c_str(),
