@@ -53,6 +53,7 @@ int BehindRounds() { return quick ? 100 : 200; }
 // A notification not taken by then counts as lost.
 constexpr int kNotificationWaitMs = 5000;
 constexpr char kWorkgroup[] = "bench";
+constexpr char kMemberRole[] = "bench_ann";
 
 // --- The cluster ----------------------------------------------------------------
 
@@ -166,7 +167,10 @@ std::string Body(const std::string& marker = "") {
 // Everything the run measures lives in one workgroup; each figure has a
 // person of its own.
 struct Database {
-  std::string conninfo;
+  std::string conninfo;  // the cluster's superuser, who fills and counts
+  // A member of the workgroup, as the programs connect: the tables'
+  // row-level policies apply to every statement of theirs.
+  std::string member;
   int32_t workgroupId = 0;
 };
 Database db;
@@ -190,11 +194,13 @@ std::string BookName(int64_t calls) { return "Book" + std::to_string(calls); }
 void MakeTables(PgConnection& admin) {
   int before = 0, after = 0;
   Check(MigrateSchema(admin, &before, &after), "making the tables");
-  std::vector<std::string> people = {"Ann", "Notified", "Eight", "Newer"};
+  Check(AddPerson(admin, kWorkgroup, "Ann", "", kMemberRole), "Ann");
+  std::vector<std::string> people = {"Notified", "Eight", "Newer"};
   for (int64_t calls : kBookSizes) people.push_back(BookName(calls));
   for (const std::string& name : people) Check(AddPerson(admin, kWorkgroup, name, ""), name);
   db.workgroupId = static_cast<int32_t>(
       QueryNumber(admin, "SELECT id FROM workgroup WHERE name = $1", {PgParam::Text(kWorkgroup)}));
+  db.member = db.conninfo + " user=" + kMemberRole;
 }
 
 // The bodies of the cached 1 MB log, numbered from 0 in a table of the
@@ -266,9 +272,11 @@ struct Figures {
 };
 Figures figures;
 
-// `newer`: the calls of another person posted after the book's.
-std::string PageKey(bool middle, int64_t calls, int64_t newer = 0) {
-  return (middle ? "middle/" : "newest/") + std::to_string(calls) + "+" + std::to_string(newer);
+// `newer`: the calls of another person posted after the book's; `owner`:
+// read by the tables' owner, whom the row-level policies do not bind.
+std::string PageKey(bool middle, int64_t calls, int64_t newer = 0, bool owner = false) {
+  return (middle ? "middle/" : "newest/") + std::to_string(calls) + "+" + std::to_string(newer) +
+         (owner ? "/owner" : "");
 }
 
 // Database and folder posts take turns, so both see the same drift of the
@@ -278,11 +286,11 @@ std::string PageKey(bool middle, int64_t calls, int64_t newer = 0) {
 // connect and warm up.
 void BM_Post(benchmark::State& state) {
   ScratchFolder folder;
-  DatabaseStore database(db.conninfo, kWorkgroup);
+  DatabaseStore database(db.member, kWorkgroup);
   PosixEnv env;
   FolderStore files(env);
   PgConnection bare;
-  Check(bare.Connect(db.conninfo), "connecting");
+  Check(bare.Connect(db.member), "connecting");
   const Person ann{.name = "Ann"};
   const Person local{.name = "Ann", .log = folder.path() + "\\MESSAGES"};
   const std::string body = Body();
@@ -327,32 +335,37 @@ CallId MiddleCall(int64_t calls) {
 }
 
 // A page to read: the newest of the book of `calls`, or the one older than
-// its middle call, while `newer` calls of another person are newer.
+// its middle call, while `newer` calls of another person are newer; read by
+// a member, as the programs read, or by the tables' owner.
 struct PageCase {
   int64_t calls = 0;
   bool middle = false;
   int64_t newer = 0;
+  bool owner = false;
 };
 
 // Reads each case's page in turn, page by page, beginning with another case
 // each round, so that every case sees the same moments of a busy machine:
-// pages as "Latest" and "Next" ask for them, through one store, as a
-// program reads several books. 100 untimed rounds first.
+// pages as "Latest" and "Next" ask for them, through one store for the
+// member, as a program reads several books, and one for the owner. 100
+// untimed rounds first.
 void ListPagesInTurns(benchmark::State& state, const std::vector<PageCase>& cases) {
-  DatabaseStore store(db.conninfo, kWorkgroup);
+  DatabaseStore member(db.member, kWorkgroup), owner(db.conninfo, kWorkgroup);
   struct Reader {
+    DatabaseStore* store;
     CallBook book;
     CallId from;
     std::string key;
   };
   std::vector<Reader> readers;
   for (const PageCase& page : cases) {
-    readers.push_back({{.owner = {.name = BookName(page.calls)}},
+    readers.push_back({page.owner ? &owner : &member,
+                       {.owner = {.name = BookName(page.calls)}},
                        page.middle ? MiddleCall(page.calls) : CallId{},
-                       PageKey(page.middle, page.calls, page.newer)});
+                       PageKey(page.middle, page.calls, page.newer, page.owner)});
   }
   auto read = [&](const Reader& reader) {
-    return store.ReadPage(reader.book, reader.from, PageDirection::kOlder, kPageCalls);
+    return reader.store->ReadPage(reader.book, reader.from, PageDirection::kOlder, kPageCalls);
   };
   for (int i = 0; i < 100; ++i) {
     for (const Reader& reader : readers) Check(read(reader).error, "ReadPage");
@@ -380,7 +393,7 @@ struct PostReport {
 // The notified person's poster, in a process of its own: one post for each
 // byte on `go`, reported on `back`.
 [[noreturn]] void PostOnCue(int go, int back) {
-  DatabaseStore store(db.conninfo, kWorkgroup);
+  DatabaseStore store(db.member, kWorkgroup);
   const Person notified{.name = "Notified"};
   const std::string body = Body();
   int status = store.Connect().ok() ? 0 : 1;
@@ -414,7 +427,7 @@ Stamp AwaitNotification(PgConnection& listener, const std::string& channel,
 
 void BM_Notification(benchmark::State& state) {
   PgConnection listener;
-  Check(listener.Connect(db.conninfo), "connecting the listener");
+  Check(listener.Connect(db.member), "connecting the listener");
   const std::string channel = NotifyChannel(db.workgroupId);
   Check(listener.Exec(("LISTEN \"" + channel + "\"").c_str()), "LISTEN");
   const std::string payload = std::to_string(PersonId(listener, "Notified"));
@@ -457,7 +470,7 @@ std::string Marker(int round, int poster, int post) {
 // posts as fast as it can; whether each was delivered goes back on
 // `results`.
 [[noreturn]] void PostInRound(int gate, int results, int round, int poster) {
-  DatabaseStore store(db.conninfo, kWorkgroup);
+  DatabaseStore store(db.member, kWorkgroup);
   const Person eight{.name = "Eight"};
   const bool connected = store.Connect().ok();
   char c;
@@ -614,7 +627,7 @@ void PrintPageRow(const std::string& figure, const std::string& key, const std::
 void PrintPages() {
   if (figures.pages.empty()) return;
   PrintTitle("Database store: ReadPage of " + std::to_string(kPageCalls) +
-                 " calls, older than the newest or the middle call; median of " +
+                 " calls by a member, older than the newest or the middle call; median of " +
                  Count(PageRounds()) + " pages each, in turns (" + Count(BehindRounds()) +
                  " behind others' calls)",
              "the same page of the book of 10 calls, read in the same turns");
@@ -627,10 +640,15 @@ void PrintPages() {
                    key, PageKey(middle, smallest), calls == kLargest && !middle);
     }
   }
+  const std::string largest = "newest page of " + Count(kLargest);
+  PrintPageRow(largest + ", read by the tables' owner", PageKey(false, kLargest, 0, true),
+               PageKey(false, smallest), true);
   for (int64_t newer : kNewerCalls) {
-    PrintPageRow(
-        "newest page, book of " + Count(kLargest) + ", " + Count(newer) + " newer elsewhere",
-        PageKey(false, kLargest, newer), PageKey(false, smallest, newer), true);
+    const std::string behind = largest + ", " + Count(newer) + " newer";
+    PrintPageRow(behind + " elsewhere", PageKey(false, kLargest, newer),
+                 PageKey(false, smallest, newer), true);
+    PrintPageRow(behind + ", by the owner", PageKey(false, kLargest, newer, true),
+                 PageKey(false, smallest, newer), true);
   }
 }
 
@@ -700,6 +718,7 @@ int main(int argc, char** argv) {
   for (bool middle : {false, true}) {
     for (int64_t calls : kBookSizes) cases.push_back({calls, middle, 0});
   }
+  cases.push_back({kLargest, false, 0, true});
   benchmark::RegisterBenchmark("BM_Pages", [=](benchmark::State& state) {
     ListPagesInTurns(state, cases);
   })->Iterations(PageRounds());
@@ -711,7 +730,8 @@ int main(int argc, char** argv) {
     AddCalls(admin, "Newer", newer - added);
     SettleDisk(admin);
     added = newer;
-    const std::vector<PageCase> behind = {{kBookSizes[0], false, newer}, {kLargest, false, newer}};
+    const std::vector<PageCase> behind = {
+        {kBookSizes[0], false, newer}, {kLargest, false, newer}, {kLargest, false, newer, true}};
     benchmark::RegisterBenchmark(("BM_PagesBehind/" + std::to_string(newer)).c_str(),
                                  [=](benchmark::State& state) { ListPagesInTurns(state, behind); })
         ->Iterations(BehindRounds());
