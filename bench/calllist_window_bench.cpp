@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
   telvo::PosixEnv env;
   telvo::ScriptedMessageBoxes boxes;
   telvo::Program program(env, boxes);
+  telvo::FolderStore store(env);
+  program.store = &store;
   const int64_t large = quick ? 100 * kMB : kGB;
   const std::string smallLog = CachedLog(kKB, Marks::kKept);
   const std::string largeLog = CachedLog(large, Marks::kKept);

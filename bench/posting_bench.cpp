@@ -29,6 +29,7 @@
 #include "platform/posix_env.h"
 #include "quiet_reporter.h"
 #include "service/delivery.h"
+#include "store/folder_store.h"
 #include "store/phone_log.h"
 
 namespace telvo::bench {
@@ -81,6 +82,7 @@ PadValues Pad() {
 class Poster {
  public:
   explicit Poster(const std::string& logPath) : program_(env_, boxes_) {
+    program_.store = &store_;
     program_.settings.initials = "BM";
     program_.workgroup.Replace(Ann(logPath), -1, -1);
   }
@@ -89,6 +91,7 @@ class Poster {
  private:
   PosixEnv env_;
   ScriptedMessageBoxes boxes_;
+  FolderStore store_{env_};
   Program program_;
   const PadValues pad_ = Pad();
 };

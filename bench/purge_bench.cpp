@@ -76,6 +76,8 @@ int Purge(const std::string& programPath) {
   PosixEnv env;
   ScriptedMessageBoxes boxes;
   Program program(env, boxes);
+  FolderStore store(env);
+  program.store = &store;
   ProgramState& s = program.state;
   Person ann;
   ann.name = "Ann";
