@@ -1,6 +1,7 @@
 // The database store against its floors, on a throw-away PostgreSQL cluster
-// that the program starts for itself on the disk of the scratch folders: a
-// post through DatabaseStore against the folder store's post to a log on the
+// that the program starts for itself on the disk of the scratch folders,
+// read and written by a member of the workgroup as the programs are: a post
+// through DatabaseStore against the folder store's post to a log on the
 // same disk; the newest page and a middle page of books of 10 to 1,000,000
 // calls against the same pages of the book of 10; the time from just before
 // a post to its notification in another process against the post alone; and
