@@ -144,7 +144,7 @@ TEST_F(DatabaseStoreTest, APosterKilledInsideItsTransactionLeavesNothing) {
   }
   const int64_t backend = Await(
       "SELECT coalesce(max(pid), 0) FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
-      "AND query LIKE 'INSERT INTO call%'",
+      "AND query LIKE '%INSERT INTO call%'",
       {}, [](int64_t pid) { return pid != 0; });
   ASSERT_NE(backend, 0) << "the poster never reached its INSERT";
   ::kill(poster, SIGKILL);

@@ -18,6 +18,11 @@ namespace {
 // belong to the same moment.
 constexpr char kBeginReading[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
 constexpr char kBeginWriting[] = "BEGIN";
+// Every statement orders a book's calls as the index on (person_id, book,
+// seq) does. With the person and book fixed that is the order of seq alone,
+// but written so the planner walks that index, one range whatever the table
+// holds; ordered by seq alone it may walk the whole table's primary key
+// backwards past everybody else's newer calls.
 // Calls marked for the archive are read this many at a time before a purge,
 // so its memory does not grow with the calls.
 constexpr int kRebuildBatch = 256;
@@ -75,7 +80,7 @@ const std::string& PurgeArchiveSql() {
 const std::string& ArchivedBodiesSql() {
   static const std::string sql =
       "SELECT seq, body FROM call WHERE person_id = $1 AND book = 0 AND get_byte(body, 0) IN (" +
-      ArchivedMarks() + ") AND seq > $2 ORDER BY seq LIMIT $3";
+      ArchivedMarks() + ") AND seq > $2 ORDER BY person_id, book, seq LIMIT $3";
   return sql;
 }
 
@@ -163,7 +168,7 @@ StoreError DatabaseStore::CallsAfter(const Person& person, int64_t seq, int coun
   if (error.ok())
     error = connection_.Exec(
         "SELECT seq, body FROM call WHERE person_id = $1 AND book = 0 AND seq > $2 "
-        "ORDER BY seq LIMIT $3",
+        "ORDER BY person_id, book, seq LIMIT $3",
         {PgParam::Int32(*personId), PgParam::Int64(seq), PgParam::Int32(count)}, &rows);
   if (error.ok()) error = transaction.Commit();
   if (!error.ok()) return error;
@@ -172,6 +177,10 @@ StoreError DatabaseStore::CallsAfter(const Person& person, int64_t seq, int coun
     calls->push_back({CallId::Of(rows.Integer(row, 0), body), std::move(body)});
   }
   return {};
+}
+
+StoreError DatabaseStore::NotInWorkgroup(const Person& person) const {
+  return Refused(person.name + " is not in the workgroup " + workgroup_ + " in the database.");
 }
 
 StoreError DatabaseStore::ConnectAndBegin(PgTransaction& transaction, const char* begin) {
@@ -196,8 +205,7 @@ StoreError DatabaseStore::Begin(PgTransaction& transaction, const char* begin, c
   if (error.ok())
     error = connection_.Exec("SELECT id FROM person WHERE workgroup_id = $1 AND name = $2",
                              {PgParam::Int32(workgroupId_), PgParam::Bytes(person.name)}, &found);
-  if (error.ok() && found.rows() == 0)
-    error = Refused(person.name + " is not in the workgroup " + workgroup_ + " in the database.");
+  if (error.ok() && found.rows() == 0) error = NotInWorkgroup(person);
   if (error.ok()) *personId = static_cast<int32_t>(found.Integer(0, 0));
   return error;
 }
@@ -225,10 +233,11 @@ StoreError DatabaseStore::Audit(int32_t personId, const char* action, int64_t ca
 
 StoreError DatabaseStore::NewestSeq(int32_t personId, bool archive, int64_t* seq) {
   PgResult newest;
-  StoreError error =
-      connection_.Exec("SELECT coalesce(max(seq), 0) FROM call WHERE person_id = $1 AND book = $2",
-                       {PgParam::Int32(personId), Book(archive)}, &newest);
-  if (error.ok()) *seq = newest.Integer(0, 0);
+  StoreError error = connection_.Exec(
+      "SELECT seq FROM call WHERE person_id = $1 AND book = $2 "
+      "ORDER BY person_id DESC, book DESC, seq DESC LIMIT 1",
+      {PgParam::Int32(personId), Book(archive)}, &newest);
+  if (error.ok()) *seq = newest.rows() ? newest.Integer(0, 0) : 0;
   return error;
 }
 
@@ -268,7 +277,23 @@ StoreError DatabaseStore::Post(const Person& to, std::string_view body) {
   // The call is delivered once the server has said COMMIT. A connection
   // lost during the COMMIT leaves it unknown: reported as not delivered, the
   // call may be there after all, but one reported delivered always is.
-  return WriteFor(to, [&](int32_t personId) { return InsertCall(personId, body); });
+  // Finding the recipient, the INSERT and the NOTIFY are one statement, so a
+  // post costs three round trips to the server.
+  PgTransaction transaction(connection_);
+  StoreError error = ConnectAndBegin(transaction, kBeginWriting);
+  PgResult posted;
+  if (error.ok())
+    error = connection_.Exec(
+        "WITH recipient AS (SELECT id FROM person WHERE workgroup_id = $1 AND name = $2), "
+        "posted AS (INSERT INTO call (person_id, book, body) SELECT id, 0, $3 FROM recipient "
+        "RETURNING person_id) "
+        "SELECT pg_notify($4, person_id::text) FROM posted",
+        {PgParam::Int32(workgroupId_), PgParam::Bytes(to.name), PgParam::Bytes(body),
+         PgParam::Text(NotifyChannel(workgroupId_))},
+        &posted);
+  if (error.ok() && posted.rows() == 0) error = NotInWorkgroup(to);
+  if (error.ok()) error = transaction.Commit();
+  return error;
 }
 
 StoreError DatabaseStore::PostForward(const Person& to, std::string_view body,
@@ -279,8 +304,7 @@ StoreError DatabaseStore::PostForward(const Person& to, std::string_view body,
     StoreError error =
         connection_.Exec("SELECT id FROM person WHERE workgroup_id = $1 AND name = $2",
                          {PgParam::Int32(workgroupId_), PgParam::Bytes(to.name)}, &found);
-    if (error.ok() && found.rows() == 0)
-      error = Refused(to.name + " is not in the workgroup " + workgroup_ + " in the database.");
+    if (error.ok() && found.rows() == 0) error = NotInWorkgroup(to);
     if (error.ok()) error = InsertCall(static_cast<int32_t>(found.Integer(0, 0)), body);
     if (error.ok()) error = Audit(ownerId, "forward", forwarded.position, to.name);
     return error;
@@ -307,9 +331,9 @@ CallPage DatabaseStore::ReadPage(const CallBook& book, const CallId& from, PageD
   PgResult rows;
   page.error = connection_.Exec(
       older ? "SELECT seq, body FROM call WHERE person_id = $1 AND book = $2 AND seq < $3 "
-              "ORDER BY seq DESC LIMIT $4"
+              "ORDER BY person_id DESC, book DESC, seq DESC LIMIT $4"
             : "SELECT seq, body FROM call WHERE person_id = $1 AND book = $2 AND seq > $3 "
-              "ORDER BY seq LIMIT $4",
+              "ORDER BY person_id, book, seq LIMIT $4",
       {PgParam::Int32(personId), Book(book.archive), PgParam::Int64(cursor),
        PgParam::Int64(int64_t{std::max(count, 0)} + 1)},
       &rows);

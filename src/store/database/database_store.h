@@ -76,6 +76,8 @@ class DatabaseStore : public PhoneStore {
                                       int32_t* personId, std::vector<Call>* calls);
 
  private:
+  // The refusal of a person the workgroup does not hold.
+  StoreError NotInWorkgroup(const Person& person) const;
   // Connects when needed and begins a transaction with `begin`, on a fresh
   // connection when the one kept turns out to be cut.
   [[nodiscard]] StoreError ConnectAndBegin(PgTransaction& transaction, const char* begin);
