@@ -182,6 +182,10 @@ TEST_F(DatabaseStoreTest, AConnectionDroppedWhileIdleIsReplaced) {
                         "WHERE application_name = $1",
                         {PgParam::Text(name)}),
             1);
+  // Idle a while: the server has ended the connection and said so.
+  ASSERT_EQ(Await("SELECT count(*) FROM pg_stat_activity WHERE application_name = $1",
+                  {PgParam::Text(name)}, [](int64_t count) { return count == 0; }),
+            0);
   const StoreError posted = store.Post(ann_, CallBody("Kim"));
   EXPECT_TRUE(posted.ok()) << posted.detail;
   EXPECT_EQ(Rows(), 2);

@@ -18,11 +18,11 @@ namespace {
 // belong to the same moment.
 constexpr char kBeginReading[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
 constexpr char kBeginWriting[] = "BEGIN";
-// Every statement orders a book's calls as the index on (person_id, book,
-// seq) does. With the person and book fixed that is the order of seq alone,
-// but written so the planner walks that index, one range whatever the table
-// holds; ordered by seq alone it may walk the whole table's primary key
-// backwards past everybody else's newer calls.
+// A book's calls are chosen as one range of the index on (person_id, book,
+// seq), bounded by row comparisons, and ordered as that index is. Written
+// as person_id = $1 AND book = $2, the planner drops those columns from the
+// order and, trusting statistics taken before other people's newer calls
+// came, may walk the primary key backwards past all of them instead.
 // Calls marked for the archive are read this many at a time before a purge,
 // so its memory does not grow with the calls.
 constexpr int kRebuildBatch = 256;
@@ -79,8 +79,9 @@ const std::string& PurgeArchiveSql() {
 
 const std::string& ArchivedBodiesSql() {
   static const std::string sql =
-      "SELECT seq, body FROM call WHERE person_id = $1 AND book = 0 AND get_byte(body, 0) IN (" +
-      ArchivedMarks() + ") AND seq > $2 ORDER BY person_id, book, seq LIMIT $3";
+      "SELECT seq, body FROM call WHERE (person_id, book, seq) > ($1, 0, $2) "
+      "AND (person_id, book, seq) <= ($1, 0, 9223372036854775807) AND get_byte(body, 0) IN (" +
+      ArchivedMarks() + ") ORDER BY person_id, book, seq LIMIT $3";
   return sql;
 }
 
@@ -167,7 +168,8 @@ StoreError DatabaseStore::CallsAfter(const Person& person, int64_t seq, int coun
   PgResult rows;
   if (error.ok())
     error = connection_.Exec(
-        "SELECT seq, body FROM call WHERE person_id = $1 AND book = 0 AND seq > $2 "
+        "SELECT seq, body FROM call WHERE (person_id, book, seq) > ($1, 0, $2) "
+        "AND (person_id, book, seq) <= ($1, 0, 9223372036854775807) "
         "ORDER BY person_id, book, seq LIMIT $3",
         {PgParam::Int32(*personId), PgParam::Int64(seq), PgParam::Int32(count)}, &rows);
   if (error.ok()) error = transaction.Commit();
@@ -234,7 +236,8 @@ StoreError DatabaseStore::Audit(int32_t personId, const char* action, int64_t ca
 StoreError DatabaseStore::NewestSeq(int32_t personId, bool archive, int64_t* seq) {
   PgResult newest;
   StoreError error = connection_.Exec(
-      "SELECT seq FROM call WHERE person_id = $1 AND book = $2 "
+      "SELECT seq FROM call WHERE (person_id, book, seq) > ($1, $2, 0) "
+      "AND (person_id, book, seq) <= ($1, $2, 9223372036854775807) "
       "ORDER BY person_id DESC, book DESC, seq DESC LIMIT 1",
       {PgParam::Int32(personId), Book(archive)}, &newest);
   if (error.ok()) *seq = newest.rows() ? newest.Integer(0, 0) : 0;
@@ -277,8 +280,10 @@ StoreError DatabaseStore::Post(const Person& to, std::string_view body) {
   // The call is delivered once the server has said COMMIT. A connection
   // lost during the COMMIT leaves it unknown: reported as not delivered, the
   // call may be there after all, but one reported delivered always is.
-  // Finding the recipient, the INSERT and the NOTIFY are one statement, so a
-  // post costs three round trips to the server.
+  // COMMIT goes only after the statement succeeded, so a poster killed
+  // before that leaves nothing, even where the statement would still have
+  // run to its end; finding the recipient, the INSERT and the NOTIFY are one
+  // statement, so a post costs three round trips to the server.
   PgTransaction transaction(connection_);
   StoreError error = ConnectAndBegin(transaction, kBeginWriting);
   PgResult posted;
@@ -330,9 +335,11 @@ CallPage DatabaseStore::ReadPage(const CallBook& book, const CallId& from, PageD
   // index on (person_id, book, seq), whatever the number of calls.
   PgResult rows;
   page.error = connection_.Exec(
-      older ? "SELECT seq, body FROM call WHERE person_id = $1 AND book = $2 AND seq < $3 "
+      older ? "SELECT seq, body FROM call WHERE (person_id, book, seq) < ($1, $2, $3) "
+              "AND (person_id, book, seq) > ($1, $2, 0) "
               "ORDER BY person_id DESC, book DESC, seq DESC LIMIT $4"
-            : "SELECT seq, body FROM call WHERE person_id = $1 AND book = $2 AND seq > $3 "
+            : "SELECT seq, body FROM call WHERE (person_id, book, seq) > ($1, $2, $3) "
+              "AND (person_id, book, seq) <= ($1, $2, 9223372036854775807) "
               "ORDER BY person_id, book, seq LIMIT $4",
       {PgParam::Int32(personId), Book(book.archive), PgParam::Int64(cursor),
        PgParam::Int64(int64_t{std::max(count, 0)} + 1)},

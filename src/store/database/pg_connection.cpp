@@ -157,7 +157,7 @@ StoreError PgConnection::ExecScript(const std::string& sql) {
   return Failure(result);
 }
 
-StoreError PgConnection::TakeNotifications(std::vector<Notification>* arrived) {
+StoreError PgConnection::ReadWaitingInput() {
   // A server that ends the connection (an administrator, a shutdown) first
   // says so, which libpq takes as a notice, then closes: input is read while
   // more is waiting, so the close is found out by this look, not the next.
@@ -167,6 +167,12 @@ StoreError PgConnection::TakeNotifications(std::vector<Notification>* arrived) {
     pollfd more{PQsocket(conn_), POLLIN, 0};
     if (::poll(&more, 1, 0) != 1) break;
   }
+  return {};
+}
+
+StoreError PgConnection::TakeNotifications(std::vector<Notification>* arrived) {
+  StoreError error = ReadWaitingInput();
+  if (!error.ok()) return error;
   while (PGnotify* notification = PQnotifies(conn_)) {
     arrived->push_back({notification->relname, notification->extra});
     PQfreemem(notification);

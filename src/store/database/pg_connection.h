@@ -94,6 +94,8 @@ class PgConnection {
 
  private:
   StoreError Failure(const PgResult& result) const;
+  // Reads what the server has sent, without waiting for more.
+  StoreError ReadWaitingInput();
 
   pg_conn* conn_ = nullptr;
 };
