@@ -26,7 +26,7 @@ struct PadValues {
   std::string phone;
   std::string message;
   bool urgent = false;
-  std::optional<ForwardedCall> forwarded;  // set in a forward's pad
+  std::optional<ForwardedCall> forwarded{};  // set in a forward's pad
 };
 
 }  // namespace telvo
