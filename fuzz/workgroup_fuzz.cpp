@@ -1,4 +1,5 @@
-// LoadWorkgroup over arbitrary text. The people agree with the names handed
+// LoadWorkgroup over arbitrary text. A list naming a database is refused,
+// since no database store is given. Otherwise the people agree with the names handed
 // back; no field holds a line end; myIndex and defaultIndex name the person
 // whose name matches, or nobody when none does; and the poller starts once
 // for every line that names the user.
@@ -38,6 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int pollerStarts = 0;
   p.program.hooks.StartPoller = [&] { ++pollerStarts; };
   std::vector<std::string> names;
+  // A list that names a database (this program has no database to ask) or
+  // holds a database line that cannot be used is refused in a box, and
+  // changes no one.
+  std::string refusal;
+  const std::string bytes(Bytes(data, size));
+  if (DatabaseWorkgroupOf(bytes, &refusal) || !refusal.empty()) {
+    Require(!LoadWorkgroup(p.program, names).ok(), "a database list is refused here");
+    Require(names.empty() && p.program.workgroup.empty() && p.boxes.shown().size() == 1,
+            "a refused database list changes no one and says why once");
+    return 0;
+  }
   Require(LoadWorkgroup(p.program, names).ok(), "a list that can be read loads");
   Require(p.boxes.shown().empty(), "a list that can be read loads without a word");
 
