@@ -15,35 +15,11 @@ namespace {
 constexpr int64_t kPageCalls = 12;
 constexpr int64_t kPieceCalls = 256;
 
-// A field on one line of a tab-separated file, whatever it holds.
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 void PrintTsv(LogSession& session, const Call& record, const CallFields& call) {
   session.out << record.id.ToText() << '\t' << MarkName(call.mark.empty() ? 0 : call.mark[0]);
   for (const std::string* field :
        {&call.date, &call.time, &call.caller, &call.phone, &call.message})
-    session.out << '\t' << session.boxes.ForTerminal(Escaped(*field));
+    session.out << '\t' << session.boxes.ForTerminal(TsvField(*field));
   session.out << '\n';
 }
 

@@ -12,6 +12,7 @@ const char* const kLogToolUsage =
     "  or:  telvo-log audit WORKGROUP_LIST [--person NAME] [--tsv]\n"
     "  or:  telvo-log import FOLDER_LIST DATABASE_LIST\n"
     "  or:  telvo-log export-log DATABASE_LIST NAME FILE [--archive]\n"
+    "  or:  telvo-log alert WORKGROUP_LIST NAME [--set TEXT ... | --remove]\n"
     "  or:  telvo-log [COMMAND] -h|--help\n"
     "  or:  telvo-log help [COMMAND]\n"
     "  or:  telvo-log -V|--version\n"
@@ -36,6 +37,7 @@ const char* const kLogToolUsage =
     "  audit        lists what was done to a database workgroup's calls\n"
     "  import       brings a shared folder's workgroup into a database\n"
     "  export-log   writes a person's calls from a database as a phone log\n"
+    "  alert        shows, sets or removes a person's alert\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help, or with COMMAND that command's, and exit\n"
@@ -43,9 +45,9 @@ const char* const kLogToolUsage =
 
 const std::vector<const LogCommand*>& LogCommands() {
   static const std::vector<const LogCommand*> commands = {
-      &kListCommand,   &kPostCommand,  &kMarkCommand,       &kPurgeCommand,
-      &kExportCommand, &kCheckCommand, &kCheckShareCommand, &kDbInitCommand,
-      &kDbAddCommand,  &kAuditCommand, &kImportCommand,     &kExportLogCommand};
+      &kListCommand,   &kPostCommand,       &kMarkCommand,   &kPurgeCommand, &kExportCommand,
+      &kCheckCommand,  &kCheckShareCommand, &kDbInitCommand, &kDbAddCommand, &kAuditCommand,
+      &kImportCommand, &kExportLogCommand,  &kAlertCommand};
   return commands;
 }
 

@@ -35,6 +35,7 @@ extern const LogCommand kDbAddCommand;
 extern const LogCommand kAuditCommand;
 extern const LogCommand kImportCommand;
 extern const LogCommand kExportLogCommand;
+extern const LogCommand kAlertCommand;
 
 // The program's version, the About box's.
 inline constexpr char kLogToolVersion[] = "1.4.5";

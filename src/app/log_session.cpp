@@ -29,8 +29,8 @@ LogSession::LogSession(const CommandLine& commandLine, Env& env, std::ostream& r
   }
   // A command that names its person otherwise has an --archive of its own.
   const LogCommand* command = FindLogCommand(line.command);
-  const bool namesPeople = command && std::string_view(command->options).find("--person=") !=
-                                          std::string_view::npos;
+  const bool namesPeople =
+      command && std::string_view(command->options).find("--person=") != std::string_view::npos;
   if (namesPeople && line.has("--archive")) {
     ready_ = Usage("--archive goes with --person");
     return;
@@ -110,6 +110,29 @@ std::unique_ptr<File> LogSession::OpenForReading(int64_t* length, bool* missing)
     Fail(status);
   }
   return nullptr;
+}
+
+std::string TsvField(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
 }
 
 std::string CallIdentity(const Record& call) { return CallId::Of(call.start, call.body).ToText(); }

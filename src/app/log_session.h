@@ -28,6 +28,10 @@ std::string CallIdentity(const Record& call);
 inline constexpr const char* kIdentityForm =
     "a call is named as list shows it: OFFSET:DIGEST, such as 1234:9f3a01bc";
 
+// A field on one line of a tab-separated file, whatever it holds: line
+// ends, tabs and backslashes written as \r, \n, \t and \\.
+std::string TsvField(const std::string& text);
+
 class LogSession {
  public:
   LogSession(const CommandLine& commandLine, Env& env, std::ostream& results, std::ostream& errors,

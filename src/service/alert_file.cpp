@@ -51,4 +51,26 @@ void RemoveAlert(Program& program, int person) {
     ShowNotice(program, "Telvo", "Error Deleting Alert");
 }
 
+AlertRead ReadCurrentAlert(Program& program, int person) {
+  AlertRead alert = ReadAlert(program, person);
+  if (alert.exists && HasEnded(ReadAlertNote(alert.text), program.env.Now())) {
+    alert.exists = false;
+    alert.text.clear();
+  }
+  return alert;
+}
+
+bool EndMyAlertIfOver(Program& program) {
+  const int me = program.workgroup.myIndex();
+  if (!program.workgroup.Has(me)) return false;
+  const Person& owner = program.workgroup.at(me);
+  const AlertRead alert = program.store->ReadAlert(owner);
+  if (!alert.error.ok() || !alert.exists) return false;
+  if (!HasEnded(ReadAlertNote(alert.text), program.env.Now())) return false;
+  bool removed = false;
+  if (!program.store->RemoveAlertIf(owner, alert.text, &removed).ok() || !removed) return false;
+  ShowNotice(program, "Telvo", kAlertEnded);
+  return true;
+}
+
 }  // namespace telvo

@@ -67,4 +67,25 @@ StoreError FolderStore::RemoveAlert(const Person& owner) {
   return StoreError::From(env().DeleteFile(owner.alert));
 }
 
+StoreError FolderStore::RemoveAlertIf(const Person& owner, std::string_view expected,
+                                      bool* removed) {
+  *removed = false;
+  if (owner.alert.empty() || !env().FileExists(owner.alert)) return {};
+  // Held while the alert is compared and deleted, so no colleague's new
+  // alert is deleted in its place.
+  std::unique_ptr<File> file;
+  Status s = opener_.Open(owner.alert, FileAccess::kUpdate, &file);
+  int64_t length = 0;
+  std::string bytes;
+  if (s.ok()) s = file->Length(&length);
+  if (s.ok() && length > 0) s = file->ReadAt(0, static_cast<size_t>(length), &bytes);
+  // An empty file is one this open made after the alert went meanwhile.
+  const bool same =
+      length == 0 || (bytes.size() >= 2 && bytes.substr(0, bytes.size() - 2) == expected);
+  if (s.ok() && same) s = env().DeleteFile(owner.alert);
+  if (s.ok() && same && length > 0) s = env().SyncFolderOf(owner.alert);
+  *removed = s.ok() && same && length > 0;
+  return StoreError::From(s);
+}
+
 }  // namespace telvo

@@ -48,6 +48,7 @@ class FolderStore : public PhoneStore {
   StoreError WriteAlert(const Person& owner, std::string_view text,
                         const LocalDateTime& now) override;
   StoreError RemoveAlert(const Person& owner) override;
+  StoreError RemoveAlertIf(const Person& owner, std::string_view expected, bool* removed) override;
   StoreError Watermark(const Person& whose, int64_t* mark) override;
 
   Env& env() { return opener_.env(); }

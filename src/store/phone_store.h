@@ -179,6 +179,10 @@ class PhoneStore {
   virtual StoreError WriteAlert(const Person& owner, std::string_view text,
                                 const LocalDateTime& now) = 0;
   virtual StoreError RemoveAlert(const Person& owner) = 0;
+  // Removes the alert under its lock only while it is still `expected` (as
+  // ReadAlert gave it); `removed` says whether it was.
+  virtual StoreError RemoveAlertIf(const Person& owner, std::string_view expected,
+                                   bool* removed) = 0;
 
   // A number that grows with every call posted to `whose` and may fall
   // after a purge: the poller announces growth.

@@ -444,6 +444,35 @@ TEST_F(TelvoLogTest, CheckShareTriesTheFolderAndCleansUp) {
 namespace telvo::test {
 namespace {
 
+// alert shows, sets and removes a person's alert as the window does, and
+// refuses a Back moment gone by, a stand-in not in the list, or the owner.
+TEST_F(TelvoLogTest, AlertShowsSetsAndRemovesAPersonsAlert) {
+  const std::string list = temp.file("team.wgl");
+  WriteWholeFile(list, "Ann Smith," + temp.file("ann") + ",A," + temp.file("ann/alert.txt") +
+                           "\r\nBob Brown," + temp.file("ann") + ",B,\r\n");
+  FakeClockEnv env(DefaultEnv());
+  env.SetNow({2026, 12, 8, 15, 0, 0});
+  const auto alert = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"alert", list, "ann smith"});
+    return Library(env, args);
+  };
+  EXPECT_EQ(alert({"--set", "Out\nsick", "--back", "9:00 AM 12-09-2026", "--calls-to", "BOB BROWN"})
+                .status,
+            0);
+  EXPECT_EQ(ReadWholeFile(temp.file("ann/ALERT.TXT")),
+            "Out\r\nsick\r\nBack 9:00 AM 12-09-2026\r\nCalls to Bob Brown\r\nPosted 3:00 PM "
+            "12-08-2026\r\n");
+  EXPECT_EQ(alert({"--tsv"}).out,
+            "Out\\r\\nsick\t9:00 AM 12-09-2026\tBob Brown\t3:00 PM 12-08-2026\n");
+  EXPECT_EQ(alert({"--set", "x", "--back", "9:00 AM 12-08-2026"}).status, 1);
+  EXPECT_EQ(alert({"--set", "x", "--back", "9 AM"}).status, 2);
+  EXPECT_EQ(alert({"--set", "x", "--calls-to", "Cy"}).status, 1);
+  EXPECT_EQ(alert({"--set", "x", "--calls-to", "Ann Smith"}).status, 1);
+  EXPECT_EQ(alert({"--remove"}).status, 0);
+  EXPECT_EQ(alert({"--remove"}).status, 1);
+  EXPECT_EQ(alert({}).out, "No alert.\n");
+}
+
 TEST(TelvoLogNotifyTest, PostSendsItsDatagramBeforeItEnds) {
   // The tool uses the system's port: a listener takes it unless it is busy.
   const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);

@@ -1,5 +1,7 @@
 #include "service/alert_file.h"
 
+#include "core/alert_note.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -92,6 +94,63 @@ TEST_F(AlertFileTest, FailedWriteEndsTheProgramWithTheOldAlertWhole) {
   failing([&] { faults.ShortWriteNth(2); });
   failing([&] { faults.FailNth(FileOp::kRename, 1, kPathFileAccessError); });
   EXPECT_NE(boxes.last().text.find("Unknown error  75"), std::string::npos);
+}
+
+// The Back and Calls to lines stand between the typed text and the Posted
+// line, each only when set; they are read back only from there, so an old
+// alert (or one typed by hand with such words inside it) stays all text.
+TEST_F(AlertFileTest, BackAndCallsToLinesAreWrittenAndReadOnlyAboveTheLastPosted) {
+  AlertNote note{"Out sick\r\nPosted 8:00 AM 12-01-2026", LocalDateTime{2026, 12, 9, 9, 0, 0},
+                 "Bob Brown", ""};
+  ASSERT_TRUE(WriteAlert(program, 0, AlertNoteText(note)));
+  const std::string written =
+      "Out sick\r\nPosted 8:00 AM 12-01-2026\r\nBack 9:00 AM 12-09-2026\r\nCalls to Bob "
+      "Brown\r\nPosted 4:07 PM 12-06-2026\r\n";
+  EXPECT_EQ(ReadWholeFile(AlertFile()), written);
+  const AlertNote read = ReadAlertNote(written.substr(0, written.size() - 2));
+  EXPECT_EQ(read.text, note.text);  // the older Posted line stays text
+  EXPECT_EQ(FormatMoment(*read.back), "9:00 AM 12-09-2026");
+  EXPECT_EQ(read.callsTo, "Bob Brown");
+  EXPECT_EQ(read.posted, "4:07 PM 12-06-2026");
+
+  note.back.reset();
+  EXPECT_EQ(AlertNoteText(note), "Out sick\r\nPosted 8:00 AM 12-01-2026\r\nCalls to Bob Brown");
+  note.callsTo.clear();
+  EXPECT_EQ(AlertNoteText(note), note.text);
+  for (const char* old :
+       {"Back 9:00 AM 12-09-2026\r\nCalls to Bob", "Out\r\nBack tomorrow\r\nPosted x",
+        "Out\r\nBack 9:00 AM 12-09-2026\r\nstill out\r\nPosted x"}) {
+    const AlertNote plain = ReadAlertNote(old);
+    EXPECT_FALSE(plain.back) << old;
+    EXPECT_TRUE(plain.callsTo.empty()) << old;
+  }
+}
+
+// An alert ends at its Back moment: the taker no longer sees it, and only
+// the owner's program removes it, while it is still the alert it read, and
+// says so once.
+TEST_F(AlertFileTest, AnAlertEndsAtItsBackMomentAndOnlyItsOwnerRemovesIt) {
+  SetPeople({"Ann", "Bob"});
+  SetUserIndex(1);  // Bob's workstation
+  const std::string ann = "Away\r\nBack 9:00 AM 12-09-2026\r\nPosted 4:07 PM 12-06-2026";
+  WriteWholeFile(temp.file("ann/ALERT.TXT"), ann + "\r\n");
+  env.SetNow({2026, 12, 9, 8, 59, 0});
+  EXPECT_TRUE(ReadCurrentAlert(program, 0).exists);
+  env.SetNow({2026, 12, 9, 9, 0, 0});
+  EXPECT_FALSE(ReadCurrentAlert(program, 0).exists);
+  EXPECT_FALSE(EndMyAlertIfOver(program));  // Bob's program leaves Ann's alert alone
+  EXPECT_TRUE(std::filesystem::exists(temp.file("ann/ALERT.TXT")));
+
+  SetUserIndex(0);  // Ann's own
+  bool removed = true;
+  ASSERT_TRUE(store.RemoveAlertIf(workgroup.at(0), "Away\r\nother", &removed).ok());
+  EXPECT_FALSE(removed);  // changed since it was read: it stays
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_TRUE(EndMyAlertIfOver(program));
+  EXPECT_FALSE(std::filesystem::exists(temp.file("ann/ALERT.TXT")));
+  EXPECT_FALSE(EndMyAlertIfOver(program));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.last().text, "Your alert has ended and was removed.");
 }
 
 }  // namespace

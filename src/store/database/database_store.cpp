@@ -473,6 +473,22 @@ StoreError DatabaseStore::RemoveAlert(const Person& owner) {
   });
 }
 
+StoreError DatabaseStore::RemoveAlertIf(const Person& owner, std::string_view expected,
+                                        bool* removed) {
+  bool deletedOne = false;
+  const StoreError error = WriteFor(owner, [&](int32_t personId) {
+    PgResult deleted;
+    StoreError deleting = connection_.Exec(
+        "DELETE FROM alert WHERE person_id = $1 AND body = $2 RETURNING 1",
+        {PgParam::Int32(personId), PgParam::Bytes(std::string(expected) + "\r\n")}, &deleted);
+    deletedOne = deleting.ok() && deleted.rows() == 1;
+    return deleting;
+  });
+  // Only once the deletion is committed.
+  *removed = error.ok() && deletedOne;
+  return error;
+}
+
 StoreError DatabaseStore::Watermark(const Person& whose, int64_t* mark) {
   int32_t personId = 0;
   return NewestFor(whose, &personId, mark);

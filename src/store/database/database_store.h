@@ -44,6 +44,7 @@ class DatabaseStore : public PhoneStore {
   StoreError WriteAlert(const Person& owner, std::string_view text,
                         const LocalDateTime& now) override;
   StoreError RemoveAlert(const Person& owner) override;
+  StoreError RemoveAlertIf(const Person& owner, std::string_view expected, bool* removed) override;
   StoreError Watermark(const Person& whose, int64_t* mark) override;
   bool NotifiesRecipients() const override { return true; }
   std::unique_ptr<CallListener> ListenFor(const Person& whose) override;

@@ -94,7 +94,10 @@ void MessagePad::onPersonChosen() {
 
 void MessagePad::ShowAlertToTaker(int person) {
   const AlertRead alert = alerts_.read(program_, person);
-  if (alert.exists) ShowAlert(person, AlertUse::kShowToTaker, alert.text);
+  // An alert whose Back moment has passed is over, though its file may
+  // wait for its owner's program to remove it.
+  if (alert.exists && !HasEnded(ReadAlertNote(alert.text), program_.env.Now()))
+    ShowAlert(person, AlertUse::kShowToTaker, alert.text);
 }
 
 // The View button's way to the call list, and only while that button could

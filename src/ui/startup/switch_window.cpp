@@ -5,6 +5,7 @@
 
 #include "core/startup.h"
 #include "platform/instance_doorbell.h"
+#include "service/alert_file.h"
 #include "ui/calllist/call_list_window.h"
 #include "ui/startup/pad_opener.h"
 
@@ -13,15 +14,21 @@ namespace {
 
 constexpr int kPollIntervalMs = 10000;
 constexpr int kEndedNormally = 0;
+constexpr int kAlertCheckIntervalMs = 60 * 1000;
 
 }  // namespace
 
-SwitchWindow::SwitchWindow(Program& program) : program_(program), pollTimer_(new QTimer(this)) {
+SwitchWindow::SwitchWindow(Program& program)
+    : program_(program), pollTimer_(new QTimer(this)), alertTimer_(new QTimer(this)) {
   setObjectName(QStringLiteral("switchWindow"));
   pollTimer_->setObjectName(QStringLiteral("pollTimer"));
   // Off until the first activation: nothing is polled during the start-up.
   pollTimer_->setInterval(kPollIntervalMs);
   connect(pollTimer_, &QTimer::timeout, this, &SwitchWindow::onPollTimer);
+  // Its own timer: the poller runs for one notification choice only.
+  alertTimer_->setObjectName(QStringLiteral("alertTimer"));
+  alertTimer_->setInterval(kAlertCheckIntervalMs);
+  connect(alertTimer_, &QTimer::timeout, this, &SwitchWindow::onAlertTimer);
   program_.hooks.StartPoller = [this] { StartPoller(); };
   program_.hooks.StopPoller = [this] { pollTimer_->stop(); };
   program_.hooks.LogPurged = [this](const std::string& log, int64_t newLength) {
@@ -41,6 +48,9 @@ SwitchWindow::~SwitchWindow() {
 void SwitchWindow::Start() {
   Load();
   HandOver();
+  // Once the pad has read the workgroup, then every minute.
+  QMetaObject::invokeMethod(this, &SwitchWindow::onAlertTimer, Qt::QueuedConnection);
+  alertTimer_->start();
 }
 
 void SwitchWindow::HandOver() {
@@ -108,5 +118,7 @@ void SwitchWindow::StartPoller() {
 }
 
 void SwitchWindow::onPollTimer() { PollerTick(program_, poller_); }
+
+void SwitchWindow::onAlertTimer() { static_cast<void>(EndMyAlertIfOver(program_)); }
 
 }  // namespace telvo

@@ -1,6 +1,7 @@
 #pragma once
 // The hidden window that runs the start-up, owns the new-call poller's
-// timer, and switches between the message pad and the call list: neither
+// timer and the timer that ends the user's alert at its Back moment, and
+// switches between the message pad and the call list: neither
 // opens the other; each hands over to this window when it unloads.
 
 #include <QPointer>
@@ -40,11 +41,14 @@ class SwitchWindow : public QWidget {
   // Opens the next main window, or ends the program.
   void onActivated();
   void onPollTimer();
+  // The user's own alert, ended by its Back moment, removed and told of.
+  void onAlertTimer();
   void OpenCallList();
   void StartPoller();
 
   Program& program_;
   QTimer* pollTimer_;
+  QTimer* alertTimer_;
   PollerState poller_;
   QPointer<QWidget> mainWindow_;
 };
