@@ -118,7 +118,9 @@ bool RenderHelp(const QString& folder) {
 // typed. Alerts are not shown over it.
 bool RenderPad(Program& program, const QString& folder) {
   PadAlerts alerts;
-  alerts.show = [](Program&, int, AlertUse, const std::string&, QWidget*) {};
+  alerts.show = [](Program&, int, AlertUse, const std::string&, const std::string&, QWidget*) {
+    return AlertChoice::kNone;
+  };
   auto* pad = new MessagePad(program, nullptr, alerts);
   pad->show();
   QApplication::processEvents();

@@ -27,6 +27,12 @@ struct PadValues {
   std::string message;
   bool urgent = false;
   std::optional<ForwardedCall> forwarded{};  // set in a forward's pad
+  // The person the call was meant for, when it goes to their stand-in
+  // instead: the call says " [for NAME] " after its message.
+  std::string meantFor{};
+  // A stand-in who gets the call too, marked for the person selected; -1
+  // for none.
+  int alsoTo = -1;
 };
 
 }  // namespace telvo

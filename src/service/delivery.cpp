@@ -1,6 +1,8 @@
 #include "service/delivery.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "core/call_fields.h"
 #include "core/text.h"
@@ -31,24 +33,43 @@ StoreError Delivery::Deliver(const Person& to, std::string_view body, const std:
   return stored;
 }
 
-bool PostMessage(Program& program, const PadValues& pad) {
+std::string MeantForMessage(const std::string& message, const std::string& meantFor) {
+  return meantFor.empty() ? message : message + " [for " + meantFor + "] ";
+}
+
+bool PostMessage(Program& program, const PadValues& pad, int* missed) {
+  if (missed) *missed = -1;
   const int person = pad.selectedIndex;
   const bool hasRecipient = program.workgroup.Has(person);
-  const std::string body = PadCallBody(pad, program.settings.initials);
-  const std::string refusal = DeliveryRefusal(pad, hasRecipient, body);
-  if (!refusal.empty()) {
-    ShowStop(program, "Telvo", refusal);
-    return false;
+  // Who gets the call, and whom it was meant for: the person selected, and
+  // a stand-in who gets it too, for them.
+  std::vector<std::pair<int, std::string>> recipients = {{person, pad.meantFor}};
+  if (hasRecipient && program.workgroup.Has(pad.alsoTo) && pad.alsoTo != person)
+    recipients.emplace_back(pad.alsoTo, program.workgroup.NameOf(person));
+  std::vector<std::string> bodies;
+  for (const auto& recipient : recipients) {
+    PadValues marked = pad;
+    marked.message = MeantForMessage(pad.message, recipient.second);
+    bodies.push_back(PadCallBody(marked, program.settings.initials));
+    // Nothing goes out unless every copy can.
+    const std::string refusal = DeliveryRefusal(pad, hasRecipient, bodies.back());
+    if (!refusal.empty()) {
+      ShowStop(program, "Telvo", refusal);
+      return false;
+    }
   }
 
-  const Person to = program.workgroup.at(person);
-  const StoreError delivered =
-      Delivery(*program.store, program.env)
-          .Deliver(to, body, program.settings.name, pad.caller, pad.forwarded);
-  if (!delivered.ok()) {
-    // Under the recipient's name, as every failure to write their log.
-    ShowStop(program, to.name, NotDeliveredText(delivered));
-    return false;
+  Delivery delivery(*program.store, program.env);
+  for (size_t i = 0; i < recipients.size(); ++i) {
+    const Person to = program.workgroup.at(recipients[i].first);
+    const StoreError delivered =
+        delivery.Deliver(to, bodies[i], program.settings.name, pad.caller, pad.forwarded);
+    if (!delivered.ok()) {
+      // Under the recipient's name, as every failure to write their log.
+      ShowStop(program, to.name, NotDeliveredText(delivered));
+      if (missed && i > 0) *missed = recipients[i].first;
+      return false;
+    }
   }
   if (program.hooks.ClearPad) program.hooks.ClearPad();
   return true;

@@ -38,9 +38,17 @@ class Delivery {
   Env& env_;
 };
 
-// The pad's delivery of `pad` to the person the pad selected, with the
-// boxes it shows for each outcome. True once delivered, after which the
-// ClearPad hook has run; false after a refusal or a failure.
-[[nodiscard]] bool PostMessage(Program& program, const PadValues& pad);
+// The pad's delivery of `pad` to the person the pad selected, and to the
+// stand-in in `pad.alsoTo` too, with the boxes it shows for each outcome.
+// A call to a stand-in says whom it was meant for after its message. True
+// once delivered to each, after which the ClearPad hook has run; false
+// after a refusal or a failure, whose box names the person who did not get
+// the call. When someone got it and someone did not, `missed` (when given)
+// is the index of the one who did not.
+[[nodiscard]] bool PostMessage(Program& program, const PadValues& pad, int* missed = nullptr);
+
+// The message with the mark of a call taken for someone else: " [for
+// NAME] " after it, as a forward's " [Forwarded] ".
+std::string MeantForMessage(const std::string& message, const std::string& meantFor);
 
 }  // namespace telvo

@@ -2,13 +2,34 @@
 
 #include <memory>
 
+#include "core/alert_note.h"
 #include "core/call_fields.h"
 #include "core/dates.h"
+#include "core/text.h"
 #include "service/call_actions.h"
 #include "service/store_messages.h"
 #include "store/phone_log.h"
 
 namespace telvo {
+namespace {
+
+// The user's stand-in, when the call is from the user's own calls and
+// their alert, not yet ended, names someone of the list: a forward starts
+// with them chosen. -1 otherwise.
+int MyStandIn(Program& program, const CallBook& book) {
+  const Workgroup& people = program.workgroup;
+  const int me = people.myIndex();
+  if (!people.Has(me) || book.archive || book.owner.name != people.NameOf(me)) return -1;
+  const AlertRead alert = program.store->ReadAlert(people.at(me));
+  const AlertNote note = ReadAlertNote(alert.text);
+  if (!alert.exists || note.callsTo.empty() || HasEnded(note, program.env.Now())) return -1;
+  for (int i = 0; i < people.size(); ++i)
+    if (i != me && EqualIgnoringCase(people.NameOf(i), note.callsTo)) return i;
+  return -1;
+}
+
+}  // namespace
+
 bool ForwardCall(Program& program, const Call& call) {
   if (AskYesNo(program, "Forward Phone Call",
                "Do you want to forward this call to someone else?") != kAnswerYes)
@@ -28,6 +49,7 @@ bool ForwardCall(Program& program, const Call& call) {
   pad.time = fields.time;
   pad.message = fields.message + " [Forwarded] " + FormatDate(program.env.Now());
   pad.forwarded = ForwardedCall{viewed.book, call.id.position};
+  pad.selectedIndex = MyStandIn(program, viewed.book);
   const bool delivered = program.hooks.ForwardThroughPad && program.hooks.ForwardThroughPad(pad);
 
   viewed.person = program.workgroup.IndexOf(viewed.book.owner.name);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -81,7 +83,7 @@ TEST_F(AlertWindowTest, EditorWritesOnlyWhatChanged) {
   // Reopened and closed unchanged a minute later: the time stamp stays.
   env.SetNow({2026, 12, 6, 9, 6, 0});
   window = Open(AlertUse::kEdit);
-  EXPECT_EQ(AlertEdit(window.get())->toPlainText(), "Out\nback Monday\nPosted 9:05 AM 12-06-2026");
+  EXPECT_EQ(AlertEdit(window.get())->toPlainText(), "Out\nback Monday");
   Click(window.get(), "okButton");
   EXPECT_EQ(Stored(), saved);
   // Cancel keeps what was typed out of the file; an emptied text is an alert.
@@ -93,6 +95,51 @@ TEST_F(AlertWindowTest, EditorWritesOnlyWhatChanged) {
     Click(window.get(), button);
     EXPECT_EQ(Stored(), stored) << button;
   }
+}
+
+// The editor's Back moment and stand-in: refused when half given or gone
+// by, written as their two lines when set, shown in their fields again, and
+// an alert reopened unchanged keeps its time stamp.
+TEST_F(AlertWindowTest, EditorSetsWhenTheOwnerIsBackAndWhoTakesTheirCalls) {
+  SetPeople({"<b>Ann", "Bob", "Cy"});
+  auto window = Open(AlertUse::kEdit);
+  auto* date = Find<QLineEdit>(window.get(), "backDateEdit");
+  auto* time = Find<QLineEdit>(window.get(), "backTimeEdit");
+  auto* callsTo = Find<QComboBox>(window.get(), "callsToBox");
+  EXPECT_EQ(callsTo->count(), 3);  // nobody, Bob and Cy: never the owner
+  AlertEdit(window.get())->setPlainText("Away");
+  const std::pair<std::pair<const char*, const char*>, const char*> refused[] = {
+      {{"12-9-2026", ""}, "Enter both the date and the time you are back, or neither."},
+      {{"13-45-2026", "9:00 AM"}, "Invalid Back Date"},
+      {{"12-9-2026", "9 o'clock"}, "Invalid Back Time"},
+      {{"12-6-2026", "9:05 AM"},
+       "The Back moment has passed already. Enter a later one, or none."}};
+  for (const auto& [typed, text] : refused) {
+    date->setText(QString::fromLatin1(typed.first));
+    time->setText(QString::fromLatin1(typed.second));
+    Click(window.get(), "okButton");
+    EXPECT_EQ(boxes.last().text, text);
+    EXPECT_TRUE(window->isVisible());
+  }
+  date->setText(QStringLiteral("12/9/2026"));
+  time->setText(QStringLiteral("9:00 am"));
+  callsTo->setCurrentIndex(1);
+  Click(window.get(), "okButton");
+  const std::string saved =
+      "Away\r\nBack 9:00 AM 12-09-2026\r\nCalls to Bob\r\nPosted 9:05 AM 12-06-2026\r\n";
+  EXPECT_EQ(Stored(), saved);
+
+  env.SetNow({2026, 12, 6, 9, 6, 0});
+  window = Open(AlertUse::kEdit);
+  EXPECT_EQ(AlertEdit(window.get())->toPlainText(), "Away");
+  EXPECT_EQ(Find<QLineEdit>(window.get(), "backDateEdit")->text(), "12-09-2026");
+  EXPECT_EQ(Find<QComboBox>(window.get(), "callsToBox")->currentText(), "Bob");
+  Click(window.get(), "okButton");
+  EXPECT_EQ(Stored(), saved);
+  window = Open(AlertUse::kEdit);
+  Find<QComboBox>(window.get(), "callsToBox")->setCurrentIndex(0);
+  Click(window.get(), "okButton");
+  EXPECT_EQ(Stored(), "Away\r\nBack 9:00 AM 12-09-2026\r\nPosted 9:06 AM 12-06-2026\r\n");
 }
 
 TEST_F(AlertWindowTest, LockedAlertKeepsTheWindowOpenWithItsText) {
@@ -123,7 +170,7 @@ TEST_F(AlertWindowTest, OpensModallyAndSaysWhenRemoveFails) {
     EXPECT_EQ(modal->objectName(), "alertWindow");
     Click(modal, "removeButton");
   });
-  ShowAlertWindow(program, 0, AlertUse::kEdit, text, nullptr);
+  static_cast<void>(ShowAlertWindow(program, 0, AlertUse::kEdit, text, "", nullptr));
   EXPECT_EQ(boxes.last(), (MessageBox{"Telvo", "Error Deleting Alert"}));
 }
 

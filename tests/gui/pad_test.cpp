@@ -47,8 +47,11 @@ class PadTest : public ProgramTest {
                      read.text = read.exists ? alerts[person] : "";
                      return read;
                    },
-                   [this](Program&, int person, AlertUse use, const std::string&, QWidget*) {
+                   [this](Program&, int person, AlertUse use, const std::string&,
+                          const std::string& standIn, QWidget*) {
                      alertsShown.push_back({person, use});
+                     standInsOffered.push_back(standIn);
+                     return std::exchange(nextChoice, AlertChoice::kNone);
                    }};
     pad = new MessagePad(program, nullptr, realAlerts ? PadAlerts{} : std::move(fake));
     QObject::connect(pad, &MessagePad::Unloaded, [this] { ++unloads; });
@@ -79,6 +82,8 @@ class PadTest : public ProgramTest {
   std::map<int, std::string> alerts;
   using Shown = std::vector<std::pair<int, AlertUse>>;
   Shown alertsShown;
+  std::vector<std::string> standInsOffered;     // each showing's stand-in, "" for none
+  AlertChoice nextChoice = AlertChoice::kNone;  // what the next showing answers
   int alertReads = 0;
   int unloads = 0;
 };
@@ -311,6 +316,60 @@ TEST_F(PadTest, AnAlertIsShownOnceWhenItsPersonIsChosen) {
   Click("alertButton");
   EXPECT_EQ(alertsShown, (Shown{{kBob, kToTaker}, {kBob, kToTaker}, {kCyDi, kEditor}}));
   EXPECT_EQ(state.activeWindow, kMessagePad);
+}
+
+// An alert naming a stand-in offers them. "Instead" moves the pad to the
+// stand-in and shows their own alert, once and without offering its
+// stand-in in turn; "both" delivers twice, the stand-in's copy marked for
+// the person chosen. A second append that fails is named, and the pad keeps
+// the call for that person alone. A stand-in who left the list is offered
+// to nobody.
+TEST_F(PadTest, AnAlertsStandInTakesTheCallInsteadOrToo) {
+  const std::string posted = "\r\nPosted 8:00 AM 12-06-2026";
+  alerts = {{kBob, "Away\r\nCalls to cy & <b>di</b>" + posted},
+            {kCyDi, "Away too\r\nCalls to Bob" + posted}};
+  Open();
+  const auto take = [&](const char* caller, AlertChoice choice) {
+    Type("callerEdit", caller);
+    QTest::keyClicks(Message(), "Call me");
+    nextChoice = choice;
+    Choose(kBob);
+  };
+  const auto call = [](const char* caller, const char* message) {
+    return CallRecord({MARK_NEW, "12-06-2026", caller, "9:05 AM", "", message});
+  };
+  take("Joe", AlertChoice::kInstead);
+  EXPECT_EQ(standInsOffered, (std::vector<std::string>{"Cy & <b>Di</b>", ""}));
+  EXPECT_EQ(alertsShown, (Shown{{kBob, kToTaker}, {kCyDi, kToTaker}}));
+  EXPECT_EQ(List()->currentRow(), kCyDi);
+  Click("deliverButton");
+  EXPECT_EQ(alertsShown.size(), 2u);
+  EXPECT_EQ(Log(kBob), "");
+  const std::string forBob = call("Joe", "Call me [for Bob] (CW)");
+  EXPECT_EQ(Log(kCyDi), forBob);
+
+  take("Kim", AlertChoice::kBoth);
+  Click("deliverButton");
+  EXPECT_EQ(Log(kBob), call("Kim", "Call me (CW)"));
+  EXPECT_EQ(Log(kCyDi), forBob + call("Kim", "Call me [for Bob] (CW)"));
+
+  take("Lou", AlertChoice::kBoth);
+  faults.ResetCounts();
+  faults.FailNth(FileOp::kWrite, 2, kDiskFull);
+  Click("deliverButton");
+  EXPECT_EQ(boxes.last().caption, "Cy & <b>Di</b>");
+  EXPECT_EQ(Log(kBob), call("Kim", "Call me (CW)") + call("Lou", "Call me (CW)"));
+  EXPECT_EQ(List()->currentRow(), kCyDi);
+  Click("deliverButton");  // the call kept, for the one who missed it
+  EXPECT_EQ(Log(kBob), call("Kim", "Call me (CW)") + call("Lou", "Call me (CW)"));
+  EXPECT_EQ(Log(kCyDi),
+            forBob + call("Kim", "Call me [for Bob] (CW)") + call("Lou", "Call me [for Bob] (CW)"));
+
+  alerts[kBob] = "Away\r\nCalls to Zed" + posted;
+  Choose(kAnn);
+  Type("callerEdit", "Max");
+  Choose(kBob);
+  EXPECT_EQ(standInsOffered.back(), "");
 }
 
 TEST_F(PadTest, AnAlertFileIsShownInTheAlertWindow) {

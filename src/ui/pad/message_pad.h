@@ -92,9 +92,15 @@ class MessagePad : public QWidget {
   bool Deliver();
   bool DateIsValid();
   void SelectDefaultPerson();
-  void ShowAlert(int person, AlertUse use, const std::string& text);
-  // Shows the alert of `person`, if there is one, to whoever takes the call.
-  void ShowAlertToTaker(int person);
+  AlertChoice ShowAlert(int person, AlertUse use, const std::string& text,
+                        const std::string& standIn = "");
+  // Shows the alert of `person`, if there is one, to whoever takes the call,
+  // and with `offerStandIn` the choice to deliver to the stand-in it names.
+  void ShowAlertToTaker(int person, bool offerStandIn = true);
+  // The taker chose to deliver to `standIn` instead of `person`, or too.
+  void TakeChoice(AlertChoice choice, int person, int standIn);
+  // Selects `row` as the user would, without the alert it would show.
+  void SelectQuietly(int row);
   void AfterWindowClosedOver();
   int Selected() const;
   PadValues Values() const;
@@ -105,6 +111,14 @@ class MessagePad : public QWidget {
   // The person whose alert was shown when they were chosen, so delivering
   // to them does not show it again; -1 for none.
   int alertShownFor_ = -1;
+  // The stand-in choices taken in the alert window: the person the call
+  // was meant for when it goes to the stand-in instead, and the stand-in
+  // who gets it too (-1 for none). A person chosen afterwards drops them.
+  std::string meantFor_;
+  int alsoTo_ = -1;
+  // Where a forward's pad starts: the user's stand-in, or -1 for the
+  // default recipient.
+  int forwardTo_ = -1;
   // Set while the pad selects the default person itself: that selection
   // shows no alert.
   bool skipAlertOnce_ = false;

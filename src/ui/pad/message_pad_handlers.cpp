@@ -8,6 +8,7 @@
 
 #include "core/config_file.h"
 #include "core/pad_rules.h"
+#include "core/text.h"
 #include "service/delivery.h"
 #include "store/phone_store.h"
 #include "ui/common/qt_text.h"
@@ -24,6 +25,8 @@ void MessagePad::ClearPad() {
   messageEdit_->clear();
   callerEdit_->setFocus();
   alertShownFor_ = -1;
+  meantFor_.clear();
+  alsoTo_ = -1;
 }
 
 void MessagePad::StampDateTime() {
@@ -52,6 +55,8 @@ PadValues MessagePad::Values() const {
   pad.message = StoredMessage(FromQt(messageEdit_->toPlainText()));
   pad.urgent = urgentCheck_->isChecked();
   pad.forwarded = forwarded_;
+  pad.meantFor = meantFor_;
+  pad.alsoTo = alsoTo_;
   return pad;
 }
 
@@ -69,7 +74,7 @@ void MessagePad::onActivated() {
 // way, so the user's next selection does show one.
 void MessagePad::SelectDefaultPerson() {
   skipAlertOnce_ = true;
-  const int defaultIndex = program_.workgroup.defaultIndex();
+  const int defaultIndex = forwardTo_ >= 0 ? forwardTo_ : program_.workgroup.defaultIndex();
   const int row = defaultIndex < peopleList_->count() ? defaultIndex : -1;
   {
     const QSignalBlocker quiet(peopleList_);
@@ -81,6 +86,8 @@ void MessagePad::SelectDefaultPerson() {
 
 void MessagePad::onPersonChosen() {
   const int person = Selected();
+  meantFor_.clear();
+  alsoTo_ = -1;
   if (!forward_) viewSelectedLogButton_->setEnabled(true);
   deliverButton_->setText(ToQt(DeliverCaption(program_.workgroup.NameOf(person))));
   callerEdit_->setFocus();
@@ -92,12 +99,42 @@ void MessagePad::onPersonChosen() {
   ShowAlertToTaker(person);
 }
 
-void MessagePad::ShowAlertToTaker(int person) {
+void MessagePad::ShowAlertToTaker(int person, bool offerStandIn) {
   const AlertRead alert = alerts_.read(program_, person);
+  const AlertNote note = ReadAlertNote(alert.text);
   // An alert whose Back moment has passed is over, though its file may
   // wait for its owner's program to remove it.
-  if (alert.exists && !HasEnded(ReadAlertNote(alert.text), program_.env.Now()))
-    ShowAlert(person, AlertUse::kShowToTaker, alert.text);
+  if (!alert.exists || HasEnded(note, program_.env.Now())) return;
+  // A stand-in who has left the list, or who is the person, is offered to
+  // nobody.
+  int standIn = -1;
+  for (int i = 0; offerStandIn && !note.callsTo.empty() && i < program_.workgroup.size(); ++i)
+    if (i != person && EqualIgnoringCase(program_.workgroup.NameOf(i), note.callsTo)) standIn = i;
+  const AlertChoice choice =
+      ShowAlert(person, AlertUse::kShowToTaker, alert.text, program_.workgroup.NameOf(standIn));
+  if (standIn >= 0 && choice != AlertChoice::kNone) TakeChoice(choice, person, standIn);
+}
+
+void MessagePad::TakeChoice(AlertChoice choice, int person, int standIn) {
+  if (choice == AlertChoice::kBoth) {
+    alsoTo_ = standIn;
+    return;
+  }
+  SelectQuietly(standIn);
+  meantFor_ = program_.workgroup.NameOf(person);
+  // The stand-in's own alert, once: a chain of stand-ins is never followed.
+  alertShownFor_ = standIn;
+  ShowAlertToTaker(standIn, /*offerStandIn=*/false);
+}
+
+void MessagePad::SelectQuietly(int row) {
+  skipAlertOnce_ = true;
+  {
+    const QSignalBlocker quiet(peopleList_);
+    peopleList_->setCurrentRow(row);
+  }
+  onPersonChosen();
+  skipAlertOnce_ = false;
 }
 
 // The View button's way to the call list, and only while that button could
@@ -106,12 +143,14 @@ void MessagePad::onPersonDoubleClicked() {
   if (viewSelectedLogButton_->isEnabled() && Selected() >= 0) onViewLogClicked(WhoseLog::kSelected);
 }
 
-void MessagePad::ShowAlert(int person, AlertUse use, const std::string& text) {
+AlertChoice MessagePad::ShowAlert(int person, AlertUse use, const std::string& text,
+                                  const std::string& standIn) {
   // The alert window is in charge while it is open; when it closes, the
   // pad's activation finds it so and keeps the selection and the fields.
   s_.activeWindow = kAlertWindow;
-  alerts_.show(program_, person, use, text, this);
+  const AlertChoice choice = alerts_.show(program_, person, use, text, standIn, this);
   AfterWindowClosedOver();
+  return choice;
 }
 
 void MessagePad::AfterWindowClosedOver() {
@@ -129,7 +168,14 @@ bool MessagePad::DateIsValid() {
 }
 
 bool MessagePad::Deliver() {
-  deliveryFailed_ = !PostMessage(program_, Values());
+  int missed = -1;
+  deliveryFailed_ = !PostMessage(program_, Values(), &missed);
+  // One of two got the call: the pad keeps it for the other alone.
+  if (missed >= 0) {
+    const std::string meantFor = missed == alsoTo_ ? program_.workgroup.NameOf(Selected()) : "";
+    SelectQuietly(missed);
+    meantFor_ = meantFor;
+  }
   if (!deliveryFailed_ && forward_) forwardDelivered_ = true;
   return !deliveryFailed_;
 }

@@ -14,7 +14,9 @@ namespace telvo {
 
 struct PadAlerts {
   std::function<AlertRead(Program&, int person)> read = ReadAlert;
-  std::function<void(Program&, int person, AlertUse use, const std::string& text, QWidget* parent)>
+  // `standIn`: the name the alert gives to deliver to instead, "" for none.
+  std::function<AlertChoice(Program&, int person, AlertUse use, const std::string& text,
+                            const std::string& standIn, QWidget* parent)>
       show = ShowAlertWindow;
 };
 

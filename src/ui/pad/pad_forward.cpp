@@ -17,6 +17,7 @@ namespace telvo {
 void MessagePad::PrepareForward(const PadValues& call) {
   forward_ = true;
   forwarded_ = call.forwarded;
+  forwardTo_ = call.selectedIndex;
   callerEdit_->setText(ToQt(call.caller));
   phoneEdit_->setText(ToQt(call.phone));
   dateEdit_->setText(ToQt(call.date));
