@@ -366,6 +366,16 @@ TEST_F(DatabaseStoreTest, TelvoLogWorksOnAPersonOfADatabaseWorkgroup) {
   EXPECT_EQ(tool({"purge", list, "--yes"}), 0) << said;
   EXPECT_EQ(Rows(), 0);
 
+  // The alert too, as on a shared folder.
+  std::ostringstream out, err;
+  ASSERT_EQ(RunLogTool({"alert", list, "ANN", "--set", "Away", "--back", "9:00 AM 12-09-2099"}, env,
+                       out, err),
+            0)
+      << err.str();
+  ASSERT_EQ(RunLogTool({"alert", list, "ann", "--tsv"}, env, out, err), 0) << err.str();
+  EXPECT_EQ(out.str().substr(out.str().find('\n') + 1).substr(0, 25),
+            "Away\t9:00 AM 12-09-2099\t\t");
+
   WriteWholeFile(list, "DATABASE host=/nonexistent workgroup=x\r\n");
   EXPECT_EQ(tool({"list", list}), 1);
   EXPECT_EQ(said.substr(0, said.find('\n')),

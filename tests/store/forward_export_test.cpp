@@ -132,5 +132,23 @@ TEST_F(ForwardExportTest, ForwardGivesBackTheViewedLogWhenThePadReloadsTheList) 
   EXPECT_EQ(state.viewed.person, -1);
 }
 
+// A forward of the user's own call starts with the stand-in their alert
+// names, until the alert has ended.
+TEST_F(ForwardExportTest, AForwardOfMyOwnCallStartsWithMyStandIn) {
+  SetUserIndex(0);
+  WriteWholeFile(
+      temp.file("ann/ALERT.TXT"),
+      "Away\r\nBack 9:00 AM 12-09-2026\r\nCalls to BOB\r\nPosted 8:00 AM 12-06-2026\r\n");
+  std::vector<int> starts;
+  program.hooks.ForwardThroughPad = [&](const PadValues& pad) {
+    starts.push_back(pad.selectedIndex);
+    return false;
+  };
+  Apply(kActionForward);
+  env.SetNow({2026, 12, 9, 9, 0, 0});
+  Apply(kActionForward);
+  EXPECT_EQ(starts, (std::vector<int>{1, -1}));
+}
+
 }  // namespace
 }  // namespace telvo::test
