@@ -3,10 +3,12 @@
 # workgroup, and a call is typed as a person types it, caller, Tab, message,
 # Tab, phone number, and delivered with Alt+D; Escape closes the pad, and the
 # recipient's calls are read back with telvo-log.
-#   deliver_by_keyboard.sh TELVO TELVO-LOG [database]
+#   deliver_by_keyboard.sh TELVO TELVO-LOG [database|stand-in]
 # With "database" the workgroup is made with db-init and db-add in the test
 # cluster of $TELVO_TEST_DATABASE_DIR (Database.ClusterStart), and the
-# workgroup list names it.
+# workgroup list names it. With "stand-in" Ann's alert names Bob as her
+# stand-in: the alert window opens at Alt+D, Alt+I there delivers to Bob
+# instead, and the call says it was meant for Ann.
 set -euo pipefail
 telvo=$1
 log_tool=$2
@@ -20,6 +22,13 @@ if [ "${3:-}" = database ]; then
 fi
 source "$(dirname "$0")/sample_workgroup.sh"
 list=("$log_tool" list "$work/phone/ann/MESSAGES" --tsv)
+message="Call back today (CW)"
+if [ "${3:-}" = stand-in ]; then
+  printf 'Out today\r\nCalls to Bob Brown\r\nPosted 8:00 AM 12-08-2026\r\n' \
+    >"$work/phone/ann/ALERT.TXT"
+  list=("$log_tool" list "$work/phone/bob/MESSAGES" --tsv)
+  message="Call back today [for Ann Smith] (CW)"
+fi
 if [ "${3:-}" = database ]; then
   group=e2e-$$
   "$log_tool" db-init "$conninfo" >/dev/null
@@ -29,7 +38,7 @@ if [ "${3:-}" = database ]; then
   list=("$log_tool" list "$work/team.wgl" --person "Ann Smith" --tsv)
 fi
 
-timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+STAND_IN=${3:-} timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -euo pipefail
   # What this display runs ends with it, also when a step fails.
   trap "kill \$(jobs -p) 2>/dev/null || true" EXIT
@@ -55,6 +64,10 @@ timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   xdotool key Tab
   xdotool type --delay 30 "555-0199"
   xdotool key alt+d
+  if [ "$STAND_IN" = stand-in ]; then
+    eventually 10 sh -c "xdotool search --onlyvisible --name \"^Alert for Ann Smith\\$\" | grep -q ."
+    xdotool key alt+i
+  fi
   eventually 10 sh -c "\"\$@\" | grep -q ." sh "$@"
   xdotool key Escape
   wait "$pid"
@@ -66,5 +79,6 @@ echo "$calls"
 # Each field as typed, the phone number in its own and no tab in the
 # message; the time is the clock's.
 [ "$(printf '%s' "$calls" | cut -f2,3,5,6,7)" = \
-  "$(printf 'new\t%s\tJoe <b>Caller</b>\t555-0199\tCall back today (CW)' "$(date +%m-%d-%Y)")" ]
+  "$(printf 'new\t%s\tJoe <b>Caller</b>\t555-0199\t%s' "$(date +%m-%d-%Y)" "$message")" ]
+[ "${3:-}" != stand-in ] || [ -z "$("$log_tool" list "$work/phone/ann/MESSAGES" --tsv)" ]
 printf '%s' "$calls" | cut -f4 | grep -Eqx '1?[0-9]:[0-5][0-9] [AP]M'
