@@ -68,8 +68,8 @@ bool MakeSampleWorkgroup(SampleWorkgroup* sample) {
   }
   return WriteFile(sample->listPath, list) &&
          WriteFile(sample->root + "/phone/ann/ALERT.TXT",
-                   "Out of the office until Monday.\r\nUrgent calls to Bob Brown, please.\r\n"
-                   "Posted 9:15 AM 12-07-2026\r\n");
+                   "Out of the office until Monday.\r\nBack 9:00 AM 12-14-2026\r\n"
+                   "Calls to Bob Brown\r\nPosted 9:15 AM 12-07-2026\r\n");
 }
 
 }  // namespace telvo

@@ -140,12 +140,17 @@ bool RenderOptions(Program& program, const QString& folder) {
   return saved;
 }
 
-// The alert as the message taker sees it on picking its author.
+// The alert as the message taker sees it on picking its author, with the
+// choice of the stand-in it names; and as its author edits it.
 bool RenderAlert(Program& program, const SampleWorkgroup& sample, const QString& folder) {
-  AlertWindow alert(program, sample.alertPerson, AlertUse::kShowToTaker,
-                    ReadAlert(program, sample.alertPerson).text);
-  const bool saved = Save(&alert, folder, "alert.png");
+  const std::string text = ReadAlert(program, sample.alertPerson).text;
+  AlertWindow alert(program, sample.alertPerson, AlertUse::kShowToTaker, text, nullptr,
+                    ReadAlertNote(text).callsTo);
+  bool saved = Save(&alert, folder, "alert.png");
   alert.hide();
+  AlertWindow editor(program, sample.alertPerson, AlertUse::kEdit, text);
+  saved = Save(&editor, folder, "alert-editor.png") && saved;
+  editor.hide();
   return saved;
 }
 

@@ -170,13 +170,13 @@ void AlertWindow::PlaceControls() {
   // The text shares the window with the editor's fields or the taker's
   // choices when there are any.
   const bool below = Editing() || insteadButton_;
-  units.PlaceControl(alertEdit_, 26, 5, 90, below ? 42 : 56);
+  units.PlaceControl(alertEdit_, 26, 5, 90, Editing() ? 38 : below ? 42 : 56);
   if (Editing()) {
-    units.PlaceControl(backLabel_, 70, 5, 15, 7);
-    units.PlaceControl(backDateEdit_, 70, 22, 25, 7);
-    units.PlaceControl(backTimeEdit_, 70, 49, 20, 7);
-    units.PlaceControl(callsToLabel_, 78, 5, 15, 7);
-    units.PlaceControl(callsToBox_, 78, 22, 47, 7);
+    units.PlaceControl(backLabel_, 67, 5, 15, 7);
+    units.PlaceControl(backDateEdit_, 67, 22, 25, 7);
+    units.PlaceControl(backTimeEdit_, 67, 49, 20, 7);
+    units.PlaceControl(callsToLabel_, 76, 5, 15, 7);
+    units.PlaceControl(callsToBox_, 76, 22, 47, 7);
   } else if (insteadButton_) {
     units.PlaceControl(insteadButton_, 72, 5, 57, 9);
     units.PlaceControl(bothButton_, 72, 65, 30, 9);
