@@ -14,13 +14,6 @@
 namespace telvo {
 namespace {
 
-// The index of the person called `name`, ignoring case, or -1.
-int FindNamed(const Workgroup& workgroup, const std::string& name) {
-  for (int i = 0; i < workgroup.size(); ++i)
-    if (EqualIgnoringCase(workgroup.NameOf(i), name)) return i;
-  return -1;
-}
-
 std::string LinesForStore(std::string text) {
   std::string stored;
   for (char c : text) {
@@ -77,7 +70,7 @@ int Set(LogSession& session, int person) {
       return session.Fail("The Back moment " + line.get("--back") + " has passed already.");
   }
   if (line.has("--calls-to")) {
-    const int standIn = FindNamed(program.workgroup, session.Input("--calls-to"));
+    const int standIn = program.workgroup.FindIgnoringCase(session.Input("--calls-to"));
     if (standIn < 0)
       return session.Fail(session.Input("--calls-to") + " is not in the workgroup list");
     if (standIn == person) return session.Fail("Calls are taken for a person by someone else.");
@@ -101,7 +94,7 @@ int RunAlert(LogSession& session) {
   program.settings.workgroupPath = LogProgramPath(program.env, session.Text(line.positional[0]));
   std::vector<std::string> names;
   if (!LoadWorkgroup(program, names).ok()) return 1;
-  const int person = FindNamed(program.workgroup, session.Text(line.positional[1]));
+  const int person = program.workgroup.FindIgnoringCase(session.Text(line.positional[1]));
   if (person < 0)
     return session.Fail(line.positional[1] + " is not in the workgroup list " + line.positional[0]);
   const Person& owner = program.workgroup.at(person);

@@ -52,10 +52,9 @@ int LogSession::FindPerson() {
   // An unreadable list, or a database that cannot be reached, is told as
   // the program tells it.
   if (!LoadWorkgroup(program, names).ok()) return 1;
-  // Matched ignoring case, as the program matches its user's Name.
+  // Spelled as the list spells it first, else ignoring case.
   int index = program.workgroup.IndexOf(name);
-  for (int i = 0; index < 0 && i < program.workgroup.size(); ++i)
-    if (EqualIgnoringCase(program.workgroup.NameOf(i), name)) index = i;
+  if (index < 0) index = program.workgroup.FindIgnoringCase(name);
   if (index < 0) return Fail(name + " is not in the workgroup list " + list);
   program.state.viewed = {index, {program.workgroup.at(index), line.has("--archive")}};
   owner = program.workgroup.at(index);

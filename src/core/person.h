@@ -3,6 +3,7 @@
 // the program's own (upper case, "\" separators), as the list names them.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace telvo {
@@ -41,6 +42,10 @@ class Workgroup {
   const std::string& NameOf(int index) const { return at(index).name; }
   // The index of the first person called `name`, or -1.
   int IndexOf(const std::string& name) const;
+  // The index of the first person called `name` ignoring case, as the
+  // program matches its user's Name, leaving out `other` (an index, or -1);
+  // -1 for none or an empty name.
+  int FindIgnoringCase(std::string_view name, int other = -1) const;
   const std::vector<Person>& people() const { return people_; }
 
   void Replace(std::vector<Person> people, int myIndex, int defaultIndex);

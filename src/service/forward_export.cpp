@@ -5,7 +5,6 @@
 #include "core/alert_note.h"
 #include "core/call_fields.h"
 #include "core/dates.h"
-#include "core/text.h"
 #include "service/call_actions.h"
 #include "service/store_messages.h"
 #include "store/phone_log.h"
@@ -22,10 +21,8 @@ int MyStandIn(Program& program, const CallBook& book) {
   if (!people.Has(me) || book.archive || book.owner.name != people.NameOf(me)) return -1;
   const AlertRead alert = program.store->ReadAlert(people.at(me));
   const AlertNote note = ReadAlertNote(alert.text);
-  if (!alert.exists || note.callsTo.empty() || HasEnded(note, program.env.Now())) return -1;
-  for (int i = 0; i < people.size(); ++i)
-    if (i != me && EqualIgnoringCase(people.NameOf(i), note.callsTo)) return i;
-  return -1;
+  if (!alert.exists || HasEnded(note, program.env.Now())) return -1;
+  return people.FindIgnoringCase(note.callsTo, me);
 }
 
 }  // namespace

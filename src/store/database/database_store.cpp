@@ -263,16 +263,21 @@ CallRead DatabaseStore::Find(int32_t personId, bool archive, const CallId& id, b
   return read;
 }
 
-StoreError DatabaseStore::InsertCall(int32_t personId, std::string_view body) {
-  StoreError error = connection_.Exec("INSERT INTO call (person_id, book, body) VALUES ($1, 0, $2)",
-                                      {PgParam::Int32(personId), PgParam::Bytes(body)});
-  // Sent by the server when the transaction commits, and only then. Any
-  // role may listen on any channel, so the payload names the person and
-  // nothing of the call.
-  if (error.ok())
-    error = connection_.Exec(
-        "SELECT pg_notify($1, $2)",
-        {PgParam::Text(NotifyChannel(workgroupId_)), PgParam::Text(std::to_string(personId))});
+StoreError DatabaseStore::InsertCall(const Person& to, std::string_view body) {
+  // Finding the recipient, the INSERT and the NOTIFY are one statement. The
+  // notification is sent by the server when the transaction commits, and
+  // only then; any role may listen on any channel, so its payload names the
+  // person and nothing of the call.
+  PgResult posted;
+  StoreError error = connection_.Exec(
+      "WITH recipient AS (SELECT id FROM person WHERE workgroup_id = $1 AND name = $2), "
+      "posted AS (INSERT INTO call (person_id, book, body) SELECT id, 0, $3 FROM recipient "
+      "RETURNING person_id) "
+      "SELECT pg_notify($4, person_id::text) FROM posted",
+      {PgParam::Int32(workgroupId_), PgParam::Bytes(to.name), PgParam::Bytes(body),
+       PgParam::Text(NotifyChannel(workgroupId_))},
+      &posted);
+  if (error.ok() && posted.rows() == 0) error = NotInWorkgroup(to);
   return error;
 }
 
@@ -282,21 +287,10 @@ StoreError DatabaseStore::Post(const Person& to, std::string_view body) {
   // call may be there after all, but one reported delivered always is.
   // COMMIT goes only after the statement succeeded, so a poster killed
   // before that leaves nothing, even where the statement would still have
-  // run to its end; finding the recipient, the INSERT and the NOTIFY are one
-  // statement, so a post costs three round trips to the server.
+  // run to its end: a post costs three round trips to the server.
   PgTransaction transaction(connection_);
   StoreError error = ConnectAndBegin(transaction, kBeginWriting);
-  PgResult posted;
-  if (error.ok())
-    error = connection_.Exec(
-        "WITH recipient AS (SELECT id FROM person WHERE workgroup_id = $1 AND name = $2), "
-        "posted AS (INSERT INTO call (person_id, book, body) SELECT id, 0, $3 FROM recipient "
-        "RETURNING person_id) "
-        "SELECT pg_notify($4, person_id::text) FROM posted",
-        {PgParam::Int32(workgroupId_), PgParam::Bytes(to.name), PgParam::Bytes(body),
-         PgParam::Text(NotifyChannel(workgroupId_))},
-        &posted);
-  if (error.ok() && posted.rows() == 0) error = NotInWorkgroup(to);
+  if (error.ok()) error = InsertCall(to, body);
   if (error.ok()) error = transaction.Commit();
   return error;
 }
@@ -305,12 +299,7 @@ StoreError DatabaseStore::PostForward(const Person& to, std::string_view body,
                                       const ForwardedCall& forwarded) {
   // The audit row is the forwarded call's owner's: whose call went where.
   return WriteFor(forwarded.from.owner, [&](int32_t ownerId) {
-    PgResult found;
-    StoreError error =
-        connection_.Exec("SELECT id FROM person WHERE workgroup_id = $1 AND name = $2",
-                         {PgParam::Int32(workgroupId_), PgParam::Bytes(to.name)}, &found);
-    if (error.ok() && found.rows() == 0) error = NotInWorkgroup(to);
-    if (error.ok()) error = InsertCall(static_cast<int32_t>(found.Integer(0, 0)), body);
+    StoreError error = InsertCall(to, body);
     if (error.ok()) error = Audit(ownerId, "forward", forwarded.position, to.name);
     return error;
   });

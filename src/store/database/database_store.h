@@ -94,8 +94,8 @@ class DatabaseStore : public PhoneStore {
   // `action` to `personId`'s call `callSeq` (-1: to no one call).
   [[nodiscard]] StoreError Audit(int32_t personId, const char* action, int64_t callSeq,
                                  std::string_view detail);
-  // The INSERT and NOTIFY of a post to `personId`, inside a transaction.
-  [[nodiscard]] StoreError InsertCall(int32_t personId, std::string_view body);
+  // A post's INSERT and NOTIFY for `to`, inside the transaction under way.
+  [[nodiscard]] StoreError InsertCall(const Person& to, std::string_view body);
   // The newest sequence number in `book` of `personId`, 0 for none.
   [[nodiscard]] StoreError NewestSeq(int32_t personId, bool archive, int64_t* seq);
   // The call `id` names in `book` of `personId`, or kStale.

@@ -8,7 +8,6 @@
 
 #include "core/config_file.h"
 #include "core/pad_rules.h"
-#include "core/text.h"
 #include "service/delivery.h"
 #include "store/phone_store.h"
 #include "ui/common/qt_text.h"
@@ -107,9 +106,7 @@ void MessagePad::ShowAlertToTaker(int person, bool offerStandIn) {
   if (!alert.exists || HasEnded(note, program_.env.Now())) return;
   // A stand-in who has left the list, or who is the person, is offered to
   // nobody.
-  int standIn = -1;
-  for (int i = 0; offerStandIn && !note.callsTo.empty() && i < program_.workgroup.size(); ++i)
-    if (i != person && EqualIgnoringCase(program_.workgroup.NameOf(i), note.callsTo)) standIn = i;
+  const int standIn = offerStandIn ? program_.workgroup.FindIgnoringCase(note.callsTo, person) : -1;
   const AlertChoice choice =
       ShowAlert(person, AlertUse::kShowToTaker, alert.text, program_.workgroup.NameOf(standIn));
   if (standIn >= 0 && choice != AlertChoice::kNone) TakeChoice(choice, person, standIn);
